@@ -5,7 +5,7 @@
 
 #include "devices/input.h"
 #include "devices/sound.h"
-#include "graphics/sprites.h"
+#include "graphics/renderer.h"
 
 using namespace crumlet;
 

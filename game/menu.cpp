@@ -5,6 +5,7 @@
 
 #include "devices/input.h"
 #include "graphics/fonts.h"
+#include "graphics/renderer.h"
 #include "graphics/present.h"
 #include "runtime/convert.h"
 #include "runtime/lifecycle.h"

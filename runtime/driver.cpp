@@ -16,6 +16,7 @@
 
 #include "devices/input.h"
 #include "graphics/present.h"
+#include "graphics/renderer.h"
 #include "runtime/arrays.h"
 #include "runtime/convert.h"
 #include "runtime/lifecycle.h"

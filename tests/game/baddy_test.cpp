@@ -231,7 +231,9 @@ TEST_F(BaddyTest, AStepEndingInABurningBlastIsCleared) {
     for (int f = 0; f < 16; ++f) {
         BaddyAnimation();
         ExpAnimation();  // after the animation, as in a level frame
-        if (f < 15) EXPECT_EQ(mapAt(3, 1), kReserved) << f;
+        if (f < 15) {
+            EXPECT_EQ(mapAt(3, 1), kReserved) << f;
+        }
     }
     EXPECT_EQ(mapAt(3, 1), kEmpty);  // arrived in the blast's last frame: gone
 }
