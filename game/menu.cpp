@@ -4,6 +4,7 @@
 #include "game/routines.h"
 
 #include "devices/input.h"
+#include "graphics/backgrounds.h"
 #include "graphics/fonts.h"
 #include "graphics/renderer.h"
 #include "graphics/present.h"

@@ -1,6 +1,8 @@
 // The level loop: its frame order, its two endings and what it draws.
 #include "screen_support.h"
 
+#include "graphics/present.h"
+
 using namespace crumlet;
 
 namespace {

@@ -1,6 +1,8 @@
 // The title menu, name entry and the high-score screen, driven frame by frame.
 #include "screen_support.h"
 
+#include "devices/input.h"
+
 
 
 using namespace crumlet;
@@ -96,7 +98,9 @@ TEST_F(MenuTest, NameEntryTakesLowerCaseLettersOnly) {
              {30, 30, {kKeyDown}},
              {40, 40, {kKeyReturn}}},
             [&](int n) {
-                if (n == 15) EXPECT_EQ(textOf(game.playerName), "bc");
+                if (n == 15) {
+                    EXPECT_EQ(textOf(game.playerName), "bc");
+                }
             });
     EXPECT_EQ(textOf(game.playerName), "bc");
     EXPECT_EQ(readFile("Maps/Player.bin"), (std::vector<unsigned char>{'b', 'c', 0, 0, 0, 0, 0, 0}));
