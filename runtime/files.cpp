@@ -73,12 +73,20 @@ void clearChannel(FileChannel& c) {
     c.targetLock = -1;
     c.targetPath.clear();
     c.tempPath.clear();
+    c.createdTarget = false;
 }
 
 // Discards a writing channel's temporary file; the target keeps its old content.
 void abandonChannel(FileChannel& c) {
     if (c.handle >= 0) close(c.handle);
-    if (!c.tempPath.empty()) unlink(c.tempPath.c_str());
+    if (!c.tempPath.empty()) {
+        unlink(c.tempPath.c_str());
+        // A file that only existed because this save began goes again (still under our lock).
+        struct stat st;
+        if (c.createdTarget && c.targetLock >= 0 && fstat(c.targetLock, &st) == 0 && st.st_size == 0 &&
+            st.st_nlink > 0)
+            unlink(c.targetPath.c_str());
+    }
     if (c.targetLock >= 0) close(c.targetLock);
     clearChannel(c);
 }
@@ -145,6 +153,7 @@ bool openForWriting(FileChannel& c, const std::string& name) {
     c.targetLock = lockFd;
     c.targetPath = path;
     c.tempPath = temp;
+    c.createdTarget = !existed;
     return true;
 }
 

@@ -31,6 +31,7 @@ struct FileChannel {
     int targetLock = -1;    // writing: descriptor holding the lock on the target file
     std::string targetPath; // writing: the file that closeChannel replaces
     std::string tempPath;   // writing: the temporary file being written
+    bool createdTarget = false;  // writing: the target did not exist before the open
 };
 
 // Read-only view of a channel's state (for tests and diagnostics); nullptr outside 0..7.

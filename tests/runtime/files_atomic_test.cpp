@@ -106,6 +106,18 @@ TEST_F(AtomicWritesDeathTest, AnotherRuntimeErrorDuringASaveKeepsTheOldFile) {
     EXPECT_EQ(readFileBytes(target), oldProfile());
 }
 
+TEST_F(AtomicWritesDeathTest, AFailedFirstSaveLeavesNoFileBehind) {
+    std::string fresh = dir.file("Data.bin");
+    auto failMidSave = [&fresh] {
+        openChannel(0, TextValue(fresh.c_str()), 0);
+        writeLong(0, 123);
+        runtimeError(kErrorIndex);
+    };
+    EXPECT_EXIT(failMidSave(), ExitedWithCode(9), "");
+    EXPECT_FALSE(pathExists(fresh));
+    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"Player.bin"});
+}
+
 TEST_F(AtomicWritesDeathTest, ANormalEndCompletesAnOpenSave) {
     auto endMidSave = [this] {
         openChannel(0, TextValue(target.c_str()), 0);
