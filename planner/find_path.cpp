@@ -36,7 +36,7 @@ double findPath(NumberArray& map, NumberArray& path, double weight, double start
   s.height = map.size2;
   s.cells = map.data;
 
-  // The search reads the map only while setting up, so `map` and `path` may be the same array.
+  // The search is over before the path array is touched, so `map` and `path` may be the same array.
   std::vector<GridPoint> points;
   const int n = planPath(s, points);
   if (n < 0) return 0;  // set-up failed: the path array keeps its contents

@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -24,6 +25,11 @@ size_t gridCells(int32_t width, int32_t height) {
 // A usable positive cost value. NaN and infinities would poison every key they touch (NaN breaks
 // the ordering of the open list outright), so they count as blocked, like zero and negatives.
 bool passable(double v) { return v > 0.0 && v <= DBL_MAX; }
+
+// A passable value v becomes v / M + 1 (M the largest passable value), so costs lie in (1, 2].
+float cellCost(double v, double maxValue) {
+  return passable(v) ? static_cast<float>(v / maxValue + 1.0) : -1.0f;
+}
 
 }  // namespace
 
@@ -106,6 +112,15 @@ bool NodeHashTable::insert(Node* node) {
 }
 
 void NodeHashTable::clear() {
+  // Walking chains visits nodes in no useful order; once the set holds a fair share of the map,
+  // wiping both tables outright is cheaper.
+  if (count_ * 8 >= cellCount_ || count_ * 4 >= bucketCount_) {
+    if (cellCount_) std::memset(cells_, 0, cellCount_ * sizeof(Node*));
+    std::memset(buckets_, 0, bucketCount_ * sizeof(Node*));
+    lastFound_ = nullptr;
+    count_ = 0;
+    return;
+  }
   for (size_t b = 0; b < bucketCount_; ++b) {
     for (Node* n = buckets_[b]; n; n = n->next) {
       cells_[static_cast<size_t>(n->x) + static_cast<size_t>(width_) * n->y] = nullptr;
@@ -125,6 +140,14 @@ OpenList::OpenList(size_t capacity, int32_t width, int32_t height) : heap_(capac
 }
 
 OpenList::~OpenList() { std::free(cells_); }
+
+uint64_t OpenList::makeKey(float f, uint32_t stamp) {
+  if (f == 0.0f) f = 0.0f;  // -0 and +0 are the same key
+  uint32_t bits;
+  std::memcpy(&bits, &f, sizeof bits);
+  bits = (bits & 0x80000000u) ? ~bits : (bits | 0x80000000u);
+  return (static_cast<uint64_t>(bits) << 32) | stamp;
+}
 
 void OpenList::place(size_t i, const Entry& e) {
   heap_.at(i) = e;
@@ -163,7 +186,7 @@ void OpenList::renumber() {
   for (size_t i = 0; i < heap_.size(); ++i) all.push_back(heap_.at(i));
   std::sort(all.begin(), all.end(), before);
   for (size_t i = 0; i < all.size(); ++i) {
-    all[i].order = static_cast<uint32_t>(i);
+    all[i].key = (all[i].key & ~uint64_t{0xFFFFFFFFu}) | static_cast<uint32_t>(i);
     place(i, all[i]);  // a sorted array is a valid heap
   }
   stamp_ = static_cast<uint32_t>(all.size());
@@ -174,7 +197,7 @@ bool OpenList::append(Node* node) { return insert(node); }
 bool OpenList::insert(Node* node) {
   if (heap_.full()) return false;
   if (stamp_ == UINT32_MAX) renumber();
-  Entry e{node->f, stamp_++, node};
+  Entry e{makeKey(node->f, stamp_++), node};
   heap_.pushBack(e);
   siftUp(heap_.size() - 1, e);
   cells_[cellOf(node)] = node;
@@ -190,7 +213,7 @@ Node* OpenList::find(int32_t x, int32_t y) const {
 void OpenList::update(Node* node) {
   if (stamp_ == UINT32_MAX) renumber();
   size_t i = static_cast<size_t>(node->openPos);
-  Entry e{node->f, stamp_++, node};
+  Entry e{makeKey(node->f, stamp_++), node};
   if (i > 0 && before(e, heap_.at((i - 1) / 2))) {
     siftUp(i, e);
   } else {
@@ -223,6 +246,12 @@ void OpenList::clear() {
 
 Planner::~Planner() = default;
 
+float Planner::cost(int32_t x, int32_t y) const {
+  const size_t cell = static_cast<size_t>(x) + static_cast<size_t>(settings_.width) * static_cast<size_t>(y);
+  const float c = costs_[cell];
+  return c != 0.0f ? c : cellCost(settings_.cells[cell], maxValue_);
+}
+
 bool Planner::setup(const PlannerSettings& s) {
   if (s.startX < 0 || s.startX >= s.width || s.goalX < 0 || s.goalX >= s.width) return false;
   if (s.startY < 0 || s.startY >= s.height || s.goalY < 0 || s.goalY >= s.height) return false;
@@ -231,23 +260,20 @@ bool Planner::setup(const PlannerSettings& s) {
 
   costs_.reset();
   const size_t cells = gridCells(s.width, s.height);
+  // Only the scale needs the whole map; cell costs are worked out when the search first reaches a
+  // cell, so a search that stays in a corner of a big map does not pay for the rest of it.
   double maxValue = 0.0;
-  bool anyPassable = false;
   for (size_t i = 0; i < cells; ++i) {
     const double v = s.cells[i];
-    if (passable(v)) {
-      anyPassable = true;
-      if (v > maxValue) maxValue = v;
-    }
+    maxValue = (passable(v) && v > maxValue) ? v : maxValue;
   }
-  if (!anyPassable) return false;
+  if (!(maxValue > 0.0)) return false;
 
-  std::unique_ptr<float[]> costs(new (std::nothrow) float[cells]);
+  // Zero marks a cost not yet worked out (real costs are -1 or at least 1); fresh zero pages.
+  float* costs = static_cast<float*>(std::calloc(cells, sizeof(float)));
   if (!costs) return false;
-  for (size_t i = 0; i < cells; ++i) {
-    const double v = s.cells[i];
-    costs[i] = passable(v) ? static_cast<float>(v / maxValue + 1.0) : -1.0f;
-  }
+  std::unique_ptr<float[], FreeDeleter> costGrid(costs);
+  maxValue_ = maxValue;
 
   const size_t poolSize = s.poolSize > 0 ? static_cast<size_t>(s.poolSize) : cells;
   const size_t openCapacity = s.openCapacity > 0 ? static_cast<size_t>(s.openCapacity) : cells;
@@ -256,7 +282,7 @@ bool Planner::setup(const PlannerSettings& s) {
   std::unique_ptr<NodeHashTable> closed(new (std::nothrow) NodeHashTable(s.hashBits, s.width, s.height));
   if (!pool || !pool->ok() || !open || !open->ok() || !closed || !closed->ok()) return false;
 
-  costs_ = std::move(costs);
+  costs_ = std::move(costGrid);
   pool_ = std::move(pool);
   open_ = std::move(open);
   closed_ = std::move(closed);
@@ -318,7 +344,9 @@ bool AStarPlanner::search() {
   const int32_t gx = settings_.goalX, gy = settings_.goalY;
   const bool allowDiagonal = settings_.allowDiagonal != 0;
   const float diagonalFactor = settings_.diagonalCost ? kDiagonalFactor : 1.0f;
-  const float* costs = costs_.get();
+  float* costs = costs_.get();
+  const double* cells = settings_.cells;
+  const double maxValue = maxValue_;
   OpenList& open = *open_;
   NodeHashTable& closed = *closed_;
 
@@ -334,7 +362,9 @@ bool AStarPlanner::search() {
       if (kDiagonal[k] && !allowDiagonal) continue;
       const int32_t nx = n->x + kDx[k], ny = n->y + kDy[k];
       if (nx < 0 || ny < 0 || nx >= width || ny >= height) continue;
-      const float c = costs[static_cast<size_t>(nx) + static_cast<size_t>(width) * static_cast<size_t>(ny)];
+      const size_t cell = static_cast<size_t>(nx) + static_cast<size_t>(width) * static_cast<size_t>(ny);
+      float c = costs[cell];
+      if (c == 0.0f) c = costs[cell] = cellCost(cells[cell], maxValue);
       if (c == -1.0f) continue;
       const float g2 = kDiagonal[k] ? n->g + c * diagonalFactor : n->g + c;
       const float h = static_cast<float>(std::abs(gx - nx) + std::abs(gy - ny));

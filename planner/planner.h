@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <vector>
@@ -201,16 +202,18 @@ class OpenList {
     for (size_t i = 0; i < heap_.size(); ++i) fn(heap_.at(i).node);
   }
   void clear();
+  // Moves the stamp counter (lets tests reach the wrap-around without billions of insertions).
+  void setNextStamp(uint32_t stamp) { stamp_ = stamp; }
 
  private:
+  // (f, stamp) packed into one integer that sorts the same way: f's bits mapped to an unsigned
+  // order-preserving form above, the stamp below.
   struct Entry {
-    float f;
-    uint32_t order;
+    uint64_t key;
     Node* node;
   };
-  static bool before(const Entry& a, const Entry& b) {
-    return a.f < b.f || (a.f == b.f && a.order < b.order);
-  }
+  static uint64_t makeKey(float f, uint32_t stamp);
+  static bool before(const Entry& a, const Entry& b) { return a.key < b.key; }
   void place(size_t i, const Entry& e);
   void siftUp(size_t i, Entry e);
   void siftDown(size_t i, Entry e);
@@ -233,6 +236,7 @@ class Planner {
   virtual ~Planner();
 
   // Builds the cost grid and the sets; false (nothing built) when the settings cannot be searched.
+  // The map (settings.cells) is read until the search ends.
   bool setup(const PlannerSettings& settings);
   virtual void start();
   virtual bool search() = 0;
@@ -241,7 +245,7 @@ class Planner {
   bool done() const { return done_ != 0; }
   Node* result() const { return result_; }
   // Cost of a cell: -1 for blocked cells, else in (1, 2].
-  float cost(int32_t x, int32_t y) const { return costs_[static_cast<size_t>(x) + static_cast<size_t>(settings_.width) * y]; }
+  float cost(int32_t x, int32_t y) const;
   const PlannerSettings& settings() const { return settings_; }
   size_t poolSize() const { return pool_ ? pool_->size() : 0; }
 
@@ -249,7 +253,11 @@ class Planner {
   uint8_t done_ = 1;
   std::unique_ptr<NodeFactory> pool_;
   PlannerSettings settings_;
-  std::unique_ptr<float[]> costs_;
+  struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+  };
+  std::unique_ptr<float[], FreeDeleter> costs_;  // 0 until a cell's cost is first needed
+  double maxValue_ = 0.0;
   std::unique_ptr<OpenList> open_;
   std::unique_ptr<NodeHashTable> closed_;
   Node* result_ = nullptr;

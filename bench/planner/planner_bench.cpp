@@ -78,7 +78,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs) {
-      if (r.run_type != Run::RT_Iteration || r.skipped) continue;
+      if (r.run_type != Run::RT_Iteration || r.error_occurred) continue;
       std::string name = r.benchmark_name();
       double seconds = r.GetAdjustedRealTime();
       if (name.rfind("Reference/", 0) == 0) reference_[name.substr(10)] = seconds;

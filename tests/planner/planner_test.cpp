@@ -292,6 +292,36 @@ TEST(OpenListTest, LowestKeyFirstTiesByInsertion) {
   EXPECT_EQ(nullptr, open.find(3, 0));
 }
 
+TEST(OpenListTest, KeysOrderNegativeZeroAndPositiveLikeFloats) {
+  OpenList open(8, 8, 1);
+  std::vector<Node> nodes;
+  const float f[6] = {2.5f, -0.0f, -1.5f, 0.0f, 1e30f, -1e30f};
+  for (int i = 0; i < 6; ++i) nodes.push_back(makeNode(i, 0));
+  for (int i = 0; i < 6; ++i) {
+    nodes[static_cast<size_t>(i)].f = f[i];
+    open.insert(&nodes[static_cast<size_t>(i)]);
+  }
+  std::vector<int> order;
+  while (Node* n = open.takeBest()) order.push_back(n->x);
+  EXPECT_EQ((std::vector<int>{5, 2, 1, 3, 0, 4}), order);  // -0 and +0 tie: insertion order
+}
+
+TEST(OpenListTest, StampWrapKeepsInsertionOrder) {
+  OpenList open(8, 8, 1);
+  std::vector<Node> nodes;
+  for (int i = 0; i < 6; ++i) nodes.push_back(makeNode(i, 0));
+  open.setNextStamp(UINT32_MAX - 3);
+  for (int i = 0; i < 6; ++i) {
+    nodes[static_cast<size_t>(i)].f = (i % 2) ? 1.0f : 2.0f;
+    ASSERT_TRUE(open.insert(&nodes[static_cast<size_t>(i)]));
+  }
+  nodes[1].f = 1.0f;
+  open.update(&nodes[1]);  // re-stamped after the wrap: now the last of the f = 1 group
+  std::vector<int> order;
+  while (Node* n = open.takeBest()) order.push_back(n->x);
+  EXPECT_EQ((std::vector<int>{3, 5, 1, 0, 2, 4}), order);
+}
+
 TEST(OpenListTest, FullListRefusesAndClearEmpties) {
   OpenList open(2, 4, 1);
   Node a = makeNode(0, 0), b = makeNode(1, 0), c = makeNode(2, 0);
