@@ -21,6 +21,9 @@ void openInput(bool exclusiveMouse);
 // Start-up step 18: capture or release the mouse for the final window and
 // show the arrow pointer (placed at the runtime's mouse position) or hide it.
 void applyMouseMode(bool captureMouse);
+// Start-up step 15: hides the system pointer without changing what the input
+// service records (applyMouseMode decides the final pointer).
+void hideSystemPointer();
 // Releases the mouse capture, shows the pointer at the runtime's mouse
 // position and closes every device. Safe to call twice.
 void closeInput();

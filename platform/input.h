@@ -37,11 +37,16 @@ struct PlatformMouseSample {
 // when the mouse cannot be set up.
 bool platformMouseOpen(bool relative);
 void platformMouseClose();
-// Reads position, buttons, accumulated motion and wheel (the latter two are
-// reset by the read). Pumps events first.
-bool platformMouseRead(PlatformMouseSample& out);
+// Reads position and buttons; with takeMotion also the motion and wheel steps
+// accumulated since the last such read (and resets them). Pumps events first.
+bool platformMouseRead(PlatformMouseSample& out, bool takeMotion);
 // Captured relative mode on or off (the pointer is hidden while on).
 bool platformMouseSetRelative(bool on);
+bool platformMouseIsRelative();
+// Measures motion of a hidden, uncaptured pointer: puts the pointer back at
+// the window's centre and returns how far it was from there, in logical
+// pixels.
+bool platformMouseRecentre(int& dx, int& dy);
 void platformMouseShowPointer(bool visible);
 // Puts the system pointer at a logical screen position.
 void platformMouseWarpLogical(int x, int y);
@@ -49,8 +54,10 @@ void platformMouseWarpLogical(int x, int y);
 void platformMouseWarpWindow(int x, int y);
 // The pointer position in window pixels.
 void platformMouseWindowPosition(int& x, int& y);
-// Converts a window-pixel position or motion to logical pixels.
+// Converts a window-pixel position to logical pixels.
 void platformMouseToLogical(int wx, int wy, int& lx, int& ly);
+// The logical screen size the window shows (scaled uniformly, centred).
+void platformInputSetLogicalSize(int width, int height);
 
 // ---- Joysticks -----------------------------------------------------------------
 
