@@ -160,10 +160,21 @@ bool readWavFile(const char* path, WavSound& out) {
     const uint32_t rate = le32(header + 24);
     const int blockAlign = le16(header + 32);
     const int bits = le16(header + 34);
-    if (formatSize != 16 && std::fseek(f, 14, SEEK_CUR) != 0) return false;
-
     unsigned char chunk[8];
-    if (std::fread(chunk, 1, 8, f) != 8) return false;
+    if (formatSize == 16) {
+        if (std::fread(chunk, 1, 8, f) != 8) return false;
+    } else {
+        // A longer format chunk is skipped by its own size (18 for the common
+        // extended header, 40 for the extensible one). Files laid out with a
+        // fixed 14-byte extension whatever the size says are still accepted.
+        const bool found = formatSize >= 16 && formatSize <= 1024 &&
+                          std::fseek(f, 20 + static_cast<long>(formatSize + (formatSize & 1)), SEEK_SET) == 0 &&
+                          std::fread(chunk, 1, 8, f) == 8 &&
+                          (std::memcmp(chunk, "fact", 4) == 0 || std::memcmp(chunk, "data", 4) == 0);
+        if (!found) {
+            if (std::fseek(f, 50, SEEK_SET) != 0 || std::fread(chunk, 1, 8, f) != 8) return false;
+        }
+    }
     if (std::memcmp(chunk, "fact", 4) == 0) {
         if (std::fseek(f, static_cast<long>(le32(chunk + 4)), SEEK_CUR) != 0) return false;
         if (std::fread(chunk, 1, 8, f) != 8) return false;

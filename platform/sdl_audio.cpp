@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -14,6 +15,8 @@ int deviceFrequency = 0;
 PlatformAudioCallback userCallback = nullptr;
 void* userData = nullptr;
 bool subsystemStarted = false;
+
+constexpr size_t kMaxConvertedBytes = size_t{512} << 20;
 
 void SDLCALL feed(void*, Uint8* stream, int len) {
     const int frames = len / 4;
@@ -31,6 +34,16 @@ bool platformAudioOpen(int frequency, PlatformAudioCallback callback, void* user
     if (!SDL_WasInit(SDL_INIT_AUDIO)) {
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
         subsystemStarted = true;
+    }
+    // The dummy driver swallows everything: for the program that is the same
+    // as having no sound device, and sound stays off.
+    const char* driver = SDL_GetCurrentAudioDriver();
+    if (!driver || SDL_strcmp(driver, "dummy") == 0) {
+        if (subsystemStarted) {
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            subsystemStarted = false;
+        }
+        return false;
     }
     SDL_AudioSpec want;
     SDL_zero(want);
@@ -100,22 +113,26 @@ bool platformAudioConvert(const unsigned char* data, size_t bytes, int channels,
     bytes -= bytes % frameBytes;
     if (bytes == 0 || bytes > static_cast<size_t>(INT32_MAX)) return false;
 
-    SDL_AudioStream* stream =
-        SDL_NewAudioStream(format, static_cast<Uint8>(channels), fromFrequency, AUDIO_S16SYS, 2, toFrequency);
-    if (!stream) return false;
-    bool ok = SDL_AudioStreamPut(stream, data, static_cast<int>(bytes)) == 0 && SDL_AudioStreamFlush(stream) == 0;
-    if (ok) {
-        const int available = SDL_AudioStreamAvailable(stream);
-        out.resize(static_cast<size_t>(available) / sizeof(int16_t));
-        const int got = available > 0 ? SDL_AudioStreamGet(stream, out.data(), available) : 0;
-        if (got < 0) {
-            ok = false;
-            out.clear();
-        } else {
-            out.resize(static_cast<size_t>(got) / sizeof(int16_t));
-            out.resize(out.size() - out.size() % 2);  // whole stereo frames only
-        }
+    // One conversion over the whole block. (This SDL version's streaming
+    // converter drops resampled output for some block sizes.)
+    SDL_AudioCVT cvt;
+    if (SDL_BuildAudioCVT(&cvt, format, static_cast<Uint8>(channels), fromFrequency, AUDIO_S16SYS, 2,
+                          toFrequency) < 0) {
+        return false;
     }
-    SDL_FreeAudioStream(stream);
-    return ok && !out.empty();
+    const size_t capacity = bytes * static_cast<size_t>(std::max(cvt.len_mult, 1));
+    // A tiny sample rate stretches a block enormously; such a sound is refused
+    // rather than allowed to claim gigabytes.
+    if (capacity > kMaxConvertedBytes || capacity > static_cast<size_t>(INT32_MAX)) return false;
+    std::vector<int16_t> work((capacity + 1) / 2 + 8);
+    std::memcpy(work.data(), data, bytes);
+    cvt.buf = reinterpret_cast<Uint8*>(work.data());
+    cvt.len = static_cast<int>(bytes);
+    if (cvt.needed && SDL_ConvertAudio(&cvt) != 0) return false;
+    const size_t produced = cvt.needed ? static_cast<size_t>(cvt.len_cvt) : bytes;
+    if (produced > work.size() * sizeof(int16_t)) return false;
+    work.resize(produced / sizeof(int16_t));
+    work.resize(work.size() - work.size() % 2);  // whole stereo frames only
+    out.swap(work);
+    return !out.empty();
 }
