@@ -148,7 +148,12 @@ Letterbox letterbox() {
 
 bool mouseOpen = false;
 bool mouseRelative = false;
-double motionRemainderX = 0, motionRemainderY = 0;
+// Fractions of logical pixels not yet reported, kept apart for captured
+// motion and for the re-centred pointer.
+struct Remainder {
+    double x = 0, y = 0;
+};
+Remainder relativeRemainder, recentreRemainder;
 
 }  // namespace
 
@@ -243,14 +248,14 @@ void platformMouseToLogical(int wx, int wy, int& lx, int& ly) {
 namespace {
 // Window-pixel motion to logical pixels, keeping the fractions so that slow
 // motion on a large window still adds up.
-void motionToLogical(int wdx, int wdy, int& ldx, int& ldy) {
+void motionToLogical(int wdx, int wdy, Remainder& remainder, int& ldx, int& ldy) {
     const double scale = letterbox().scale;
-    motionRemainderX += wdx / scale;
-    motionRemainderY += wdy / scale;
-    ldx = static_cast<int>(motionRemainderX);
-    ldy = static_cast<int>(motionRemainderY);
-    motionRemainderX -= ldx;
-    motionRemainderY -= ldy;
+    remainder.x += wdx / scale;
+    remainder.y += wdy / scale;
+    ldx = static_cast<int>(remainder.x);
+    ldy = static_cast<int>(remainder.y);
+    remainder.x -= ldx;
+    remainder.y -= ldy;
 }
 }  // namespace
 
@@ -258,7 +263,8 @@ bool platformMouseOpen(bool relative) {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
     mouseOpen = true;
     SDL_GetRelativeMouseState(nullptr, nullptr);  // start motion from here
-    motionRemainderX = motionRemainderY = 0;
+    relativeRemainder = Remainder();
+    recentreRemainder = Remainder();
     wheelSteps = 0;
     if (relative) return platformMouseSetRelative(true);
     return true;
@@ -283,7 +289,7 @@ bool platformMouseRead(PlatformMouseSample& out, bool takeMotion) {
     if (takeMotion) {
         int rx = 0, ry = 0;
         SDL_GetRelativeMouseState(&rx, &ry);
-        motionToLogical(rx, ry, out.relX, out.relY);
+        motionToLogical(rx, ry, relativeRemainder, out.relX, out.relY);
         out.wheel = wheelSteps.exchange(0);
     }
     return true;
@@ -331,7 +337,7 @@ bool platformMouseRecentre(int& dx, int& dy) {
     int x = 0, y = 0;
     SDL_GetMouseState(&x, &y);
     SDL_WarpMouseInWindow(w, cx, cy);
-    motionToLogical(x - cx, y - cy, dx, dy);
+    motionToLogical(x - cx, y - cy, recentreRemainder, dx, dy);
     return true;
 }
 
