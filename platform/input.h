@@ -10,8 +10,8 @@
 // state.
 bool platformKeyboardOpen();
 void platformKeyboardClose();
-// Pumps pending events (keyboard events are then dropped from the queue, the
-// key state has them) and fills state[code] with 0x80 for every held key.
+// Pumps pending events into the key state (the events stay queued for the
+// window layer) and fills state[code] with 0x80 for every held key.
 void platformReadKeyboard(unsigned char state[256]);
 // Pumps the platform's events without sampling anything.
 void platformPumpInputEvents();

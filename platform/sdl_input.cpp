@@ -200,9 +200,9 @@ void platformPumpInputEvents() { pump(); }
 void platformReadKeyboard(unsigned char state[256]) {
     std::memset(state, 0, 256);
     if (!SDL_WasInit(SDL_INIT_EVENTS)) return;
+    // Key events stay queued: the window layer acts on a few of them itself
+    // (full-screen toggle and the like) when it drains the queue.
     SDL_PumpEvents();
-    // The snapshot has the keys now; the window layer need not see them.
-    SDL_FlushEvents(SDL_KEYDOWN, SDL_TEXTINPUT);
     int count = 0;
     const Uint8* keys = SDL_GetKeyboardState(&count);
     const ScanMaps& maps = scanMaps();
