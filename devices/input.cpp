@@ -67,9 +67,10 @@ void openInput(bool exclusiveMouse) {
 
     if (!platformKeyboardOpen()) {
         logDeviceWarning("No DX_Input");
-        logDeviceWarning("No DX_KB");
     } else {
         input.keyboardDevice = true;
+        // Keys reach the program only through its window.
+        if (!platformInputHasWindow()) logDeviceWarning("No DX_KB");
     }
     input.open = true;
 

@@ -10,6 +10,8 @@
 // state.
 bool platformKeyboardOpen();
 void platformKeyboardClose();
+// True when a window exists to receive keys and the pointer.
+bool platformInputHasWindow();
 // Pumps pending events into the key state (the events stay queued for the
 // window layer) and fills state[code] with 0x80 for every held key.
 void platformReadKeyboard(unsigned char state[256]);

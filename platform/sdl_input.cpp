@@ -197,6 +197,8 @@ void platformKeyboardClose() {
 
 void platformPumpInputEvents() { pump(); }
 
+bool platformInputHasWindow() { return inputWindow() != nullptr; }
+
 void platformReadKeyboard(unsigned char state[256]) {
     std::memset(state, 0, 256);
     if (!SDL_WasInit(SDL_INIT_EVENTS)) return;

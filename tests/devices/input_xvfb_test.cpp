@@ -182,3 +182,45 @@ TEST_F(RealMouse, HiddenPointerIsPutBackAndMeasured) {
 }
 
 }  // namespace
+
+namespace {
+
+// The captured mouse: relative motion, the pointer hidden, the runtime's
+// position following the motion.
+class CapturedMouse : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+        if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool missing";
+        ASSERT_TRUE(platformTestOpenWindow(640, 480));
+        openInput(true);
+        platformTestFocusWindow();
+    }
+    void TearDown() override {
+        closeInput();
+        platformTestCloseWindow();
+    }
+};
+
+TEST_F(CapturedMouse, MotionMovesTheRuntimePosition) {
+    moveMouseTo(100, 100);
+    markMouseStale();
+    MouseState s;
+    readMouseState(s);  // start from here
+    int total = 0;
+    for (int i = 0; i < 100 && total < 15; ++i) {
+        if (i % 20 == 0) xdotool("mousemove_relative -- 20 0");
+        platformTestPump(10);
+        markMouseStale();
+        ASSERT_TRUE(readMouseState(s));
+        total += s.dx;
+    }
+    EXPECT_GE(total, 10);
+    double x = 0, y = 0, b1 = 0, b2 = 0;
+    markMouseStale();
+    readMouse(x, y, b1, b2);
+    EXPECT_EQ(x, 100 + total);
+    EXPECT_EQ(y, 100);
+}
+
+}  // namespace
