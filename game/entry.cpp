@@ -26,7 +26,11 @@ int main(int argc, char** argv) {
 
     registerGameRoutines();
     configureDriver(argc, argv);  // reads its script before start-up changes the folder
-    startRuntime("Crumlet");
+    if (!startRuntime("Crumlet")) {
+        // No window or OpenGL context (the reason is on standard error): a game that cannot be
+        // seen or played must not run on as if it had started.
+        return 1;
+    }
 
     runtimeState.errorCode = 0;
     runtimeState.errorLine = 0;
