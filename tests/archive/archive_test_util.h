@@ -31,7 +31,7 @@ inline std::vector<uint8_t> patterned(size_t n, uint32_t seed) {
 inline bool writeBytes(const std::string& path, const std::vector<uint8_t>& data) {
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
-  bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+  bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), f) == data.size();
   return std::fclose(f) == 0 && ok;
 }
 
