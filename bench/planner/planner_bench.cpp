@@ -82,27 +82,31 @@ class RatioReporter : public benchmark::ConsoleReporter {
     for (const Run& r : runs) {
       if (r.run_type != Run::RT_Iteration || r.error_occurred) continue;
       std::string name = r.benchmark_name();
-      double seconds = r.GetAdjustedRealTime();
+      const Times t{r.GetAdjustedRealTime(), r.GetAdjustedCPUTime()};
       if (name.rfind("Reference/", 0) == 0) {
-        reference_[name.substr(10)] = seconds;
+        reference_[name.substr(10)] = t;
         order_.push_back(name.substr(10));
       }
-      if (name.rfind("Shipped/", 0) == 0) shipped_[name.substr(8)] = seconds;
+      if (name.rfind("Shipped/", 0) == 0) shipped_[name.substr(8)] = t;
     }
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
     std::printf("\nspeed-up of the shipped planner (reference time / shipped time):\n");
     for (const std::string& args : order_) {
-      const double ref = reference_[args];
+      const Times ref = reference_[args];
       auto it = shipped_.find(args);
-      if (it == shipped_.end() || it->second <= 0) continue;
-      std::printf("  map/weight %-12s %8.1fx\n", args.c_str(), ref / it->second);
+      if (it == shipped_.end() || it->second.real <= 0 || it->second.cpu <= 0) continue;
+      std::printf("  map/weight %-10s %7.1fx wall clock %7.1fx CPU\n", args.c_str(), ref.real / it->second.real,
+                  ref.cpu / it->second.cpu);
     }
   }
 
  private:
-  std::map<std::string, double> reference_, shipped_;
+  struct Times {
+    double real, cpu;
+  };
+  std::map<std::string, Times> reference_, shipped_;
   std::vector<std::string> order_;
 };
 
