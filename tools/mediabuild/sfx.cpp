@@ -35,6 +35,21 @@ struct Noise {
   }
 };
 
+// Band-limited step correction (polyBLEP) for the jumps of the square and saw waves; without it
+// high notes fold back as harsh, inharmonic whistles.
+double polyBlep(double t, double dt) {
+  if (dt <= 0) return 0;
+  if (t < dt) {
+    t /= dt;
+    return t + t - t * t - 1;
+  }
+  if (t > 1 - dt) {
+    t = (t - 1) / dt;
+    return t * t + t + t + 1;
+  }
+  return 0;
+}
+
 void renderTone(const Tone& t, std::vector<double>& mix) {
   const double dt = 1.0 / kSampleRate;
   const size_t first = static_cast<size_t>(std::lround(t.start * kSampleRate));
@@ -57,8 +72,15 @@ void renderTone(const Tone& t, std::vector<double>& mix) {
     double duty = t.duty + (d1 - t.duty) * u;
     double s = 0;
     switch (t.wave) {
-      case Wave::Square: s = phase < duty ? 0.6 : -0.6; break;
-      case Wave::Saw: s = (2 * phase - 1) * 0.7; break;
+      case Wave::Square: {
+        double step = std::min(f * dt, 0.5);
+        s = (phase < duty ? 1.0 : -1.0) + polyBlep(phase, step) - polyBlep(std::fmod(phase - duty + 1, 1.0), step);
+        s *= 0.6;
+        break;
+      }
+      case Wave::Saw:
+        s = (2 * phase - 1 - polyBlep(phase, std::min(f * dt, 0.5))) * 0.7;
+        break;
       case Wave::Triangle: s = (phase < 0.5 ? 4 * phase - 1 : 3 - 4 * phase) * 0.9; break;
       case Wave::Sine: s = std::sin(2 * kPi * phase); break;
       case Wave::Noise:
@@ -70,7 +92,8 @@ void renderTone(const Tone& t, std::vector<double>& mix) {
     // Envelope.
     double env;
     if (time < t.attack) {
-      env = time / t.attack;
+      // Rises to the punch level where the sustain begins, so the envelope never jumps.
+      env = time / t.attack * (1 + t.punch);
     } else if (time < t.attack + t.sustain) {
       double k = (time - t.attack) / std::max(t.sustain, dt);
       env = 1 + t.punch * (1 - k);
