@@ -368,16 +368,16 @@ Strip explos() {
   std::vector<Image> frames;
   for (int f = 0; f < 16; ++f) {
     Image img(16, 16);
-    double t = f / 15.0;
-    double radius = 4 + 8 * std::min(1.0, t * 3);  // fills the cell by the sixth frame
+    const double t = f / 15.0;
+    const double spread = std::min(1.0, (f + 1) / 4.0);  // full size from the fourth frame
     for (int y = 0; y < 16; ++y)
       for (int x = 0; x < 16; ++x) {
-        double dx = x + 0.5 - 8, dy = y + 0.5 - 8;
-        double d = std::sqrt(dx * dx + dy * dy) / radius;
+        double dx = (x + 0.5 - 8) / 8, dy = (y + 0.5 - 8) / 8;
+        // Half round, half square: the fire reaches the cell's edges, so the five cells of a
+        // blast join into one cross.
+        double d = (0.5 * std::sqrt(dx * dx + dy * dy) + 0.5 * std::max(std::fabs(dx), std::fabs(dy))) / spread;
         double n = noise(x * 0.45 + f * 0.3, y * 0.45 - f * 0.5, 11) - 0.5;
-        double h = (1.15 - d) * 1.1 + n * 0.55 - t * 0.95;
-        if (d > 1.0) h -= 0.3;
-        img.set(x, y, heatColour(h));
+        img.set(x, y, heatColour(1.3 - d * 0.55 - t * 1.0 + n * 0.6 - (d > 1 ? 0.5 : 0)));
       }
     frames.push_back(img);
   }
