@@ -559,7 +559,7 @@ Image buildMenuPicture(const std::vector<Strip>& strips) {
   auto put = [&](int slot, int frame, int x, int y, int scale) {
     img.draw(frameOf(strips[slot], frame).scaled(scale), x, y);
   };
-  put(1, 2, 226, 142, 4);   // the bug, walking right
+  put(1, 2, 226, 152, 4);   // the bug, walking right
   put(0, 2, 160, 176, 2);   // clovers
   put(0, 2, 190, 186, 2);
   put(0, 2, 128, 190, 2);
