@@ -207,6 +207,8 @@ TEST_F(MediaBuild, MenuPictureIsFullScreenAndDarkBehindTheTexts) {
       ++n;
     }
   EXPECT_LT(sum / n, 40.0);
+  // Drawn without alpha, so no pixel may carry the sprite colour key.
+  for (const Rgba& p : pic.pixels()) ASSERT_FALSE(p.r == 255 && p.g == 0 && p.b == 128);
   EXPECT_LT(bright, n / 100) << "only a few faint stars behind the texts";
 }
 
