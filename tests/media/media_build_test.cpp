@@ -305,6 +305,12 @@ TEST_F(MediaBuild, SoundsHaveFittingLengthsAndLevels) {
     EXPECT_LT(std::abs(int(info.samples.back())), 200);
   }
   EXPECT_LT(seconds(w["Move"]), 0.1) << "the step tick is short";
+  // One-voice sounds are refused while they still play. Those that can come once per step (16
+  // frames at 60 per second) must end within a step, and the boom within the 47 frames after which
+  // a bomb laid right after a blast goes off.
+  const double step = 16.0 / 60;
+  for (const char* name : {"Suck", "Move", "Bomb", "Take"}) EXPECT_LT(seconds(w[name]), step) << name;
+  EXPECT_LT(seconds(w["Explos"]), 47.0 / 60);
   EXPECT_LT(peakOf(w["Move"]), peakOf(w["Explos"]));
   EXPECT_GE(seconds(w["Fertig"]), 1.6) << "the fanfare holds the level open for about two seconds";
   EXPECT_LE(seconds(w["Fertig"]), 2.4);
