@@ -75,6 +75,17 @@ TEST(LevelCheck, EveryShippedLevelCanBeFinished) {
   }
 }
 
+TEST(LevelCheck, ShippedLevelsMarkEveryCrossing) {
+  // The sources carry exactly the marks the marker gives: baddies choose at every crossing, and a
+  // hand edit that forgot to renew the marks is caught.
+  for (int n = 1; n <= kLevelCount; ++n) {
+    Level level = shipped(n);
+    Level marked = level;
+    markJunctions(marked);
+    EXPECT_EQ(level.junctions, marked.junctions) << "level " << n << ": run 'levelc mark' on its source";
+  }
+}
+
 TEST(LevelCheck, DifficultyRisesFromAGentleStart) {
   CheckReport first = checkLevel(shipped(1));
   EXPECT_EQ(first.baddies, 0);

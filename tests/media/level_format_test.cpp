@@ -224,6 +224,12 @@ TEST(LevelJunctions, MarksExactlyTheCellsWithThreeOrMoreWays) {
   EXPECT_EQ(level.junctions[cellIndex(5, 5)], 0);
   EXPECT_EQ(openNeighbours(level, 10, 1), 3);
   EXPECT_EQ(openNeighbours(level, 5, 3), 2);
+  // The start cells of actors are not counted as ways by the marker (they are not empty at the
+  // start), though the checker accepts a mark beside them.
+  Level beside = level;
+  beside.map[cellIndex(9, 1)] = kBaddyLeft;
+  EXPECT_EQ(markJunctions(beside), 3);
+  EXPECT_EQ(beside.junctions[cellIndex(10, 1)], 0);
   // A breakable block does not count as a way.
   level.map[cellIndex(10, 2)] = kBlock;
   EXPECT_EQ(markJunctions(level), 2);

@@ -250,6 +250,20 @@ int openNeighbours(const Level& level, int column, int row) {
   return n;
 }
 
+// Neighbours that are plain floor in the file: a baddy at a mark decides by the cells that are
+// empty, and the start cells of the bug and the baddies are not empty at the start.
+int floorNeighbours(const Level& level, int column, int row) {
+  static const int dc[4] = {1, -1, 0, 0};
+  static const int dr[4] = {0, 0, -1, 1};
+  int n = 0;
+  for (int d = 0; d < 4; ++d) {
+    int c = column + dc[d], r = row + dr[d];
+    if (c < 0 || r < 0 || c >= kViewColumns || r >= kViewRows) continue;
+    n += level.map[cellIndex(c, r)] == kFloor;
+  }
+  return n;
+}
+
 int markJunctions(Level& level) {
   int marks = 0;
   for (int row = 0; row < kRows; ++row)
@@ -257,7 +271,7 @@ int markJunctions(Level& level) {
       int idx = cellIndex(col, row);
       bool visible = col < kViewColumns && row < kViewRows;
       uint8_t code = level.map[idx];
-      bool want = visible && code != kWall && code != kBlock && openNeighbours(level, col, row) >= 3;
+      bool want = visible && code != kWall && code != kBlock && floorNeighbours(level, col, row) >= 3;
       level.junctions[idx] = want ? kJunction : 0;
       marks += want;
     }

@@ -79,8 +79,9 @@ bool saveLevelFiles(const std::string& folder, int number, const Level& level, s
 // Number of the four neighbours of a visible cell that a baddy could ever walk into at the start
 // (neither wall nor breakable block).
 int openNeighbours(const Level& level, int column, int row);
-// Marks every visible floor cell with at least three open neighbours as a junction and clears
-// marks elsewhere. Returns the number of marks.
+// Marks every visible cell (not wall or block) with at least three neighbours of plain floor as a
+// junction and clears marks elsewhere; a cell beside an actor's start counts that neighbour only
+// once it is empty, so the marks hold by either way of counting. Returns the number of marks.
 int markJunctions(Level& level);
 
 bool readTextFile(const std::string& path, std::string& text, std::string& error);
