@@ -1,6 +1,8 @@
 // Level set-up: DataInit, FindBug, Formation and the player's name from the profile codes.
 #include "support.h"
 
+#include "runtime/lifecycle.h"
+
 using namespace crumlet;
 
 namespace {
@@ -160,6 +162,31 @@ TEST_F(SetupTest, ArraysHaveTheirDesignedSizes) {
     EXPECT_EQ(arrayBound(g.mapGrid, 0), 1200);
     EXPECT_EQ(arrayBound(g.baddyState, 0), 1200);
     EXPECT_EQ(arrayBound(g.fireX, 0), 4);
+}
+
+TEST_F(SetupTest, RoutinesCanBeCalledByTheirExactName) {
+    registerGameRoutines();
+    game.score = 40;
+    game.bugDead = 1;
+    EXPECT_EQ(callByName("DataInit"), 1);
+    EXPECT_EQ(game.score, 0);
+    EXPECT_EQ(game.bugDead, 0);
+
+    game.level = 3;
+    game.score = 10;
+    game.playerName = "x";
+    EXPECT_EQ(callByName("WriteHighscore"), 1);  // the last name of the table
+    EXPECT_EQ(numAt(game.hiScores, 16), 10);
+    game.formationText = "";
+    EXPECT_EQ(callByName("Formation"), 1);
+    EXPECT_EQ(textLength(game.formationText), 16);
+
+    // Letter case matters, and routines that take a position are not in the table.
+    game.score = 7;
+    EXPECT_EQ(callByName("datainit"), 0);
+    EXPECT_EQ(game.score, 7);
+    EXPECT_EQ(callByName("FireAt"), 0);
+    EXPECT_EQ(callByName(""), 0);
 }
 
 using SetupDeathTest = SetupTest;
