@@ -116,8 +116,11 @@ bool OpenGLPrismo::loadBackgroundPicture(int picture, const char* path) {
   for (int row = 0; row < rows; ++row) {
     for (int column = 0; column < columns; ++column) {
       BackgroundTile& t = b.tiles[row * kBackgroundGrid + column];
+      // No edge colour fill: backgrounds are drawn with nearest filtering and without blending,
+      // so a filled fringe would show as a line of picture colour beside a picture that does not
+      // fill its tile; the rest of the tile must stay black.
       if (!uploadTexture(image, column * tile, row * tile, tile, tile, &t.texture, nullptr, false,
-                         false)) {
+                         true)) {
         deleteBackground(picture);
         return false;
       }

@@ -98,11 +98,13 @@ bool decodeBmpMemory(const uint8_t* data, size_t size, int colourKey, RgbaImage&
   if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32)
     return false;
 
-  // Palette: only when the pixel data starts far enough behind the file header.
+  // Palette: present when there are bytes between the info header and the pixel data. (For the
+  // 40-byte header this is the usual "pixel offset - 14 >= 41"; the same fixed test would refuse
+  // every 1-bit bitmap with a 12-byte header, whose 6-byte palette ends at offset 32.)
   const uint8_t* palette = nullptr;
   size_t paletteEntries = 0;
   size_t entryBytes = headerSize == 12 ? 3 : 4;
-  if (bitCount <= 8 && pixelOffset >= 14 + 41) {
+  if (bitCount <= 8 && pixelOffset > 14 + headerSize) {
     size_t start = 14 + headerSize;
     size_t bytes = headerSize == 12 ? (static_cast<size_t>(1) << bitCount) * 3
                                     : (pixelOffset >= 54 ? pixelOffset - 54 : 0);
