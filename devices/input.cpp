@@ -1,0 +1,369 @@
+// The input service: keyboard by scan code, typed characters, the mouse with
+// its once-per-frame sampling, and up to ten joysticks.
+#include "devices/input.h"
+
+#include "devices/devices_internal.h"
+#include "platform/input.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr int kMaxJoysticks = 10;
+
+struct InputDevices {
+    bool open = false;
+    int mouseX = 100, mouseY = 100;  // logical pixels
+    bool keyboardDevice = false;
+    bool mouseDevice = false;        // the captured (exclusive) mouse was asked for
+    bool pointerVisible = false;
+    bool mouseExclusive = false;     // current mode of the mouse device
+    bool mouseStale = true;
+    int lastDx = 0, lastDy = 0, lastWheel = 0;
+    unsigned char keys[256] = {};
+    bool injected = false;
+    unsigned char injectedKeys[256] = {};
+    int lastTyped = 0;
+};
+
+InputDevices input;
+
+// Game numbers are truncated toward zero; values outside the integer range
+// saturate instead of being undefined.
+long long truncated(double value) {
+    if (std::isnan(value)) return 0;
+    if (value >= 9.0e18) return 9000000000000000000LL;
+    if (value <= -9.0e18) return -9000000000000000000LL;
+    return static_cast<long long>(value);
+}
+
+bool held(int code) { return (input.keys[code & 0xFF] & 0x80) != 0; }
+
+int screenWidth() {
+    int w = 0, h = 0;
+    logicalScreenSize(w, h);
+    return w > 0 ? w : 320;
+}
+int screenHeight() {
+    int w = 0, h = 0;
+    logicalScreenSize(w, h);
+    return h > 0 ? h : 240;
+}
+
+int sign(int v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
+
+}  // namespace
+
+// ---- Service life ------------------------------------------------------------------
+
+void openInput(bool exclusiveMouse) {
+    if (input.open) closeInput();
+    input = InputDevices();
+    int w = 0, h = 0;
+    logicalScreenSize(w, h);
+    platformInputSetLogicalSize(w, h);
+
+    if (!platformKeyboardOpen()) {
+        logDeviceWarning("No DX_Input");
+    } else {
+        input.keyboardDevice = true;
+        // Keys reach the program only through its window.
+        if (!platformInputHasWindow()) logDeviceWarning("No DX_KB");
+    }
+    input.open = true;
+
+    // The runtime's mouse position starts at the pointer.
+    PlatformMouseSample sample;
+    if (platformMouseRead(sample, false)) {
+        input.mouseX = sample.x;
+        input.mouseY = sample.y;
+    }
+
+    input.pointerVisible = false;
+    if (exclusiveMouse) {
+        if (platformMouseOpen(true)) {
+            input.mouseDevice = true;
+            input.mouseExclusive = true;
+        } else {
+            logDeviceWarning("No DX_Mouse");
+        }
+    } else {
+        platformMouseOpen(false);
+        platformMouseWarpLogical(input.mouseX, input.mouseY);
+        platformMouseShowPointer(true);
+        input.pointerVisible = true;
+    }
+
+    platformJoysticksOpen(kMaxJoysticks);
+    registerInputRelease();
+}
+
+void applyMouseMode(bool captureMouse) {
+    if (!input.open) return;
+    if (input.mouseDevice) {
+        platformMouseSetRelative(captureMouse);
+        input.mouseExclusive = captureMouse;
+    }
+    if (!captureMouse) {
+        if (!input.pointerVisible) platformMouseWarpLogical(input.mouseX, input.mouseY);
+        platformMouseShowPointer(true);
+    } else {
+        platformMouseShowPointer(false);
+    }
+    input.pointerVisible = !captureMouse;
+}
+
+void hideSystemPointer() { platformMouseShowPointer(false); }
+
+void closeInput() {
+    if (!input.open) return;
+    if (input.mouseDevice) platformMouseSetRelative(false);
+    platformMouseWarpLogical(input.mouseX, input.mouseY);
+    platformMouseShowPointer(true);
+    platformMouseClose();
+    platformJoysticksClose();
+    platformKeyboardClose();
+    const bool injected = input.injected;
+    unsigned char injectedKeys[256];
+    std::memcpy(injectedKeys, input.injectedKeys, sizeof injectedKeys);
+    input = InputDevices();
+    // A scripted run keeps its keyboard until it clears it.
+    input.injected = injected;
+    std::memcpy(input.injectedKeys, injectedKeys, sizeof injectedKeys);
+}
+
+void resetInputState() {
+    input.lastTyped = 0;
+    input.mouseStale = true;
+    input.lastDx = input.lastDy = input.lastWheel = 0;
+}
+
+// ---- Keyboard ------------------------------------------------------------------------
+
+void pollKeyboard() {
+    if (input.injected) {
+        platformPumpInputEvents();
+        std::memcpy(input.keys, input.injectedKeys, sizeof input.keys);
+        return;
+    }
+    if (!input.keyboardDevice) {
+        std::memset(input.keys, 0, sizeof input.keys);
+        return;
+    }
+    platformReadKeyboard(input.keys);
+}
+
+void markMouseStale() { input.mouseStale = true; }
+
+void injectKeyboardSnapshot(const unsigned char keys[256]) {
+    std::memcpy(input.injectedKeys, keys, sizeof input.injectedKeys);
+    input.injected = true;
+}
+
+void clearInjectedKeyboard() {
+    input.injected = false;
+    std::memset(input.injectedKeys, 0, sizeof input.injectedKeys);
+}
+
+const unsigned char* keyboardState() { return input.keys; }
+
+double isKeyDown(double code) {
+    pollKeyboard();
+    return held(static_cast<int>(truncated(code) & 0xFF)) ? 1 : 0;
+}
+
+int charCodeForKey(int code) {
+    switch (code) {
+        case 14: return 8;            // Backspace
+        case 28: case 156: return 10; // both Enter keys
+        case 42: case 58: case 221: case 29: case 54: case 56: case 69:
+            return 0;                 // modifiers and locks type nothing
+        default: break;
+    }
+    if (code < 0 || code > 255) return 0;
+    int c = platformKeyCharacter(code);
+    // The layout's character as the keyboard state makes it: Caps Lock
+    // turns letters into capitals.
+    if (c >= 'a' && c <= 'z' && platformCapsLock()) c -= 32;
+    if (c == 8 || c == 10 || c >= 32) return c;
+    return 0;
+}
+
+int typedCharCode() {
+    pollKeyboard();
+    int c = 0;
+    for (int code = 0; code <= 254; ++code) {
+        if (!held(code)) continue;
+        c = charCodeForKey(code);
+        if (c) break;
+    }
+    if (c >= 'a' && c <= 'z' && (held(42) || held(54))) c -= 32;
+    if (c == input.lastTyped) return 0;
+    input.lastTyped = c;
+    return c;
+}
+
+double keyWasTyped() { return typedCharCode() ? 1 : 0; }
+
+// ---- Mouse -------------------------------------------------------------------------------
+
+bool readMouseState(MouseState& out) {
+    out = MouseState();
+    if (!input.open) return false;
+    PlatformMouseSample sample;
+    if (input.mouseStale) {
+        input.mouseStale = false;
+        const bool relative = input.mouseDevice && input.mouseExclusive;
+        if (!platformMouseRead(sample, relative || input.pointerVisible)) return false;
+        input.lastWheel = sign(sample.wheel);
+        if (input.pointerVisible) {
+            input.lastDx = sample.x - input.mouseX;
+            input.lastDy = sample.y - input.mouseY;
+            input.mouseX = sample.x;
+            input.mouseY = sample.y;
+        } else if (relative) {
+            input.lastDx = sample.relX;
+            input.lastDy = sample.relY;
+            input.mouseX += sample.relX;
+            input.mouseY += sample.relY;
+        } else {
+            // Hidden pointer without capture: measure how far the pointer
+            // moved from a fixed point and put it back there.
+            int dx = 0, dy = 0;
+            platformMouseRecentre(dx, dy);
+            PlatformMouseSample wheelOnly;
+            platformMouseRead(wheelOnly, true);
+            input.lastWheel = sign(wheelOnly.wheel);
+            input.lastDx = dx;
+            input.lastDy = dy;
+            input.mouseX += dx;
+            input.mouseY += dy;
+        }
+    } else if (!platformMouseRead(sample, false)) {
+        return false;
+    }
+    out.dx = input.lastDx;
+    out.dy = input.lastDy;
+    out.wheel = input.lastWheel;
+    out.left = sample.left ? 1 : 0;
+    out.right = sample.right ? 1 : 0;
+    out.middle = sample.middle ? 1 : 0;
+    return true;
+}
+
+void setPointerVisible(double flag) {
+    const bool visible = flag != 0;
+    if (input.mouseDevice) {
+        platformMouseSetRelative(!visible);
+        input.mouseExclusive = !visible;
+    }
+    if (visible) {
+        if (!input.pointerVisible) platformMouseWarpLogical(input.mouseX, input.mouseY);
+        platformMouseShowPointer(true);
+    } else {
+        platformMouseShowPointer(false);
+    }
+    input.pointerVisible = visible;
+}
+
+void moveMouseTo(double x, double y) {
+    input.mouseX = static_cast<int>(std::clamp<long long>(truncated(x), -1000000000LL, 1000000000LL));
+    input.mouseY = static_cast<int>(std::clamp<long long>(truncated(y), -1000000000LL, 1000000000LL));
+}
+
+void readMouse(double& x, double& y, double& button1, double& button2) {
+    MouseState state;
+    readMouseState(state);
+    input.mouseX = std::clamp(input.mouseX, 0, screenWidth() - 1);
+    input.mouseY = std::clamp(input.mouseY, 0, screenHeight() - 1);
+    x = input.mouseX;
+    y = input.mouseY;
+    button1 = state.left;
+    button2 = state.right;
+}
+
+double mouseAxis(double n) {
+    MouseState state;
+    if (!readMouseState(state)) return 0;
+    switch (truncated(n)) {
+        case 0: return state.dx;
+        case 1: return state.dy;
+        case 2: return state.wheel;
+        case 3: return state.left;
+        case 4: return state.right;
+        case 5: return state.middle;
+        default: return 0;
+    }
+}
+
+// ---- Joysticks ---------------------------------------------------------------------------
+
+bool readJoystickState(int n, JoystickState& out) {
+    out = JoystickState();
+    PlatformJoystickSample sample;
+    if (!platformJoystickRead(n, sample)) return false;
+    out.x = sample.axes[0];
+    out.y = sample.axes[1];
+    out.z = sample.axes[2];
+    out.rx = sample.axes[3];
+    out.ry = sample.axes[4];
+    out.rz = sample.axes[5];
+    out.sliders[0] = sample.sliders[0];
+    out.sliders[1] = sample.sliders[1];
+    std::copy(std::begin(sample.pov), std::end(sample.pov), std::begin(out.pov));
+    std::copy(std::begin(sample.buttons), std::end(sample.buttons), std::begin(out.buttons));
+    return true;
+}
+
+namespace {
+int joystickIndex(double n) {
+    const long long i = truncated(n);
+    return (i < 0 || i >= kMaxJoysticks) ? -1 : static_cast<int>(i);
+}
+double scaledAxis(double n, int JoystickState::*axis) {
+    JoystickState s;
+    readJoystickState(joystickIndex(n), s);
+    return std::clamp(s.*axis / 32767.0, -1.0, 1.0);
+}
+}  // namespace
+
+double joystickCount() { return platformJoystickCount(); }
+double joystickX(double n) { return scaledAxis(n, &JoystickState::x); }
+double joystickY(double n) { return scaledAxis(n, &JoystickState::y); }
+double joystickZ(double n) { return scaledAxis(n, &JoystickState::z); }
+double joystickRX(double n) { return scaledAxis(n, &JoystickState::rx); }
+double joystickRY(double n) { return scaledAxis(n, &JoystickState::ry); }
+double joystickRZ(double n) { return scaledAxis(n, &JoystickState::rz); }
+
+double joystickHatX(double n) {
+    JoystickState s;
+    readJoystickState(joystickIndex(n), s);
+    return s.pov[0] == 9000 ? 1 : (s.pov[0] == 27000 ? -1 : 0);
+}
+
+double joystickHatY(double n) {
+    JoystickState s;
+    readJoystickState(joystickIndex(n), s);
+    return s.pov[0] == 0 ? -1 : (s.pov[0] == 18000 ? 1 : 0);
+}
+
+void readJoystickDigital(double& x, double& y, double& button1, double& button2) {
+    JoystickState s;
+    readJoystickState(0, s);
+    x = s.x / 30000;
+    y = s.y / 30000;
+    button1 = s.buttons[0];
+    button2 = s.buttons[1];
+}
+
+double joystickForce(double n, double duration, double x, double y) {
+    const int j = joystickIndex(n);
+    if (j < 0) return 0;
+    const double fx = std::clamp(std::isnan(x) ? 0.0 : x, -1.0, 1.0);
+    const double fy = std::clamp(std::isnan(y) ? 0.0 : y, -1.0, 1.0);
+    const int magnitude = static_cast<int>((fx * fx + fy * fy) * 10000 / 2);
+    const long long ms = std::clamp<long long>(truncated(duration), 0, 0x7FFFFFFF);
+    return platformJoystickForce(j, static_cast<int>(ms), fx, fy, magnitude) ? 1 : 0;
+}

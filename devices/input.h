@@ -1,0 +1,110 @@
+// Keyboard, typed characters, mouse and joysticks for the game and the runtime.
+//
+// Keys are identified by keyboard scan codes 0..255 (positions on the keyboard,
+// not characters): 1 Escape, 14 Backspace, 15 Tab, 28 Return, 29 left Ctrl,
+// 42/54 Shift, 57 Space, 200 Up, 203 Left, 205 Right, 208 Down, ...
+// The keyboard is sampled once per frame by presentFrame and again by every
+// key query. Numbers in and out are doubles; truth values are 1 and 0.
+#pragma once
+
+class TextValue;
+
+// ---- Runtime-internal: life of the input service ----------------------------
+
+// Brings the input service up on the main window (start-up step 8). With
+// exclusiveMouse the mouse is captured (relative mode, hidden pointer);
+// otherwise the system pointer stays visible at the runtime's mouse position.
+// Opens up to 10 joysticks. Registers closeInput as the Input shutdown stage.
+// Failures only write "No DX_Input" / "No DX_KB" / "No DX_Mouse" to the error
+// log; the program keeps running.
+void openInput(bool exclusiveMouse);
+// Start-up step 18: capture or release the mouse for the final window and
+// show the arrow pointer (placed at the runtime's mouse position) or hide it.
+void applyMouseMode(bool captureMouse);
+// Start-up step 15: hides the system pointer without changing what the input
+// service records (applyMouseMode decides the final pointer).
+void hideSystemPointer();
+// Releases the mouse capture, shows the pointer at the runtime's mouse
+// position and closes every device. Safe to call twice.
+void closeInput();
+// Forgets transient state (last typed character, stale mouse values), as a
+// debugger break does.
+void resetInputState();
+
+// Samples the keyboard into the 256-byte key state (bit 7 = held). Pumps the
+// platform's events first. Called by presentFrame and by every key query.
+void pollKeyboard();
+// Marks the mouse state stale so that the next mouse query reads the device
+// again (presentFrame does this once per frame).
+void markMouseStale();
+
+// Logic tests and the scripted driver: while a snapshot is injected,
+// pollKeyboard copies it instead of reading the device (events are still
+// pumped). Bit 7 of keys[n] means key n is held.
+void injectKeyboardSnapshot(const unsigned char keys[256]);
+void clearInjectedKeyboard();
+// The key state as the last pollKeyboard left it.
+const unsigned char* keyboardState();
+
+// ---- Keyboard and typed characters ------------------------------------------
+
+// 1 while the key is held, else 0. Only the low 8 bits of the truncated code
+// count, so 256 asks for key 0.
+double isKeyDown(double code);
+// The newly typed character as a one-character text (8 Backspace, 10 Enter),
+// or the empty text. A held key is reported once.
+TextValue readTypedChar();
+// The same scan as readTypedChar: 1 for a new character, 0 otherwise.
+double keyWasTyped();
+// The character key `code` produces on the current layout (no Shift applied),
+// or the empty text.
+TextValue charForKey(double code);
+// Byte versions of the above (0 = nothing).
+int typedCharCode();
+int charCodeForKey(int code);
+
+// ---- Mouse --------------------------------------------------------------------
+
+struct MouseState {
+    int left = 0, right = 0, middle = 0;  // 1 pressed, 0 released
+    int dx = 0, dy = 0;                   // motion in logical pixels
+    int wheel = 0;                        // 1, -1 or 0
+};
+// Reads the mouse as designed (stale flag, pointer visible or hidden). The
+// result is false when the device could not be read (state all zero).
+bool readMouseState(MouseState& out);
+
+void setPointerVisible(double flag);
+void moveMouseTo(double x, double y);
+// The runtime's mouse position clamped to the logical screen, and the left
+// and right buttons as 1/0.
+void readMouse(double& x, double& y, double& button1, double& button2);
+// 0 dx, 1 dy, 2 wheel direction, 3/4/5 left/right/middle button; else 0.
+double mouseAxis(double n);
+
+// ---- Joysticks ----------------------------------------------------------------
+
+struct JoystickState {
+    int x = 0, y = 0, z = 0, rx = 0, ry = 0, rz = 0;  // -32768..32768
+    int sliders[2] = {0, 0};
+    unsigned int pov[4] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};  // hundredths of a degree, or centred
+    unsigned char buttons[32] = {};  // bit 7 = pressed
+};
+// False for a joystick that is not open (state left at its defaults).
+bool readJoystickState(int n, JoystickState& out);
+
+double joystickCount();
+TextValue joystickName(double n);
+double joystickX(double n);
+double joystickY(double n);
+double joystickZ(double n);
+double joystickRX(double n);
+double joystickRY(double n);
+double joystickRZ(double n);
+double joystickHatX(double n);
+double joystickHatY(double n);
+// Joystick 0: axes as -1/0/1 and the raw bytes of buttons 1 and 2.
+void readJoystickDigital(double& x, double& y, double& button1, double& button2);
+// A constant force on joystick n for `duration` milliseconds in direction
+// (x, y), each clamped to -1..1. Returns 1 when the effect was started.
+double joystickForce(double n, double duration, double x, double y);

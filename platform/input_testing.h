@@ -1,0 +1,21 @@
+// Test aids for the input devices: a plain window to receive real key events
+// and virtual joysticks with settable state. Not used by the program itself.
+#pragma once
+
+// Opens (or reuses) a visible, focused window of the given size for input
+// tests. False when no window can be opened.
+bool platformTestOpenWindow(int width, int height);
+void platformTestCloseWindow();
+// Gives the test window the keyboard focus and pumps events for a while.
+void platformTestFocusWindow();
+// Pumps events for `milliseconds`.
+void platformTestPump(int milliseconds);
+
+// Attaches a virtual joystick with the given controls; it is seen by the next
+// platformJoysticksOpen. Returns false when virtual joysticks are unavailable.
+bool platformTestAttachJoystick(int axes, int buttons, int hats);
+bool platformTestSetJoystickAxis(int axis, int value);
+bool platformTestSetJoystickButton(int button, bool pressed);
+// hat: 0 centred, 1 up, 2 right, 4 down, 8 left (combinations for diagonals).
+bool platformTestSetJoystickHat(int hat, int value);
+void platformTestDetachJoystick();

@@ -1,0 +1,63 @@
+// The private per-user temporary folder and the error log kept in it.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "runtime/files.h"
+#include "runtime/lifecycle.h"
+
+std::string userTempFolder() {
+    const char* base = std::getenv("TMPDIR");
+    std::string path = (base != nullptr && base[0] != 0) ? base : "/tmp";
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    path += "/tovrik-" + std::to_string(static_cast<unsigned long>(getuid()));
+    if (path.size() + 1 > kMaxPathLength) return std::string();
+    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return std::string();
+    // Someone else's folder, or a link planted under our name, is never used.
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid())
+        return std::string();
+    if ((st.st_mode & 077) != 0 && chmod(path.c_str(), 0700) != 0) return std::string();
+    return path + "/";
+}
+
+std::string errorLogPath() {
+    std::string folder = userTempFolder();
+    return folder.empty() ? folder : folder + "ErrorLog.txt";
+}
+
+void deleteErrorLog() {
+    std::string path = errorLogPath();
+    if (!path.empty()) unlink(path.c_str());
+}
+
+void appendErrorLog(const char* line) {
+    std::string path = errorLogPath();
+    if (path.empty()) return;
+    std::string text = line ? line : "";
+    text += "\r\n";
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (attempt > 0) sleepMs(100);
+        int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0) continue;
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {  // held open elsewhere: try again shortly
+            close(fd);
+            continue;
+        }
+        size_t done = 0;
+        while (done < text.size()) {
+            ssize_t put = write(fd, text.data() + done, text.size() - done);
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) break;
+            done += static_cast<size_t>(put);
+        }
+        close(fd);
+        return;
+    }
+}

@@ -1,0 +1,74 @@
+// The eight numbered file channels and the small file-system commands.
+//
+// Values are stored little-endian: byte, 16-bit word, 32-bit long, 64-bit IEEE double.
+// A channel opened for reading (mode != 0) takes the file's size; `position` counts the bytes
+// consumed. A channel opened for writing (mode 0) writes into a private temporary file in the
+// target's folder; closeChannel flushes it to disk and puts it in the target's place in one
+// rename, so the old file stays whole until the new one is complete. Files are opened "not
+// shared" (an exclusive advisory lock): a second opener, on another channel or in another
+// program, fails.
+//
+// Failures a game handles are results (openChannel 0, deleteFile 0). A short read or write, or
+// a transfer on a closed channel, is runtime error 3; a channel number outside 0..7 is error 7;
+// both stop the program.
+//
+// Names accept '/' and '\' as separators; every '\' becomes '/' before a system call. Names of
+// 1024 characters or more are refused (result 0).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "runtime/text.h"
+
+constexpr int kFileChannelCount = 8;
+constexpr size_t kMaxPathLength = 1023;
+
+struct FileChannel {
+    int handle = -1;        // file descriptor; -1 = closed
+    uint32_t size = 0;      // size at opening for reading; 0 for writing channels
+    uint32_t position = 0;  // bytes consumed by reads since opening
+    int targetLock = -1;    // writing: descriptor holding the lock on the target file
+    std::string targetPath; // writing: the file that closeChannel replaces
+    std::string tempPath;   // writing: the temporary file being written
+    bool createdTarget = false;  // writing: the target did not exist before the open
+};
+
+// Read-only view of a channel's state (for tests and diagnostics); nullptr outside 0..7.
+const FileChannel* fileChannelState(int channel);
+
+double openChannel(double channel, const TextValue& name, double mode);
+double closeChannel(double channel);
+double channelAtEnd(double channel);
+
+void readByte(double channel, double& out);
+void readWord(double channel, double& out);
+void readLong(double channel, double& out);
+void readDouble(double channel, double& out);
+void readString(double channel, TextValue& out, double count);
+void readLine(double channel, TextValue& out);
+void readNumberLine(double channel, double& out);
+
+void writeByte(double channel, double value);
+void writeWord(double channel, double value);
+void writeLong(double channel, double value);
+void writeDouble(double channel, double value);
+void writeBytes(double channel, const TextValue& text);
+void writeLine(double channel, const TextValue& text);
+void writeNumberLine(double channel, double value);
+
+// Closes every open channel when the program ends: writing channels are committed when
+// `commit` is true, otherwise their temporary files are removed and the old files stay.
+void releaseFileChannels(bool commit);
+
+double deleteFile(const TextValue& name);
+double fileExists(const TextValue& name);
+double fileSize(const TextValue& name);
+TextValue getCurrentDir();  // always ends with "/"
+double setCurrentDir(const TextValue& name);
+double copyFile(const TextValue& from, const TextValue& to);
+double slashesToForward(TextValue& text);  // returns the length
+
+// A game file name as a system path: every '\' becomes '/'. False (out untouched) when the
+// name is 1024 characters or longer.
+bool toSystemPath(const char* name, std::string& out);

@@ -1,0 +1,150 @@
+// Runtime state, error codes, the shutdown registry and the ways the program ends.
+#include "runtime/lifecycle.h"
+
+#include <spawn.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "runtime/convert.h"
+#include "runtime/files.h"
+
+extern char** environ;
+
+RuntimeSettings runtimeSettings;
+RuntimeState runtimeState;
+
+namespace {
+
+constexpr int kStageCount = 5;
+void (*serviceReleases[kStageCount])() = {};
+
+constexpr int kMaxExitCleanups = 32;
+void (*exitCleanups[kMaxExitCleanups])() = {};
+int exitCleanupCount = 0;
+
+bool exiting = false;  // std::exit has been called: a second stop must not call it again
+
+const char* errorMeaning(int code) {
+    switch (code) {
+        case kErrorFileTransfer: return "a file read or write transferred fewer bytes than asked";
+        case kErrorRange: return "argument out of range or no storage";
+        case kErrorIndex: return "array index out of range";
+        case kErrorNoData: return "no data item left to read";
+        default: return "error";
+    }
+}
+
+// After the services are gone: close the file channels (a write in progress is completed
+// only on a normal end) and run the exit clean-ups, each once.
+void finishRuntime(bool normalEnd) {
+    releaseFileChannels(normalEnd);
+    for (int i = 0; i < exitCleanupCount; ++i) {
+        void (*fn)() = exitCleanups[i];
+        exitCleanups[i] = nullptr;
+        if (fn) fn();
+    }
+}
+
+[[noreturn]] void exitProcess(int status) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    if (exiting) _exit(status);
+    exiting = true;
+    std::exit(status);
+}
+
+void logEndLines() {
+    char line[32];
+    const double values[4] = {runtimeState.errorCode, runtimeState.errorLine - 1,
+                              runtimeState.currentLine, runtimeState.currentUnit};
+    appendErrorLog("-End On Line");
+    for (double v : values) {
+        std::snprintf(line, sizeof line, "%d", static_cast<int>(truncateToInt32(v)));
+        appendErrorLog(line);
+    }
+}
+
+}  // namespace
+
+double setErrorCode(double code) {
+    runtimeState.errorCode = code;
+    runtimeState.errorLine = runtimeState.currentLine;
+    return code;
+}
+
+void setSourcePosition(double unit, double line) {
+    runtimeState.currentUnit = unit;
+    runtimeState.currentLine = line;
+}
+
+void runtimeError(double code) {
+    setErrorCode(code);
+    stopProgram();
+}
+
+void setServiceRelease(ServiceStage stage, void (*release)()) {
+    int i = static_cast<int>(stage);
+    if (i >= 0 && i < kStageCount) serviceReleases[i] = release;
+}
+
+void shutdownRuntime() {
+    for (int i = 0; i < kStageCount; ++i) {
+        void (*release)() = serviceReleases[i];
+        serviceReleases[i] = nullptr;  // cleared first: a stop from inside a release skips it
+        if (release) release();
+    }
+    runtimeState.mainWindow = nullptr;
+}
+
+void addExitCleanup(void (*fn)()) {
+    if (fn == nullptr) return;
+    for (int i = 0; i < exitCleanupCount; ++i)
+        if (exitCleanups[i] == fn) return;
+    if (exitCleanupCount < kMaxExitCleanups) exitCleanups[exitCleanupCount++] = fn;
+}
+
+void stopProgram() {
+    runtimeState.stopping = 1;
+    shutdownRuntime();
+    int code = truncateToInt32(runtimeState.errorCode);
+    finishRuntime(code == 0);
+    if (runtimeSettings.debugMode) logEndLines();
+    int status = 0;
+    if (code != 0) {
+        status = (code > 0 && code < 256) ? code : 1;
+        int line = truncateToInt32(runtimeState.currentLine);
+        if (line != 0)
+            std::fprintf(stderr, "Tovrik: runtime error %d (%s) at line %d\n", code, errorMeaning(code), line);
+        else
+            std::fprintf(stderr, "Tovrik: runtime error %d (%s)\n", code, errorMeaning(code));
+    }
+    exitProcess(status);
+}
+
+void endProgram() {
+    setErrorCode(0);
+    stopProgram();
+}
+
+void endAndRun(const TextValue& command) {
+    TextValue line(command);
+    textReserve(line, 256);
+    runtimeState.stopping = 1;
+    shutdownRuntime();
+    finishRuntime(true);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    // The runtime's own descriptors are close-on-exec, so the new process inherits only the
+    // standard streams.
+    char shell[] = "/bin/sh";
+    char flag[] = "-c";
+    char* argv[] = {shell, flag, line.buffer, nullptr};
+    pid_t pid;
+    posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv, environ);
+    exitProcess(0);
+}
+
+void setAutoPause(double flag) { runtimeState.autoPause = flag != 0 ? 1 : 0; }
+void setEscapeEnds(double flag) { runtimeState.escapeEnds = flag != 0 ? 1 : 0; }

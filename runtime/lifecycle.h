@@ -1,0 +1,122 @@
+// The life of the process around the game: settings, runtime state, error codes, the orderly
+// stop, the millisecond clock and the small debugging aids.
+//
+// Stopping: stopProgram releases the registered services in a fixed order (renderer, input,
+// sound, archives, window), closes the file channels, runs the exit clean-ups, appends the
+// error-code lines to the error log in debug mode and ends the process. A normal end exits
+// with status 0; after a runtime error (code 3, 7, 9, 20) the status is the error code and one
+// line naming it goes to standard error, so a failure never looks like success.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "runtime/text.h"
+
+struct RuntimeSettings {
+    int32_t screenWidth = 320;
+    int32_t screenHeight = 240;
+    int32_t fullScreen = 1;
+    int32_t frameRate = 60;
+    int32_t multisample = 0;
+    int32_t captureMouse = 0;
+    int32_t debugMode = 0;
+};
+extern RuntimeSettings runtimeSettings;
+
+struct RuntimeState {
+    double errorCode = 0;
+    double errorLine = 0;
+    double currentUnit = 0;
+    double currentLine = 0;
+    TextValue applicationName;
+    void* mainWindow = nullptr;  // the platform's window, owned by the window service
+    uint8_t autoPause = 0;
+    uint8_t paused = 0;
+    uint8_t escapeEnds = 1;
+    uint8_t hasPerformanceCounter = 1;  // the monotonic clock is always there
+    double counterFrequency = 1000.0;
+    double startTime = 0;
+    double frameTime = 0;
+    double previousFrameTime = 0;
+    uint8_t stopping = 0;  // set once stopProgram or endAndRun has begun
+};
+extern RuntimeState runtimeState;
+
+// Runtime error codes.
+constexpr int kErrorNone = 0;
+constexpr int kErrorFileTransfer = 3;
+constexpr int kErrorRange = 7;  // argument out of range or no storage
+constexpr int kErrorIndex = 9;
+constexpr int kErrorNoData = 20;
+
+// errorCode := code; errorLine := currentLine; returns the code.
+double setErrorCode(double code);
+void setSourcePosition(double unit, double line);
+// setErrorCode(code), then stopProgram.
+[[noreturn]] void runtimeError(double code);
+[[noreturn]] void stopProgram();
+[[noreturn]] void endProgram();  // setErrorCode(0), stopProgram
+// Shuts the runtime down, runs `command` through /bin/sh in the current directory as a new
+// process, and exits with status 0.
+[[noreturn]] void endAndRun(const TextValue& command);
+
+// ---- shutdown registry ----------------------------------------------------------------------
+enum class ServiceStage { Renderer, Input, Sound, Archives, Window };
+// Registers (or with nullptr removes) the release routine of a service.
+void setServiceRelease(ServiceStage stage, void (*release)());
+// Calls the registered releases in the fixed stage order, each at most once.
+void shutdownRuntime();
+// Routines run by stopProgram and endAndRun after shutdownRuntime, in registration order.
+void addExitCleanup(void (*fn)());
+
+// ---- flags ----------------------------------------------------------------------------------
+void setAutoPause(double flag);
+void setEscapeEnds(double flag);
+
+// ---- clock ----------------------------------------------------------------------------------
+// Monotonic clock in milliseconds.
+double timeStampMs();
+// Sets startTime, frameTime and previousFrameTime to the current time stamp.
+void resetRuntimeClock();
+// Milliseconds since startTime.
+double elapsedMs();
+// Blocks for the truncated number of milliseconds (nothing for 0 or less).
+void sleepMs(double ms);
+
+// ---- debugging aids -------------------------------------------------------------------------
+// True when a debugger (tracer) is attached to the process.
+bool debuggerAttached();
+// With a debugger attached: "TX" + text to standard error.
+void debugPrint(const TextValue& text);
+// With a debugger attached: runs the break hook (hide the window, reset input), sends "BP" +
+// value in lower-case hex, clears `paused`.
+void debugBreak(int value);
+void setDebugBreakHook(void (*hook)());
+// Binds standard input and output to the controlling terminal when there is one.
+void openConsole();
+
+// ---- call by name ---------------------------------------------------------------------------
+struct RoutineEntry {
+    const char* name;  // nullptr or "" ends the table
+    void (*routine)();
+};
+// The game's routine table, sorted by name, ended by an empty entry.
+void setRoutineTable(const RoutineEntry* table);
+// Runs the routine of exactly that name and returns 1; 0 (and a debug text) when none matches.
+double callByName(const TextValue& name);
+
+// ---- command line ---------------------------------------------------------------------------
+void setCommandLine(const char* line);
+TextValue commandLine();
+
+// ---- error log and temporary folder ---------------------------------------------------------
+// The private per-user folder ${TMPDIR:-/tmp}/tovrik-<uid>/ (mode 0700, created when missing),
+// with a final '/'. Empty when it cannot be made or is not a directory owned by this user.
+std::string userTempFolder();
+// Full path of "ErrorLog.txt" in that folder (empty when there is no folder).
+std::string errorLogPath();
+// Deletes the error log (start-up does this).
+void deleteErrorLog();
+// Appends line + "\r\n" in one open-append-close cycle (5 attempts 100 ms apart).
+void appendErrorLog(const char* line);

@@ -1,0 +1,42 @@
+// Measures how long the input service takes to come up, with and without the
+// joystick subsystem, over a number of rounds. Prints milliseconds per round.
+// Usage: devices_startup_probe [rounds]
+#include "devices/input.h"
+#include "devices/sound.h"
+#include "platform/input.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+double nowMs() {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 20;
+    double keyboardMouse = 0, joysticks = 0, sound = 0;
+    for (int i = 0; i < rounds; ++i) {
+        double t0 = nowMs();
+        platformKeyboardOpen();
+        platformMouseOpen(false);
+        double t1 = nowMs();
+        platformJoysticksOpen(10);
+        double t2 = nowMs();
+        keyboardMouse += t1 - t0;
+        joysticks += t2 - t1;
+        platformJoysticksClose();
+        platformMouseClose();
+        platformKeyboardClose();
+        t0 = nowMs();
+        openSound();
+        t1 = nowMs();
+        closeSound();
+        sound += t1 - t0;
+    }
+    std::printf("rounds %d: keyboard+mouse %.3f ms, joystick subsystem + open %.3f ms, sound device %.3f ms\n",
+                rounds, keyboardMouse / rounds, joysticks / rounds, sound / rounds);
+    return 0;
+}

@@ -1,0 +1,99 @@
+#include "test_support.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+TempFolder::TempFolder() {
+    char pattern[] = "/tmp/tovrik-devices-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    dir_ = made ? made : "/tmp";
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    if (dir_ != "/tmp") std::filesystem::remove_all(dir_, ignored);
+}
+
+void put16(std::vector<unsigned char>& out, unsigned v) {
+    out.push_back(static_cast<unsigned char>(v & 0xFF));
+    out.push_back(static_cast<unsigned char>((v >> 8) & 0xFF));
+}
+
+void put32(std::vector<unsigned char>& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>((v >> (8 * i)) & 0xFF));
+}
+
+void putTag(std::vector<unsigned char>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+
+std::vector<unsigned char> makeWav(const WavSpec& spec, const std::vector<int16_t>& samples) {
+    std::vector<unsigned char> data;
+    for (int16_t s : samples) {
+        if (spec.bits == 8) {
+            data.push_back(static_cast<unsigned char>((s >> 8) + 128));
+        } else {
+            put16(data, static_cast<uint16_t>(s));
+        }
+    }
+    std::vector<unsigned char> out;
+    putTag(out, "RIFF");
+    put32(out, 0);  // size: not looked at
+    putTag(out, "WAVE");
+    putTag(out, "fmt ");
+    put32(out, static_cast<uint32_t>(spec.formatChunkSize));
+    const int blockAlign = spec.channels * spec.bits / 8;
+    put16(out, 1);
+    put16(out, static_cast<unsigned>(spec.channels));
+    put32(out, static_cast<uint32_t>(spec.frequency));
+    put32(out, static_cast<uint32_t>(spec.frequency * blockAlign));
+    put16(out, static_cast<unsigned>(blockAlign));
+    put16(out, static_cast<unsigned>(spec.bits));
+    if (spec.formatChunkSize != 16) out.insert(out.end(), 14, 0);
+    if (spec.factChunk) {
+        putTag(out, "fact");
+        put32(out, 4);
+        put32(out, static_cast<uint32_t>(samples.size() / spec.channels));
+    }
+    if (spec.listChunk) {
+        putTag(out, "LIST");
+        put32(out, 4);
+        putTag(out, "INFO");
+    }
+    putTag(out, "data");
+    put32(out, spec.declaredDataSize >= 0 ? static_cast<uint32_t>(spec.declaredDataSize)
+                                          : static_cast<uint32_t>(data.size()));
+    out.insert(out.end(), data.begin(), data.end());
+    const uint32_t riffSize = static_cast<uint32_t>(out.size() - 8);
+    std::memcpy(&out[4], &riffSize, 4);
+    return out;
+}
+
+std::vector<int16_t> sineSamples(int frames, int channels, int frequency, double hz, double amplitude) {
+    std::vector<int16_t> out;
+    out.reserve(static_cast<size_t>(frames) * channels);
+    for (int i = 0; i < frames; ++i) {
+        const double v = amplitude * std::sin(2 * M_PI * hz * i / frequency);
+        for (int c = 0; c < channels; ++c) out.push_back(static_cast<int16_t>(std::lround(v)));
+    }
+    return out;
+}
+
+bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+std::vector<unsigned char> readFile(const std::string& path) {
+    std::vector<unsigned char> out;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return out;
+    unsigned char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.insert(out.end(), buffer, buffer + n);
+    std::fclose(f);
+    return out;
+}

@@ -1,0 +1,42 @@
+// Small helpers shared by the device tests: temporary files and WAV writing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A fresh private folder for one test, removed by the destructor.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::string path(const std::string& name) const { return dir_ + "/" + name; }
+
+private:
+    std::string dir_;
+};
+
+// Little-endian writers for building WAV files byte by byte.
+void put16(std::vector<unsigned char>& out, unsigned v);
+void put32(std::vector<unsigned char>& out, uint32_t v);
+void putTag(std::vector<unsigned char>& out, const char* tag);
+
+struct WavSpec {
+    int channels = 1;
+    int frequency = 22050;
+    int bits = 16;
+    int formatChunkSize = 16;    // 18 adds the extension bytes the reader skips
+    bool factChunk = false;      // a "fact" chunk before "data"
+    bool listChunk = false;      // a "LIST" chunk before "data" (not accepted)
+    long long declaredDataSize = -1;  // -1: the real size
+};
+
+// A WAV file holding the given 16-bit samples (converted to 8-bit when
+// spec.bits is 8), interleaved when there are two channels.
+std::vector<unsigned char> makeWav(const WavSpec& spec, const std::vector<int16_t>& samples);
+// A sine tone: `frames` frames of `amplitude` at `hz`, per channel.
+std::vector<int16_t> sineSamples(int frames, int channels, int frequency, double hz, double amplitude);
+bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes);
+std::vector<unsigned char> readFile(const std::string& path);

@@ -1,0 +1,291 @@
+#include <gtest/gtest.h>
+
+#include <sys/file.h>
+#include <sys/ptrace.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "runtime/lifecycle.h"
+#include "tests/runtime/test_dir.h"
+
+namespace {
+
+using ::testing::ExitedWithCode;
+
+// Points the user's temporary folder into a private test folder.
+class TempFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* old = std::getenv("TMPDIR");
+        if (old) savedTmp = old, hadTmp = true;
+        setenv("TMPDIR", dir.path().c_str(), 1);
+        runtimeSettings.debugMode = 0;
+    }
+    void TearDown() override {
+        if (hadTmp) setenv("TMPDIR", savedTmp.c_str(), 1);
+        else unsetenv("TMPDIR");
+        runtimeSettings.debugMode = 0;
+    }
+    std::string privateFolder() const { return dir.path() + "/tovrik-" + std::to_string(getuid()); }
+    TestDir dir;
+    std::string savedTmp;
+    bool hadTmp = false;
+};
+using LifecycleDeathTest = TempFolderTest;
+
+TEST_F(TempFolderTest, PrivateFolderIsCreatedWithMode0700) {
+    std::string folder = userTempFolder();
+    EXPECT_EQ(folder, privateFolder() + "/");
+    struct stat st;
+    ASSERT_EQ(lstat(privateFolder().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(userTempFolder(), folder);  // found again
+    EXPECT_EQ(errorLogPath(), folder + "ErrorLog.txt");
+}
+
+TEST_F(TempFolderTest, LooserPermissionsOnOurOwnFolderAreTightened) {
+    ASSERT_EQ(mkdir(privateFolder().c_str(), 0777), 0);
+    chmod(privateFolder().c_str(), 0777);
+    EXPECT_FALSE(userTempFolder().empty());
+    struct stat st;
+    ASSERT_EQ(stat(privateFolder().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+TEST_F(TempFolderTest, PlantedLinkOrFileIsRefused) {
+    std::string elsewhere = dir.file("elsewhere");
+    ASSERT_EQ(mkdir(elsewhere.c_str(), 0700), 0);
+    ASSERT_EQ(symlink(elsewhere.c_str(), privateFolder().c_str()), 0);
+    EXPECT_EQ(userTempFolder(), "");
+    EXPECT_EQ(errorLogPath(), "");
+    appendErrorLog("never written");
+    EXPECT_TRUE(listFolder(elsewhere).empty());
+    unlink(privateFolder().c_str());
+    writeBytesToFile(privateFolder(), "a file, not a folder");
+    EXPECT_EQ(userTempFolder(), "");
+}
+
+TEST_F(TempFolderTest, ErrorLogAppendsCrLfLinesAndIsDeletedOnRequest) {
+    appendErrorLog("OpenGL Software Emulation");
+    appendErrorLog("No DX_Input");
+    EXPECT_EQ(readFileBytes(errorLogPath()), "OpenGL Software Emulation\r\nNo DX_Input\r\n");
+    struct stat st;
+    ASSERT_EQ(stat(errorLogPath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    deleteErrorLog();
+    EXPECT_FALSE(pathExists(errorLogPath()));
+    deleteErrorLog();  // nothing there: harmless
+}
+
+TEST_F(TempFolderTest, ALineIsDroppedWhileTheLogIsHeldOpenElsewhere) {
+    appendErrorLog("first");
+    int holder = open(errorLogPath().c_str(), O_RDONLY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX), 0);
+    appendErrorLog("dropped after five attempts");
+    close(holder);
+    appendErrorLog("third");
+    EXPECT_EQ(readFileBytes(errorLogPath()), "first\r\nthird\r\n");
+}
+
+TEST_F(LifecycleDeathTest, NormalEndExitsWithStatusZeroAndNoMessage) {
+    EXPECT_EXIT(endProgram(), ExitedWithCode(0), "^$");
+}
+
+TEST_F(LifecycleDeathTest, RuntimeErrorExitsWithItsCodeAndOneLine) {
+    EXPECT_EXIT(runtimeError(kErrorIndex), ExitedWithCode(9), "^Tovrik: runtime error 9 \\(array index out of range\\)\n$");
+    EXPECT_EXIT(runtimeError(kErrorNoData), ExitedWithCode(20), "runtime error 20");
+    auto withLine = [] {
+        setSourcePosition(2, 57);
+        runtimeError(kErrorRange);
+    };
+    EXPECT_EXIT(withLine(), ExitedWithCode(7), "runtime error 7 .* at line 57");
+}
+
+TEST_F(LifecycleDeathTest, StopWithoutAnErrorCodeIsANormalEnd) {
+    auto stop = [] {
+        setErrorCode(0);
+        stopProgram();
+    };
+    EXPECT_EXIT(stop(), ExitedWithCode(0), "^$");
+}
+
+TEST_F(LifecycleDeathTest, DebugModeWritesTheFiveEndLines) {
+    auto failInDebug = [] {
+        runtimeSettings.debugMode = 1;
+        runtimeError(kErrorIndex);
+    };
+    EXPECT_EXIT(failInDebug(), ExitedWithCode(9), "");
+    EXPECT_EQ(readFileBytes(privateFolder() + "/ErrorLog.txt"), "-End On Line\r\n9\r\n-1\r\n0\r\n0\r\n");
+}
+
+TEST_F(LifecycleDeathTest, DebugModeOffWritesNothingToTheLog) {
+    EXPECT_EXIT(runtimeError(kErrorIndex), ExitedWithCode(9), "");
+    EXPECT_FALSE(pathExists(privateFolder() + "/ErrorLog.txt"));
+}
+
+// Releases and clean-ups report themselves on standard error, which the death test matches.
+void report(const char* what) { std::fputs(what, stderr); }
+
+TEST_F(LifecycleDeathTest, StopReleasesServicesInTheFixedOrderThenCleansUp) {
+    auto stop = [] {
+        setServiceRelease(ServiceStage::Window, [] { report("W"); });
+        setServiceRelease(ServiceStage::Sound, [] { report("S"); });
+        setServiceRelease(ServiceStage::Renderer, [] { report("R"); });
+        setServiceRelease(ServiceStage::Archives, [] { report("A"); });
+        setServiceRelease(ServiceStage::Input, [] { report("I"); });
+        addExitCleanup([] { report("c1"); });
+        addExitCleanup([] { report("c2"); });
+        runtimeError(kErrorFileTransfer);
+    };
+    EXPECT_EXIT(stop(), ExitedWithCode(3), "^RISAWc1c2Tovrik: runtime error 3");
+}
+
+TEST_F(LifecycleDeathTest, AnErrorInsideAReleaseStillEndsWithEveryStageOnce) {
+    auto stop = [] {
+        setServiceRelease(ServiceStage::Renderer, [] { report("R"); });
+        setServiceRelease(ServiceStage::Input, [] {
+            report("I");
+            runtimeError(kErrorRange);  // stops again from inside the shutdown
+        });
+        setServiceRelease(ServiceStage::Window, [] { report("W"); });
+        endProgram();
+    };
+    EXPECT_EXIT(stop(), ExitedWithCode(7), "^RIWTovrik: runtime error 7");
+}
+
+TEST(ShutdownRegistry, EachReleaseRunsAtMostOnce) {
+    static std::vector<char> calls;
+    calls.clear();
+    setServiceRelease(ServiceStage::Sound, [] { calls.push_back('S'); });
+    setServiceRelease(ServiceStage::Renderer, [] { calls.push_back('R'); });
+    setServiceRelease(ServiceStage::Archives, [] { calls.push_back('A'); });
+    setServiceRelease(ServiceStage::Input, nullptr);
+    shutdownRuntime();
+    shutdownRuntime();
+    EXPECT_EQ(calls, (std::vector<char>{'R', 'S', 'A'}));
+}
+
+TEST(ErrorState, SetErrorCodeRecordsTheCurrentLine) {
+    setSourcePosition(3, 42);
+    EXPECT_EQ(setErrorCode(5), 5);
+    EXPECT_EQ(runtimeState.errorCode, 5);
+    EXPECT_EQ(runtimeState.errorLine, 42);
+    EXPECT_EQ(runtimeState.currentUnit, 3);
+    setSourcePosition(0, 0);
+    setErrorCode(0);
+    EXPECT_EQ(runtimeState.errorLine, 0);
+}
+
+TEST(ErrorState, FlagsAndDefaults) {
+    EXPECT_EQ(runtimeState.escapeEnds, 1);
+    setEscapeEnds(0);
+    EXPECT_EQ(runtimeState.escapeEnds, 0);
+    setEscapeEnds(1);
+    setAutoPause(2);
+    EXPECT_EQ(runtimeState.autoPause, 1);
+    setAutoPause(0);
+    EXPECT_EQ(runtimeState.autoPause, 0);
+    EXPECT_EQ(runtimeSettings.screenWidth, 320);
+    EXPECT_EQ(runtimeSettings.frameRate, 60);
+}
+
+TEST(Clock, MillisecondsSinceStart) {
+    resetRuntimeClock();
+    EXPECT_EQ(runtimeState.frameTime, runtimeState.startTime);
+    EXPECT_EQ(runtimeState.previousFrameTime, runtimeState.startTime);
+    double before = elapsedMs();
+    EXPECT_GE(before, 0);
+    sleepMs(20.9);
+    double after = elapsedMs();
+    EXPECT_GE(after - before, 20);
+    double t = timeStampMs();
+    sleepMs(0);
+    sleepMs(-5);
+    sleepMs(std::nan(""));
+    EXPECT_GE(timeStampMs(), t);
+}
+
+namespace routines {
+int calls = 0;
+void Alpha() { calls += 1; }
+void MainMenu() { calls += 10; }
+const RoutineEntry table[] = {{"Alpha", Alpha}, {"MainMenu", MainMenu}, {"", nullptr}};
+}  // namespace routines
+
+TEST(CallByName, ExactNamesOnly) {
+    setRoutineTable(routines::table);
+    routines::calls = 0;
+    EXPECT_EQ(callByName(TextValue("MainMenu")), 1);
+    EXPECT_EQ(routines::calls, 10);
+    EXPECT_EQ(callByName(TextValue("mainmenu")), 0);
+    EXPECT_EQ(callByName(TextValue("")), 0);
+    EXPECT_EQ(callByName(TextValue("Alpha")), 1);
+    EXPECT_EQ(routines::calls, 11);
+    setRoutineTable(nullptr);
+    EXPECT_EQ(callByName(TextValue("Alpha")), 0);
+}
+
+TEST(CommandLine, StoredCopyWithRoom) {
+    setCommandLine("crumlet -x");
+    TextValue line = commandLine();
+    EXPECT_STREQ(line.c_str(), "crumlet -x");
+    EXPECT_GE(line.capacity, 512u);
+}
+
+TEST(Debugger, NoTextsWithoutADebugger) {
+    ASSERT_FALSE(debuggerAttached());
+    ::testing::internal::CaptureStderr();
+    debugPrint(TextValue("hidden"));
+    debugBreak(255);
+    callByName(TextValue("NoSuchRoutine"));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(Debugger, TextsGoToStandardErrorUnderATracer) {
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        dup2(out[1], STDERR_FILENO);
+        if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(77);
+        setRoutineTable(nullptr);
+        debugPrint(TextValue("hello"));
+        callByName(TextValue("Missing"));
+        debugBreak(255);
+        _exit(debuggerAttached() ? 0 : 1);
+    }
+    close(out[1]);
+    std::string text;
+    char buffer[256];
+    ssize_t n;
+    while ((n = read(out[0], buffer, sizeof buffer)) > 0) text.append(buffer, n);
+    close(out[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "tracing is not permitted here";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(text, "TXhelloTXCALLBYNAME \"Missing\" *** failed ***\nBPff");
+}
+
+TEST_F(LifecycleDeathTest, EndAndRunStartsTheCommandAndExitsZero) {
+    std::string marker = dir.file("started");
+    std::string command = "echo ran > '" + marker + "'";
+    EXPECT_EXIT(endAndRun(TextValue(command.c_str())), ExitedWithCode(0), "");
+    for (int i = 0; i < 100 && !pathExists(marker); ++i) usleep(50000);
+    // The shell may still be writing: wait for the line.
+    for (int i = 0; i < 100 && readFileBytes(marker) != "ran\n"; ++i) usleep(50000);
+    EXPECT_EQ(readFileBytes(marker), "ran\n");
+}
+
+}  // namespace
