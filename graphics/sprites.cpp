@@ -11,6 +11,11 @@
 #include "graphics/numbers.h"
 #include "graphics/renderer.h"
 
+#if __has_include("runtime/archive.h")
+#include "runtime/archive.h"
+#define TOVRIK_HAVE_ARCHIVE 1
+#endif
+
 namespace {
 
 int powerOfTwoAtLeast(int n) {
@@ -217,12 +222,15 @@ int OpenGLPrismo::loadImageIntoSlot(int slot, const char* path, int colourKey, b
 // Media lookup
 
 bool resolveImageFile(const char* name, std::string& path) {
-  // TODO(integration): route through resolveMediaFile of the media archive once it lands; until
-  // then a media name is a plain file name relative to the current directory.
   if (!name || !*name) return false;
+#ifdef TOVRIK_HAVE_ARCHIVE
+  // A loose file first, then the media archive.
+  return resolveMediaFile(name, path);
+#else
   path = systemPath(name);
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+#endif
 }
 
 // ---------------------------------------------------------------------------------------------
