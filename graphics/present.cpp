@@ -20,7 +20,7 @@ bool pacingSleeps = true;
 FrameInputHooks inputHooks;
 
 double realNow(void*) { return timeStampMs(); }
-void realSleep(void*, int ms) { platformSleepMs(ms); }
+void realSleep(void*, double ms) { platformSleepMicroseconds(static_cast<int>(ms * 1000)); }
 bool realService(void*) {
   if (!platformEventsWaiting()) return false;
   platformPumpEvents();
@@ -39,9 +39,17 @@ double waitForFrameDeadline(double& nextFrameTime, double interval, const Pacing
     if (clock.service(clock.context)) continue;
     now = clock.now(clock.context);
     if (now > nextFrameTime) break;
-    // Sleeping a millisecond at a time while the deadline is far keeps the processor idle; the
-    // last two milliseconds are polled so the frame still starts on its grid point.
-    if (sleepWhileFar && nextFrameTime - now > 2.0) clock.sleep(clock.context, 1);
+    // Sleeping while the deadline is far keeps the processor idle: whole milliseconds while more
+    // than 2 ms remain (a late wake-up still lands before the deadline), then tenths of a
+    // millisecond, and only the last quarter millisecond is polled so the frame starts on its
+    // grid point.
+    if (sleepWhileFar) {
+      const double remaining = nextFrameTime - now;
+      if (remaining > 2.0)
+        clock.sleep(clock.context, 1.0);
+      else if (remaining > 0.25)
+        clock.sleep(clock.context, 0.1);
+    }
   }
   nextFrameTime += interval;
   if (interval > 0)

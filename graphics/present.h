@@ -40,17 +40,18 @@ struct FrameInputHooks {
 void setFrameInputHooks(const FrameInputHooks& hooks);
 
 // The deadline arithmetic of the frame grid, apart from the real clock so it can be checked with a
-// fake one. now() reads the clock; sleep(ms) blocks; service() handles waiting window events and
-// returns true when there were any.
+// fake one. now() reads the clock; sleep(ms) blocks about that long; service() handles waiting
+// window events and returns true when there were any.
 struct PacingClock {
   double (*now)(void* context);
-  void (*sleep)(void* context, int ms);
+  void (*sleep)(void* context, double ms);
   bool (*service)(void* context);
   void* context;
 };
 // Waits until the clock passes nextFrameTime, then moves nextFrameTime on by whole intervals to
 // the first grid point not before now (missed deadlines are skipped, never caught up). Returns the
-// milliseconds spent waiting + 1.
+// milliseconds spent waiting + 1. With sleepWhileFar the wait sleeps 1 ms at a time while more
+// than 2 ms remain, then 0.1 ms at a time while more than 0.25 ms remain, and polls the rest.
 double waitForFrameDeadline(double& nextFrameTime, double interval, const PacingClock& clock,
                             bool sleepWhileFar);
 

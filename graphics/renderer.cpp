@@ -426,8 +426,18 @@ void OpenGLPrismo::showLogicalScreen() {
   glDisable(GL_CULL_FACE);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_SCISSOR_TEST);
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
+  // The black border around the picture only needs painting after the window's size changed
+  // (for each of the swap chain's buffers); the picture itself covers the same area every frame.
+  if (dw != lastDrawableWidth || dh != lastDrawableHeight) {
+    lastDrawableWidth = dw;
+    lastDrawableHeight = dh;
+    borderClearsLeft = 3;
+  }
+  if (borderClearsLeft > 0) {
+    --borderClearsLeft;
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
   if (gl.glActiveTextureARB) {
     gl.glActiveTextureARB(GL_TEXTURE1_ARB);
     glDisable(GL_TEXTURE_2D);

@@ -165,6 +165,9 @@ class OpenGLPrismo {
   std::vector<uint8_t> captureBuffer;
   int framebufferAlphaBits = -1;  // -1: not asked yet
   bool screenshotRequested = false;
+  int lastDrawableWidth = 0;
+  int lastDrawableHeight = 0;
+  int borderClearsLeft = 0;
   int maxTextureSize = 0;
 };
 

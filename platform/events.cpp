@@ -2,7 +2,10 @@
 #include "platform/platform.h"
 
 #include <SDL.h>
+#include <time.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdio>
 #include <string>
@@ -90,6 +93,13 @@ double platformClockMs() {
 
 void platformSleepMs(int ms) {
   if (ms > 0) SDL_Delay(static_cast<Uint32>(ms));
+}
+
+void platformSleepMicroseconds(int microseconds) {
+  if (microseconds <= 0) return;
+  timespec t{microseconds / 1000000, static_cast<long>(microseconds % 1000000) * 1000};
+  while (nanosleep(&t, &t) != 0 && errno == EINTR) {
+  }
 }
 
 void platformShowMessage(const char* caption, const char* text) {

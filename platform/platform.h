@@ -25,6 +25,8 @@ const char* platformVideoDriver();
 double platformClockMs();
 // Blocks the thread for about the given number of milliseconds (nothing for 0 or less).
 void platformSleepMs(int ms);
+// The same in microseconds, for the last fraction of a frame's wait.
+void platformSleepMicroseconds(int microseconds);
 
 // ---------------------------------------------------------------------------------------------
 // Window and OpenGL context

@@ -14,7 +14,8 @@ namespace {
 struct FakeClock {
   double now = 1000.0;
   double pollStep = 0.01;  // each busy poll costs this much
-  int sleeps = 0;
+  int sleeps = 0;       // 1 ms sleeps
+  int shortSleeps = 0;  // shorter ones
   int pendingEvents = 0;
   int serviced = 0;
 };
@@ -24,10 +25,13 @@ double fakeNow(void* c) {
   f->now += f->pollStep;
   return f->now;
 }
-void fakeSleep(void* c, int ms) {
+void fakeSleep(void* c, double ms) {
   auto* f = static_cast<FakeClock*>(c);
   f->now += ms;
-  ++f->sleeps;
+  if (ms >= 1.0)
+    ++f->sleeps;
+  else
+    ++f->shortSleeps;
 }
 bool fakeService(void* c) {
   auto* f = static_cast<FakeClock*>(c);
@@ -78,15 +82,17 @@ TEST(FramePacing, SlowFramesSkipDeadlinesAndFastFramesDoNotBurst) {
   }
 }
 
-TEST(FramePacing, SleepsOnlyWhileMoreThanTwoMillisecondsRemain) {
+TEST(FramePacing, SleepsInStepsAndPollsOnlyTheLastQuarterMillisecond) {
   FakeClock f;
   f.pollStep = 0.001;
   double next = f.now + 10;
   PacingClock clock = clockFor(f);
   double waited = waitForFrameDeadline(next, 1000.0 / 60, clock, true);
-  // 10 ms away: about 8 one-millisecond sleeps, the last 2 ms polled.
+  // 10 ms away: 8 one-millisecond sleeps down to 2 ms, about 18 short ones down to 0.25 ms.
   EXPECT_GE(f.sleeps, 7);
   EXPECT_LE(f.sleeps, 9);
+  EXPECT_GE(f.shortSleeps, 16);
+  EXPECT_LE(f.shortSleeps, 19);
   EXPECT_NEAR(waited, 10 + 1, 0.05);
 
   FakeClock busy;
@@ -94,7 +100,7 @@ TEST(FramePacing, SleepsOnlyWhileMoreThanTwoMillisecondsRemain) {
   double next2 = busy.now + 10;
   PacingClock clock2 = clockFor(busy);
   waitForFrameDeadline(next2, 1000.0 / 60, clock2, false);
-  EXPECT_EQ(busy.sleeps, 0);
+  EXPECT_EQ(busy.sleeps + busy.shortSleeps, 0);
   EXPECT_GT(busy.now, 1000.0 + 10);
 }
 
