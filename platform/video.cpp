@@ -2,6 +2,7 @@
 #include "platform/platform.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <algorithm>
 #include <cstring>
@@ -16,6 +17,45 @@ std::string lastError;
 std::string titleCopy;
 int logicalWidth = 320;
 int logicalHeight = 240;
+// Fullscreen without a window manager (a bare X server such as Xvfb): nobody honours the
+// fullscreen request there, so the window itself goes borderless over the whole desktop.
+bool emulatedFullscreen = false;
+int savedX = 0, savedY = 0;
+
+// Whether the window lives on an X server without a window manager. Xlib is reached through the
+// library SDL itself loaded, so the program does not link against it.
+bool bareXServer(SDL_Window* w) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(w, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  static void* xlib = SDL_LoadObject("libX11.so.6");
+  if (!xlib) return false;
+  using InternAtom = Atom (*)(Display*, const char*, Bool);
+  using GetProperty = int (*)(Display*, Window, Atom, long, long, Bool, Atom, Atom*, int*,
+                              unsigned long*, unsigned long*, unsigned char**);
+  using Free = int (*)(void*);
+  auto internAtom = reinterpret_cast<InternAtom>(SDL_LoadFunction(xlib, "XInternAtom"));
+  auto getProperty = reinterpret_cast<GetProperty>(SDL_LoadFunction(xlib, "XGetWindowProperty"));
+  auto xfree = reinterpret_cast<Free>(SDL_LoadFunction(xlib, "XFree"));
+  if (!internAtom || !getProperty || !xfree) return false;
+  Display* d = info.info.x11.display;
+  Atom check = internAtom(d, "_NET_SUPPORTING_WM_CHECK", True);
+  if (check == 0) return true;
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  int rc = getProperty(d, DefaultRootWindow(d), check, 0, 1, False, AnyPropertyType, &type, &format,
+                       &count, &after, &data);
+  bool manager = rc == 0 && data && count == 1;
+  if (data) xfree(data);
+  return !manager;
+#else
+  (void)w;
+  return false;
+#endif
+}
 
 // 32x32 icon: a green bug on a dark tile, drawn from a small mask so it needs no file.
 void setOurIcon(SDL_Window* w) {
@@ -147,6 +187,7 @@ bool platformOpenWindow(int clientWidth, int clientHeight, int samples, int* sam
 
 void platformDestroyWindowOnly() {
   if (!window) return;
+  emulatedFullscreen = false;
   SDL_GL_MakeCurrent(window, nullptr);
   SDL_DestroyWindow(window);
   window = nullptr;
@@ -162,6 +203,7 @@ void platformCloseWindow() {
     SDL_DestroyWindow(window);
     window = nullptr;
   }
+  emulatedFullscreen = false;
   SDL_EnableScreenSaver();
 }
 
@@ -201,16 +243,41 @@ bool platformWindowFocused() {
 
 bool platformSetFullscreen(bool on) {
   if (!window) return false;
-  if (SDL_SetWindowFullscreen(window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+  if (on) {
+    if (emulatedFullscreen || (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP)) return true;
+    if (bareXServer(window)) {
+      int dw = 0, dh = 0;
+      platformDesktopSize(&dw, &dh);
+      SDL_GetWindowPosition(window, &savedX, &savedY);
+      SDL_SetWindowBordered(window, SDL_FALSE);
+      SDL_SetWindowPosition(window, 0, 0);
+      SDL_SetWindowSize(window, dw, dh);
+      emulatedFullscreen = true;
+      return true;
+    }
+    if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+      lastError = SDL_GetError();
+      SDL_SetWindowFullscreen(window, 0);
+      return false;
+    }
+    return true;
+  }
+  if (emulatedFullscreen) {
+    emulatedFullscreen = false;
+    SDL_SetWindowBordered(window, SDL_TRUE);
+    SDL_SetWindowPosition(window, savedX, savedY);
+    return true;
+  }
+  if (SDL_SetWindowFullscreen(window, 0) != 0) {
     lastError = SDL_GetError();
-    if (on) SDL_SetWindowFullscreen(window, 0);
     return false;
   }
   return true;
 }
 
 bool platformIsFullscreen() {
-  return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+  return window &&
+         (emulatedFullscreen || (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0);
 }
 
 void platformSetWindowSize(int clientWidth, int clientHeight, bool centre) {

@@ -54,8 +54,7 @@ TEST(Startup, LoadingScreenInitOkTitleAndFolder) {
   const std::string folder = scratchFolder("startup");
   setenv("TMPDIR", folder.c_str(), 1);
   loadingShot = folder + "/loading.png";
-  runtimeSettings = RuntimeSettings();
-  runtimeSettings.fullScreen = 0;
+  runtimeSettings = RuntimeSettings();  // the game's settings: 320 x 240, fullscreen, 60 fps
   setPresentHook(saveFirstFrame);
 
   testing::internal::CaptureStdout();
@@ -66,6 +65,7 @@ TEST(Startup, LoadingScreenInitOkTitleAndFolder) {
   EXPECT_EQ(runtimeState.autoPause, 1);
   EXPECT_EQ(runtimeState.paused, 0);
   EXPECT_LT(elapsedMs(), 1000);
+  EXPECT_TRUE(theRenderer->fullscreen);
 
   // The program's folder is the current directory.
   char cwd[4096];
