@@ -2,6 +2,8 @@
 #include <GL/gl.h>
 
 #include <array>
+#include <fstream>
+#include <iterator>
 
 #include "gl_fixture.h"
 #include "graphics/backgrounds.h"
@@ -273,4 +275,34 @@ TEST_F(RendererTest, CloseRequestEndsTheProcessThroughStopProgram) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   const PlatformEvent close{PlatformEventKind::CloseRequest, PlatformKey::None, false, false};
   EXPECT_EXIT(windowProc(close), ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(RendererTest, CrossfadeEndsOnTheNewBackground) {
+  std::string pic = png("pic.png", 320, 240, false, [](int, int) { return solid(250, 60, 10); });
+  fillRect(0, 0, 320, 240, colour(0, 0, 255));
+  EXPECT_EQ(crossfadeToBackground(file("missing.png").c_str()), 0);
+  EXPECT_EQ(crossfadeToBackground(pic.c_str()), 1);
+  EXPECT_EQ(theRenderer->backgrounds[0].columns, 1);
+  EXPECT_EQ(theRenderer->backgrounds[1].columns, 0);
+  EXPECT_EQ(theRenderer->backgrounds[2].columns, 0);
+  // The next frame starts on the new background picture.
+  EXPECT_EQ(readPixel(160, 120), colour(250, 60, 10));
+}
+
+TEST_F(RendererTest, MultisampleRequestIsHalvedUntilAContextExists) {
+  delete theRenderer;
+  theRenderer = new OpenGLPrismo;
+  ASSERT_TRUE(theRenderer->openWindow(320, 240, 0, 60, 8));
+  EXPECT_GE(theRenderer->samples, 0);
+  EXPECT_LE(theRenderer->samples, 8);
+  fillRect(1, 1, 2, 2, colour(255, 255, 255));
+  EXPECT_EQ(readPixel(2, 2), colour(255, 255, 255));
+}
+
+TEST_F(RendererWithoutFboTest, FullscreenRefusedWithoutScalingIsLogged) {
+  EXPECT_FALSE(theRenderer->enterFullscreen());
+  EXPECT_FALSE(theRenderer->fullscreen);
+  std::ifstream log(errorLogPath(), std::ios::binary);
+  std::string all((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+  EXPECT_NE(all.find("No Fullscreen Mode available\r\n"), std::string::npos);
 }
