@@ -267,7 +267,7 @@ bool decodePngNamed(const uint8_t* data, size_t size, const char* name, int colo
   png_set_read_fn(png, &reader, readCallback);
   std::vector<png_bytep> rowPointers;
   std::vector<uint8_t> raw;
-  bool ok = false;
+  volatile bool ok = false;  // survives the long jump
   if (setjmp(png_jmpbuf(png)) == 0) {
     ok = decodePngInner(png, info, name, colourKey, image, rowPointers, raw);
   } else {
@@ -323,7 +323,7 @@ bool writePng(const char* path, const uint8_t* rgba, int width, int height, bool
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, errorToLongJump,
                                             quietWarning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
-  bool ok = false;
+  volatile bool ok = false;  // survives the long jump
   std::vector<uint8_t> row;
   if (png && info) {
     if (setjmp(png_jmpbuf(png)) == 0)

@@ -33,7 +33,7 @@ Rgb gradient(int x, int y) {
 TEST(BmpDecoding, TrueColourDepthsBottomUpAndTopDown) {
   for (int bits : {24, 32}) {
     for (bool topDown : {false, true}) {
-      BmpSpec s;
+      BmpLayout s;
       s.bits = bits;
       s.width = 5;  // odd width: rows are padded
       s.height = 3;
@@ -55,7 +55,7 @@ TEST(BmpDecoding, TrueColourDepthsBottomUpAndTopDown) {
 TEST(BmpDecoding, PalettedDepthsIncludingCoreHeader) {
   for (int bits : {1, 4, 8}) {
     for (bool core : {false, true}) {
-      BmpSpec s;
+      BmpLayout s;
       s.bits = bits;
       s.width = 11;  // not a multiple of 8 pixels per byte
       s.height = 2;
@@ -75,7 +75,7 @@ TEST(BmpDecoding, PalettedDepthsIncludingCoreHeader) {
 }
 
 TEST(BmpDecoding, ColourKeyMakesExactColourTransparent) {
-  BmpSpec s;
+  BmpLayout s;
   s.bits = 24;
   s.width = 2;
   s.height = 1;
@@ -89,7 +89,7 @@ TEST(BmpDecoding, ColourKeyMakesExactColourTransparent) {
 }
 
 TEST(BmpDecoding, DamagedFilesAreRefused) {
-  BmpSpec s;
+  BmpLayout s;
   s.bits = 8;
   s.width = 4;
   s.height = 4;
@@ -100,7 +100,7 @@ TEST(BmpDecoding, DamagedFilesAreRefused) {
   ASSERT_TRUE(decodeBmpBytes(good, img));
 
   // Palette index beyond the 4 stored entries.
-  BmpSpec badIndex = s;
+  BmpLayout badIndex = s;
   badIndex.index = [](int x, int y) { return x == 3 && y == 3 ? 9u : 0u; };
   EXPECT_FALSE(decodeBmpBytes(makeBmp(badIndex), img));
 
@@ -128,13 +128,13 @@ TEST(BmpDecoding, DamagedFilesAreRefused) {
   EXPECT_FALSE(decodeBmpBytes(patched(0, 'X', 1), img)) << "no BM signature";
 
   // Paletted without a palette (pixel data right behind the header).
-  BmpSpec noPalette = s;
+  BmpLayout noPalette = s;
   noPalette.palette.clear();
   EXPECT_FALSE(decodeBmpBytes(makeBmp(noPalette), img));
 }
 
 TEST(BmpDecoding, RandomCorruptionNeverCrashes) {
-  BmpSpec s;
+  BmpLayout s;
   s.bits = 4;
   s.width = 9;
   s.height = 5;

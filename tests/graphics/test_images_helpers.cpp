@@ -18,7 +18,7 @@ void put32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
 }
 }  // namespace
 
-std::vector<uint8_t> makeBmp(const BmpSpec& s) {
+std::vector<uint8_t> makeBmp(const BmpLayout& s) {
   const bool paletted = s.bits <= 8;
   const size_t headerSize = s.coreHeader ? 12 : 40;
   const size_t entryBytes = s.coreHeader ? 3 : 4;

@@ -10,7 +10,7 @@ struct Rgb {
   uint8_t r, g, b;
 };
 
-struct BmpSpec {
+struct BmpLayout {
   int bits = 24;
   int width = 4;
   int height = 3;
@@ -22,7 +22,7 @@ struct BmpSpec {
   std::function<Rgb(int x, int y)> colour;
 };
 
-std::vector<uint8_t> makeBmp(const BmpSpec& spec);
+std::vector<uint8_t> makeBmp(const BmpLayout& spec);
 
 // PNG through libpng with any colour type and depth; samples holds width x height x channels
 // values (16-bit depth: each value up to 65535). palette / trns for palette images.

@@ -42,7 +42,7 @@ TEST_F(RendererTest, ColourKeyIsTransparentInRgbAndOpaqueInRgba) {
   EXPECT_EQ(readPixel(10, 20), colour(255, 0, 128)) << "same colour with alpha stays opaque";
 
   // A bitmap has no alpha: the key applies.
-  BmpSpec s;
+  BmpLayout s;
   s.width = 2;
   s.height = 1;
   s.colour = [](int x, int) { return x == 0 ? Rgb{255, 0, 128} : Rgb{10, 20, 30}; };
