@@ -22,7 +22,7 @@ struct BmpLayout {
   std::function<Rgb(int x, int y)> colour;
 };
 
-std::vector<uint8_t> makeBmp(const BmpLayout& spec);
+std::vector<uint8_t> makeBmp(const BmpLayout& layout);
 
 // PNG through libpng with any colour type and depth; samples holds width x height x channels
 // values (16-bit depth: each value up to 65535). palette / trns for palette images.
