@@ -258,3 +258,21 @@ TEST_F(RendererTest, SoftwareRendererIsReportedOnceInTheErrorLog) {
     EXPECT_EQ(all.find("OpenGL Software Emulation", first + 1), std::string::npos);
   }
 }
+
+TEST_F(RendererTest, NormalMapOfAFlatHeightFieldPointsStraightUp) {
+  std::string flat = png("flat.png", 8, 8, true, [](int, int) { return solid(0, 0, 90); });
+  ASSERT_EQ(loadNormalMapImage(flat.c_str(), 9), 1);
+  setSmoothing(0);
+  blitSprite(9, 0, 0);
+  EXPECT_EQ(readPixel(3, 3), colour(127, 127, 255));
+}
+
+TEST_F(RendererTest, ReloadingASlotForgetsItsCollisionPixels) {
+  std::string opaque = png("o.png", 16, 16, true, [](int, int) { return solid(9, 9, 9); });
+  std::string clear = png("c.png", 16, 16, true, [](int, int) { return Px{0, 0, 0, 0}; });
+  ASSERT_EQ(loadSpriteImage(opaque.c_str(), 1), 1);
+  ASSERT_EQ(loadSpriteImage(opaque.c_str(), 2), 1);
+  EXPECT_EQ(spritesOverlap(1, 0, 0, 2, 4, 4), 1);
+  ASSERT_EQ(loadSpriteImage(clear.c_str(), 2), 1);
+  EXPECT_EQ(spritesOverlap(1, 0, 0, 2, 4, 4), 0);
+}
