@@ -159,7 +159,21 @@ bool decodeBmpMemory(const uint8_t* data, size_t size, int colourKey, RgbaImage&
   return true;
 }
 
+namespace {
+// Whether the file begins with the given bytes; saves reading a whole large file that is not an
+// image of that kind.
+bool fileStartsWith(const char* path, const char* magic, size_t n) {
+  FILE* f = std::fopen(systemPath(path).c_str(), "rb");
+  if (!f) return false;
+  char head[8] = {};
+  size_t got = std::fread(head, 1, n, f);
+  std::fclose(f);
+  return got == n && std::memcmp(head, magic, n) == 0;
+}
+}  // namespace
+
 bool decodeBmp(const char* path, int colourKey, RgbaImage& image) {
+  if (!fileStartsWith(path, "BM", 2)) return false;
   std::vector<uint8_t> file;
   if (!readWholeFile(path, file, kMaxImageFileBytes)) return false;
   return decodeBmpMemory(file.data(), file.size(), colourKey, image);
@@ -285,6 +299,7 @@ bool decodePngMemory(const uint8_t* data, size_t size, int colourKey, RgbaImage&
 }
 
 bool decodePng(const char* path, int colourKey, RgbaImage& image) {
+  if (!fileStartsWith(path, "\x89PNG\r\n\x1a\n", 8)) return false;
   std::vector<uint8_t> file;
   if (!readWholeFile(path, file, kMaxImageFileBytes)) return false;
   std::string name = systemPath(path);

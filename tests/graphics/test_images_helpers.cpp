@@ -136,8 +136,12 @@ void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 }
 
 std::string scratchFolder(const char* name) {
-  const char* base = std::getenv("TMPDIR");
-  std::string folder = std::string(base && *base ? base : "/tmp") + "/tovrik-gtest-" +
+  // The tests point TMPDIR at their own folder; new folders still go beside the first one.
+  static const std::string base = [] {
+    const char* b = std::getenv("TMPDIR");
+    return std::string(b && *b ? b : "/tmp");
+  }();
+  std::string folder = base + "/tovrik-gtest-" +
                        std::to_string(getpid()) + "-" + name;
   std::string cmd = "rm -rf '" + folder + "'";
   if (std::system(cmd.c_str()) != 0) return folder;
