@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "graphics/fonts.h"
@@ -102,10 +103,13 @@ bool startRuntime(const char* applicationName, int showCommand) {
   theRenderer = new OpenGLPrismo;
   if (!theRenderer->openWindow(runtimeSettings.screenWidth, runtimeSettings.screenHeight, 0,
                                runtimeSettings.frameRate, runtimeSettings.multisample)) {
+    // Without a window the game would run blind forever, drawing nowhere and reading no keys:
+    // say why and end with a failure status instead.
     std::fprintf(stderr, "Tovrik: no window with an OpenGL context (%s)\n", platformLastError());
     delete theRenderer;
     theRenderer = nullptr;
-    return false;
+    std::fflush(stdout);
+    std::exit(1);
   }
   setServiceRelease(ServiceStage::Renderer, releaseRenderer);
   setServiceRelease(ServiceStage::Window, releaseWindow);
