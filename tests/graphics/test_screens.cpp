@@ -306,3 +306,24 @@ TEST_F(RendererWithoutFboTest, FullscreenRefusedWithoutScalingIsLogged) {
   std::string all((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
   EXPECT_NE(all.find("No Fullscreen Mode available\r\n"), std::string::npos);
 }
+
+TEST_F(RendererWithoutFboTest, OffscreenTargetWhenTheFramebufferHasNoAlpha) {
+  // The read-back path of captures: the colour key found by drawing it, pixels of that colour made
+  // transparent.
+  theRenderer->framebufferAlphaBits = 0;
+  TargetChecks::run(*this);
+}
+
+TEST_F(RendererTest, CaptureByReadBackKeepsTheKeyTransparent) {
+  theRenderer->framebufferAlphaBits = 0;
+  fillRect(0, 0, 40, 40, colour(10, 20, 30));
+  fillRect(10, 10, 5, 5, kDefaultSpriteKey);
+  const int before44 = static_cast<int>(readPixel(4, 4));
+  captureToSprite(3, 0, 0, 40, 40);
+  EXPECT_EQ(readPixel(4, 4), before44) << "the probe pixel is put back";
+  fillRect(100, 100, 40, 40, colour(200, 0, 0));
+  setSmoothing(0);
+  blitSprite(3, 100, 100);
+  EXPECT_EQ(readPixel(101, 101), colour(10, 20, 30));
+  EXPECT_EQ(readPixel(112, 112), colour(200, 0, 0)) << "key-coloured pixels are transparent";
+}
