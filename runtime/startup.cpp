@@ -30,6 +30,7 @@ namespace {
 int windowMarker = 0;  // what runtimeState.mainWindow points at while the window exists
 
 void releaseRenderer() {
+  setDebugBreakHook(nullptr);
   delete theRenderer;
   theRenderer = nullptr;
   runtimeState.mainWindow = nullptr;
@@ -64,6 +65,14 @@ void startDeviceServices() {  // step 8: input on the main window, sound handed 
 void hidePointerForLoading() {  // step 15
 #ifdef TOVRIK_HAVE_DEVICES
   hideSystemPointer();
+#endif
+}
+
+// A debugger break hides the window and forgets transient input.
+void onDebugBreak() {
+  if (theRenderer) theRenderer->hideWindow();
+#ifdef TOVRIK_HAVE_DEVICES
+  resetInputState();
 #endif
 }
 
@@ -113,6 +122,7 @@ bool startRuntime(const char* applicationName, int showCommand) {
   }
   setServiceRelease(ServiceStage::Renderer, releaseRenderer);
   setServiceRelease(ServiceStage::Window, releaseWindow);
+  setDebugBreakHook(onDebugBreak);
 
   // 3: the window's title is the application's name.
   runtimeState.mainWindow = &windowMarker;
