@@ -137,3 +137,17 @@ TEST(Startup, NoDisplayAtAllEndsWithAReason) {
   runtimeSettings = RuntimeSettings();
   EXPECT_EXIT(startRuntime("Crumlet"), ::testing::ExitedWithCode(1), "no window with an OpenGL context");
 }
+
+TEST(Startup, HiddenShowCommandLeavesTheWindowHidden) {
+  useHeadlessVideoIfNoDisplay();
+  const std::string folder = scratchFolder("hidden");
+  setenv("TMPDIR", folder.c_str(), 1);
+  runtimeSettings = RuntimeSettings();
+  runtimeSettings.fullScreen = 0;
+  testing::internal::CaptureStdout();
+  ASSERT_TRUE(startRuntime("Crumlet", 0));
+  testing::internal::GetCapturedStdout();
+  EXPECT_FALSE(platformWindowVisible());
+  EXPECT_FALSE(theRenderer->fullscreen);
+  shutdownRuntime();
+}
