@@ -268,7 +268,8 @@ bool platformMouseOpen(bool relative) {
     relativeRemainder = Remainder();
     recentreRemainder = Remainder();
     wheelSteps = 0;
-    if (relative) return platformMouseSetRelative(true);
+    // Capturing needs a window to capture onto.
+    if (relative) return inputWindow() != nullptr && platformMouseSetRelative(true);
     return true;
 }
 
