@@ -99,7 +99,7 @@ void stopAndEmpty(SoundSlot& slot) {
 // ---- Gain laws ----------------------------------------------------------------
 
 float gainFromHundredthsDb(int hundredths) {
-    // The quietest setting is silence, as on the original device.
+    // The quietest setting (100 dB down) is silence, not merely very quiet.
     if (hundredths <= -10000) return 0.0f;
     if (hundredths >= 0) return 1.0f;
     return static_cast<float>(std::pow(10.0, hundredths / 2000.0));
