@@ -114,11 +114,19 @@ bool commitChannel(FileChannel& c) {
 
 bool isWriting(const FileChannel& c) { return !c.tempPath.empty(); }
 
+// "Not shared": false only when another opener holds the file. A file system without
+// advisory locks (some network mounts) does not make every open fail.
+enum class Lock { Held, Busy, Unsupported };
+Lock lockExclusive(int fd) {
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) return Lock::Held;
+    return (errno == EWOULDBLOCK || errno == EINTR) ? Lock::Busy : Lock::Unsupported;
+}
+
 bool openForReading(FileChannel& c, const std::string& path) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || lockExclusive(fd) == Lock::Busy) {
         close(fd);
         return false;
     }
@@ -135,13 +143,14 @@ bool openForWriting(FileChannel& c, const std::string& name) {
     int lockFd = open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
     if (lockFd < 0) return false;
     struct stat st;
-    if (fstat(lockFd, &st) != 0 || !S_ISREG(st.st_mode) || flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
+    Lock lock = Lock::Busy;
+    if (fstat(lockFd, &st) != 0 || !S_ISREG(st.st_mode) || (lock = lockExclusive(lockFd)) == Lock::Busy) {
         close(lockFd);
         return false;
     }
     std::string dir, base;
     splitPath(path, dir, base);
-    removeStaleTemps(dir, base);
+    if (lock == Lock::Held) removeStaleTemps(dir, base);
     std::string temp = dir + "/." + (base.size() > 200 ? std::string() : base) + kTempMarker + "XXXXXX";
     int fd = mkostemp(&temp[0], O_CLOEXEC);
     if (fd < 0) {

@@ -5,7 +5,8 @@
 // sound, archives, window), closes the file channels, runs the exit clean-ups, appends the
 // error-code lines to the error log in debug mode and ends the process. A normal end exits
 // with status 0; after a runtime error (code 3, 7, 9, 20) the status is the error code and one
-// line naming it goes to standard error, so a failure never looks like success.
+// line naming it goes to standard error, so a failure never looks like success. Output
+// streams are flushed; static destructors do not run.
 #pragma once
 
 #include <cstdint>

@@ -37,6 +37,9 @@ void isaacGenerate(RandomState& s);
 
 // Seeds the process-wide generator (start-up does this once with the clock).
 void seedRandom(int32_t seed);
+// The start-up seeding: the millisecond clock truncated to 32 bits (wrapping, never undefined
+// however long the machine has been up).
+void seedRandomFromClock();
 // One generation pass; returns its first result.
 uint32_t nextRandom();
 // A whole number 0..n (n truncated); 0 without drawing when n <= 0.

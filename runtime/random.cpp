@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "runtime/convert.h"
+#include "runtime/lifecycle.h"
 #include "runtime/maths.h"
 
 RandomState randomState{};
@@ -70,6 +71,8 @@ void seedRandom(int32_t seed) {
     isaacGenerate(s);
     s.randCount = 256;
 }
+
+void seedRandomFromClock() { seedRandom(truncateToInt32(timeStampMs())); }
 
 uint32_t nextRandom() {
     isaacGenerate(randomState);

@@ -136,7 +136,6 @@ void textTruncate(TextValue& t, uint32_t i) {
 
 // ---- members ------------------------------------------------------------------------------
 
-TextValue::TextValue() : buffer(textSharedEmpty), capacity(0), length(0) {}
 TextValue::TextValue(const char* s) { textFromChars(*this, s); }
 TextValue::TextValue(const TextValue& other) { textFromText(*this, other); }
 TextValue::TextValue(TextValue&& other) noexcept

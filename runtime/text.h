@@ -12,12 +12,16 @@
 
 #include <cstdint>
 
+// The process-wide shared empty buffer (never written, never freed).
+extern char textSharedEmpty[1];
+
 struct TextValue {
     char* buffer;
     uint32_t capacity;
     uint32_t length;
 
-    TextValue();
+    // constexpr: global texts are ready before any other initialisation runs.
+    constexpr TextValue() : buffer(textSharedEmpty), capacity(0), length(0) {}
     TextValue(const char* s);  // implicit: plain strings are texts wherever a text is wanted
     TextValue(const TextValue& other);
     TextValue(TextValue&& other) noexcept;
@@ -41,9 +45,6 @@ struct TextValue {
 
     const char* c_str() const;  // same as textCString
 };
-
-// The process-wide shared empty buffer (never written, never freed).
-extern char textSharedEmpty[1];
 
 // ---- core operations ----------------------------------------------------------------------
 void textInitEmpty(TextValue& t);

@@ -6,6 +6,7 @@
 // Maps: random costs 1..100 with about 20% of the cells blocked, start in one corner, goal in the
 // opposite one (both kept open), fixed seeds so every run measures the same searches.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <map>
@@ -75,28 +76,38 @@ BENCHMARK(Shipped)->Args({1024, 0})->Args({1024, 50})->Args({1024, 100})->Unit(b
 // Prints the usual table, then reference time / shipped time for every case both ran.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
+  explicit RatioReporter(OutputOptions options) : ConsoleReporter(options) {}
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs) {
       if (r.run_type != Run::RT_Iteration || r.error_occurred) continue;
       std::string name = r.benchmark_name();
-      double seconds = r.GetAdjustedRealTime();
-      if (name.rfind("Reference/", 0) == 0) reference_[name.substr(10)] = seconds;
-      if (name.rfind("Shipped/", 0) == 0) shipped_[name.substr(8)] = seconds;
+      const Times t{r.GetAdjustedRealTime(), r.GetAdjustedCPUTime()};
+      if (name.rfind("Reference/", 0) == 0) {
+        reference_[name.substr(10)] = t;
+        order_.push_back(name.substr(10));
+      }
+      if (name.rfind("Shipped/", 0) == 0) shipped_[name.substr(8)] = t;
     }
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
     std::printf("\nspeed-up of the shipped planner (reference time / shipped time):\n");
-    for (const auto& [args, ref] : reference_) {
+    for (const std::string& args : order_) {
+      const Times ref = reference_[args];
       auto it = shipped_.find(args);
-      if (it == shipped_.end() || it->second <= 0) continue;
-      std::printf("  map/weight %-12s %8.1fx\n", args.c_str(), ref / it->second);
+      if (it == shipped_.end() || it->second.real <= 0 || it->second.cpu <= 0) continue;
+      std::printf("  map/weight %-10s %7.1fx wall clock %7.1fx CPU\n", args.c_str(), ref.real / it->second.real,
+                  ref.cpu / it->second.cpu);
     }
   }
 
  private:
-  std::map<std::string, double> reference_, shipped_;
+  struct Times {
+    double real, cpu;
+  };
+  std::map<std::string, Times> reference_, shipped_;
+  std::vector<std::string> order_;
 };
 
 }  // namespace
@@ -104,7 +115,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
+  RatioReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular
+                                                : benchmark::ConsoleReporter::OO_Tabular);
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

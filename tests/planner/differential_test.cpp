@@ -113,6 +113,29 @@ TEST(PlannerDifferential, MediumRandomMapsMatchReference) {
   }
 }
 
+TEST(PlannerDifferential, BenchmarkStyleMapsMatchReference) {
+  // Corner to corner over random costs with about 20% blocked, as the benchmark times it, at a
+  // size where the frontier is long enough to reorder the heap a great deal.
+  std::mt19937 rng(4242);
+  std::vector<double> cells(128 * 128);
+  for (double& v : cells) v = (rng() % 5 == 0) ? 0.0 : static_cast<double>(rng() % 100 + 1);
+  for (int i : {0, 1, 128, 128 * 128 - 1, 128 * 128 - 2, 128 * 127 - 1}) cells[static_cast<size_t>(i)] = 1.0;
+  for (float weight : {0.0f, 0.5f, 1.0f}) {
+    Case c;
+    c.width = c.height = 128;
+    c.cells = cells;
+    PlannerSettings& s = c.settings;
+    s.width = s.height = 128;
+    s.cells = c.cells.data();
+    s.goalX = s.goalY = 127;
+    s.weight = weight;
+    expectSame(c, static_cast<int>(weight * 2));
+    if (HasFatalFailure()) return;
+    std::vector<GridPoint> path;
+    EXPECT_GT(planPath(s, path), 0) << "the map is meant to have a way through";
+  }
+}
+
 TEST(PlannerDifferential, OpenMapsWithManyTiesMatchReference) {
   // Unblocked uniform maps: every step has the same cost, so almost every choice is a tie.
   std::mt19937 rng(5);

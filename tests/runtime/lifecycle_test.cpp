@@ -119,6 +119,17 @@ TEST_F(LifecycleDeathTest, StopWithoutAnErrorCodeIsANormalEnd) {
     EXPECT_EXIT(stop(), ExitedWithCode(0), "^$");
 }
 
+TEST_F(LifecycleDeathTest, BufferedOutputIsFlushedOnStop) {
+    std::string path = dir.file("buffered.txt");
+    auto writeAndStop = [&path] {
+        FILE* f = std::fopen(path.c_str(), "w");
+        std::fputs("kept", f);  // still in the stream's buffer
+        runtimeError(kErrorIndex);
+    };
+    EXPECT_EXIT(writeAndStop(), ExitedWithCode(9), "");
+    EXPECT_EQ(readFileBytes(path), "kept");
+}
+
 TEST_F(LifecycleDeathTest, DebugModeWritesTheFiveEndLines) {
     auto failInDebug = [] {
         runtimeSettings.debugMode = 1;

@@ -88,6 +88,16 @@ TEST(Isaac, SeedingIsDeterministicAndSeedsDiffer) {
     EXPECT_LT(same, 2);
 }
 
+TEST(Isaac, ClockSeedingGivesAFreshSeededState) {
+    randomState = RandomState{};
+    seedRandomFromClock();
+    EXPECT_EQ(randomState.randCount, 256u);
+    EXPECT_EQ(randomState.randC, 1u);
+    uint32_t orAll = 0;
+    for (uint32_t v : randomState.randMem) orAll |= v;
+    EXPECT_NE(orAll, 0u);
+}
+
 TEST(RandomInt, NonPositiveLimitsDrawNothing) {
     seedRandom(7);
     uint32_t counter = randomState.randC;
