@@ -8,10 +8,7 @@
 #include <string>
 
 #include "runtime/lifecycle.h"
-#if __has_include("runtime/archive.h")
 #include "runtime/archive.h"
-#define DEVICES_HAVE_ARCHIVE 1
-#endif
 
 void logDeviceWarning(const char* line) {
     appendErrorLog(line);
@@ -31,10 +28,8 @@ void logicalScreenSize(int& width, int& height) {
 }
 
 std::string resolveMediaPath(const char* name) {
-#ifdef DEVICES_HAVE_ARCHIVE
     std::string resolved;
-    if (resolveMediaFile(name, resolved)) return resolved;
-#endif
+    if (name && resolveMediaFile(name, resolved)) return resolved;
     // Not found anywhere: the name is used as it is (and then fails to open).
     std::string path = name ? name : "";
     for (char& c : path) {

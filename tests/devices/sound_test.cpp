@@ -2,7 +2,9 @@
 // read back and measured per channel.
 #include "devices/sound.h"
 #include "devices/sound_internal.h"
+#include "runtime/archive.h"
 #include "test_support.h"
+#include "tools/kqlpack/kql_format.h"
 
 #include <gtest/gtest.h>
 
@@ -236,6 +238,29 @@ TEST_F(DiskSound, ClosingTwiceAndUsingAClosedSystemIsHarmless) {
     EXPECT_LT(playSoundEffect(1, 0, 1), 0);
     EXPECT_EQ(isVoicePlaying(256), 0);
     stopAllSounds();
+}
+
+TEST_F(DiskSound, SoundsComeFromTheMediaArchiveWhenNoLooseFileExists) {
+    kql::PackInput entry;
+    entry.name = "Suck.wav";
+    const std::vector<unsigned char> wav = makeWav(WavSpec(), sineSamples(2205, 1, 22050, 1000, 16000));
+    entry.data.assign(wav.begin(), wav.end());
+    std::vector<uint8_t> archive;
+    std::string error;
+    ASSERT_TRUE(kql::buildArchive({entry}, kql::OffsetStyle::Positive, archive, error)) << error;
+    const std::string archivePath = temp_.path("Media.kql");
+    ASSERT_TRUE(writeFile(archivePath, std::vector<unsigned char>(archive.begin(), archive.end())));
+    setMediaArchives(archivePath.c_str(), "");
+    EXPECT_EQ(loadSoundEffect("Media\\SUCK.WAV", 1, 1), 1);
+    EXPECT_EQ(soundSlotInfo(1).frames, 2205u);
+    EXPECT_EQ(loadSoundEffect("Media/Absent.wav", 2, 1), 0);
+    // A loose file wins over the archive, whatever the separators.
+    EXPECT_EQ(loadSoundEffect((temp_.path("") + "click.wav").c_str(), 3, 1), 1);
+    std::string backslashed = click_;
+    for (char& c : backslashed) c = c == '/' ? '\\' : c;
+    EXPECT_EQ(loadSoundEffect(backslashed.c_str(), 4, 1), 1);
+    setMediaArchives("", "");
+    releaseMediaArchives();
 }
 
 TEST(SoundWithoutDevice, LoadsFailAndPlaysAreNegative) {
