@@ -1,0 +1,52 @@
+// OpenGL headers and the extension entry points the renderer looks up by name once a context is
+// current. Internal to graphics/.
+#pragma once
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+struct GlEntryPoints {
+  // GL_ARB_multitexture and the buffer objects looked up with it.
+  PFNGLACTIVETEXTUREARBPROC glActiveTextureARB = nullptr;
+  PFNGLMULTITEXCOORD2FARBPROC glMultiTexCoord2fARB = nullptr;
+  PFNGLCLIENTACTIVETEXTUREARBPROC glClientActiveTextureARB = nullptr;
+  PFNGLGENBUFFERSARBPROC glGenBuffersARB = nullptr;
+  PFNGLBINDBUFFERARBPROC glBindBufferARB = nullptr;
+  PFNGLBUFFERDATAARBPROC glBufferDataARB = nullptr;
+  PFNGLDELETEBUFFERSARBPROC glDeleteBuffersARB = nullptr;
+  PFNGLMAPBUFFERARBPROC glMapBufferARB = nullptr;
+  PFNGLUNMAPBUFFERARBPROC glUnmapBufferARB = nullptr;
+  PFNGLGETBUFFERPARAMETERIVARBPROC glGetBufferParameterivARB = nullptr;
+  // GL_ARB_fragment_program: shader objects for the shader commands.
+  PFNGLCREATEPROGRAMOBJECTARBPROC glCreateProgramObjectARB = nullptr;
+  PFNGLDELETEOBJECTARBPROC glDeleteObjectARB = nullptr;
+  PFNGLCREATESHADEROBJECTARBPROC glCreateShaderObjectARB = nullptr;
+  PFNGLSHADERSOURCEARBPROC glShaderSourceARB = nullptr;
+  PFNGLCOMPILESHADERARBPROC glCompileShaderARB = nullptr;
+  PFNGLGETOBJECTPARAMETERIVARBPROC glGetObjectParameterivARB = nullptr;
+  PFNGLATTACHOBJECTARBPROC glAttachObjectARB = nullptr;
+  PFNGLGETINFOLOGARBPROC glGetInfoLogARB = nullptr;
+  PFNGLLINKPROGRAMARBPROC glLinkProgramARB = nullptr;
+  PFNGLUSEPROGRAMOBJECTARBPROC glUseProgramObjectARB = nullptr;
+  PFNGLGETUNIFORMLOCATIONARBPROC glGetUniformLocationARB = nullptr;
+  PFNGLUNIFORM1FARBPROC glUniform1fARB = nullptr;
+  PFNGLUNIFORM1IARBPROC glUniform1iARB = nullptr;
+  // Framebuffer objects (always attempted).
+  PFNGLBINDRENDERBUFFEREXTPROC glBindRenderbufferEXT = nullptr;
+  PFNGLDELETERENDERBUFFERSEXTPROC glDeleteRenderbuffersEXT = nullptr;
+  PFNGLGENRENDERBUFFERSEXTPROC glGenRenderbuffersEXT = nullptr;
+  PFNGLRENDERBUFFERSTORAGEEXTPROC glRenderbufferStorageEXT = nullptr;
+  PFNGLBINDFRAMEBUFFEREXTPROC glBindFramebufferEXT = nullptr;
+  PFNGLDELETEFRAMEBUFFERSEXTPROC glDeleteFramebuffersEXT = nullptr;
+  PFNGLGENFRAMEBUFFERSEXTPROC glGenFramebuffersEXT = nullptr;
+  PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC glCheckFramebufferStatusEXT = nullptr;
+  PFNGLFRAMEBUFFERTEXTURE2DEXTPROC glFramebufferTexture2DEXT = nullptr;
+  PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC glFramebufferRenderbufferEXT = nullptr;
+};
+
+extern GlEntryPoints gl;
+
+// Looks every entry point up (after the context is current); unavailable ones stay null.
+void loadGlEntryPoints();
+// Whether all entry points a framebuffer object needs exist (and are allowed).
+bool haveFramebufferObjects();

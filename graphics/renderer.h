@@ -1,0 +1,213 @@
+// The renderer `OpenGLPrismo`: the window, its OpenGL context and every drawing operation of the
+// runtime. There is one instance, reached through `theRenderer`; the game's operations below act
+// on it and do nothing (or return 0) while it does not exist.
+//
+// All drawing goes into a logical screen of screenWidth x screenHeight pixels (320 x 240 for the
+// game) held in a framebuffer object; presenting copies it into the window scaled by the largest
+// whole factor that fits, centred on black. readPixel, captures, backgrounds and off-screen targets
+// therefore always work in logical pixels. Without framebuffer objects the runtime draws straight
+// into a window of exactly the logical size.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "graphics/images.h"
+
+constexpr int kSpriteSlots = 65536;
+constexpr int kFontSlotBase = 65504;     // font n lives in sprite slot 65504 + n
+constexpr int kFontSlots = 32;
+constexpr int kSavedScreenSlot = 65503;  // screen area saved under a copy-based off-screen target
+constexpr int kOffscreenTargets = 32;
+constexpr int kBackgroundPictures = 8;
+constexpr int kBackgroundGrid = 8;       // at most 8 x 8 tiles per background picture
+constexpr int kDefaultSpriteKey = 0x8000FF;  // red 255, green 0, blue 128
+
+struct SpriteEntry {
+  unsigned texture = 0;
+  unsigned mipTexture = 0;
+  int16_t textureWidth = -1;  // -1: empty slot
+  int16_t textureHeight = -1;
+  int16_t imageWidth = 0;
+  int16_t imageHeight = 0;
+  int16_t frameWidth = 0;     // 0: not a strip
+  int16_t frameHeight = 0;
+};
+
+struct OffscreenTarget {
+  unsigned framebuffer = 0;
+  unsigned renderbuffer = 0;
+  int width = 0;   // both non-zero only when a complete framebuffer object exists
+  int height = 0;
+  int slot = 0;
+};
+
+struct BackgroundTile {
+  unsigned texture = 0;
+  int textureWidth = 0;
+  int textureHeight = 0;
+  int usedWidth = 0;
+  int usedHeight = 0;
+};
+
+struct BackgroundPicture {
+  BackgroundTile tiles[kBackgroundGrid * kBackgroundGrid];
+  int columns = 0;  // 0: empty, draws nothing
+  int rows = 0;
+};
+
+struct FanVertex {
+  float x, y, u, v, r, g, b, a;
+};
+
+class OpenGLPrismo {
+ public:
+  OpenGLPrismo();
+  virtual ~OpenGLPrismo();
+  OpenGLPrismo(const OpenGLPrismo&) = delete;
+  OpenGLPrismo& operator=(const OpenGLPrismo&) = delete;
+
+  // --- window, context and display modes
+  bool openWindow(int width, int height, int colourBits, int framesPerSecond, int samples);
+  bool enterFullscreen();
+  bool enterWindowed();
+  bool setScreenMode(int width, int height, int colourBits, int fullscreen);
+  void hideWindow();
+  void resetViewport(int x, int y, int width, int height);
+  bool hasExtension(const char* name) const;
+  // Size of the windowed window's drawing area: the logical size times the largest whole factor
+  // that fits in about 85% of the desktop.
+  void windowedClientSize(int* width, int* height) const;
+  // Binds the logical screen as the drawing target ("framebuffer 0" of the drawing code).
+  void bindScreenTarget();
+  bool screenIsFramebuffer() const { return screenFramebuffer != 0; }
+
+  // --- textures and sprite loading
+  int loadImageIntoSlot(int slot, const char* path, int colourKey, bool normalMap);
+  bool uploadTexture(const RgbaImage& image, int left, int top, int width, int height,
+                     unsigned* texture, unsigned* mipTexture, bool normalMap, bool font);
+  void deleteSlot(int slot);
+  SpriteEntry* entry(int slot);  // nullptr outside 0..65535
+
+  // --- drawing
+  void bindSprite(int slot0, int slot1, bool mipmapped, unsigned texture0 = 0,
+                  unsigned texture1 = 0);
+  void applySmoothing();
+  void drawQuad(const float v[16]);
+  void frameCoordinates(const SpriteEntry& e, int frame, float* u0, float* u1, float* vBottom,
+                        float* vTop) const;
+  void shapeBegin(int colour);
+  void shapeEnd();
+  int readPixelAt(int x, int y);
+  const std::vector<uint8_t>& alphaCopy(int slot);
+  bool overlapTest(int slot1, int x1, int y1, int w1, int h1, int ox1, int oy1, int slot2,
+                   int x2, int y2, int w2, int h2, int ox2, int oy2);
+
+  // --- fonts
+  void printText(int font, const char* text, size_t length, float x, float y, float z);
+  void buildDefaultFont(int font);
+
+  // --- present
+  double swapAndPace();
+  void pumpWindowMessages();
+  void showLogicalScreen();
+  // Reads the logical screen as RGBA rows, top to bottom.
+  bool readLogicalScreen(std::vector<uint8_t>& rgba);
+  bool saveScreenshot(const char* path);
+
+  // --- backgrounds, captures, off-screen targets
+  bool loadBackgroundPicture(int picture, const char* path);
+  void drawBackground(int picture);
+  void deleteBackground(int picture);
+  void captureScreenInto(int picture);
+  void captureArea(int slot, int x, int y, int width, int height);
+  void createTarget(int target, int slot, int width, int height);
+  void selectTarget(int target);
+  void finishOffscreenTarget();
+
+  // Members, in the order the runtime's other parts know them.
+  std::vector<float> textVertices;  // 5 floats per vertex
+  int textVertexCount = 0;
+  int textVertexCapacity = 0;
+  int textGrowthStep = 128;
+  int textFirstCapacity = 512;
+  int boundSprite0 = -1;
+  int boundSprite1 = -1;
+  bool useMipmapped = false;
+  std::vector<SpriteEntry> sprites;  // 65536 entries
+  float currentAlpha = 0.0f;
+  OffscreenTarget targets[kOffscreenTargets];
+  int currentTarget = -1;
+  std::vector<std::vector<uint8_t>> pixelCopies;  // per slot, empty = not made
+  BackgroundPicture backgrounds[kBackgroundPictures];
+  bool smoothing = true;
+  int screenWidth = 0;
+  int screenHeight = 0;
+  int colourBits = 0;
+  bool fullscreen = false;
+  int samples = 0;
+  int viewportX = 0, viewportY = 0, viewportWidth = 0, viewportHeight = 0;
+  int spriteColourKey = kDefaultSpriteKey;
+  int fontColourKey = 0;
+  bool initialised = false;
+  double nextFrameTime = 0.0;
+  double frameInterval = 2.0;
+
+  // Linux additions: the logical screen's framebuffer object, the fan vertex list, the capture
+  // read-back buffer and the alpha-bits answer for captures.
+  unsigned screenFramebuffer = 0;
+  unsigned screenTexture = 0;
+  unsigned screenDepth = 0;
+  int screenTextureWidth = 0;
+  int screenTextureHeight = 0;
+  std::vector<FanVertex> fanVertices;
+  int fanSlot = -1;
+  std::vector<uint8_t> captureBuffer;
+  int framebufferAlphaBits = -1;  // -1: not asked yet
+  bool screenshotRequested = false;
+  int lastDrawableWidth = 0;
+  int lastDrawableHeight = 0;
+  int borderClearsLeft = 0;
+  int maxTextureSize = 0;
+};
+
+// The one renderer (nullptr before start-up and after shutdown).
+extern OpenGLPrismo* theRenderer;
+
+// Process-wide OpenGL facts: the GL_RENDERER string, whether the software warning was given,
+// and a switch that pretends framebuffer objects are missing (for tests of the fallbacks; takes
+// effect at the next openWindow).
+const char* rendererName();
+void setFramebufferObjectsAllowed(bool allowed);
+bool framebufferObjectsAvailable();
+bool multitextureAvailable();
+
+// --- game operations: drawing (numbers are truncated where they name slots, frames, colours)
+void drawSpriteFrame(double slot, double frame, double x, double y);
+void blitSprite(double slot, double x, double y);
+void blitSpriteScaled(double slot, double x, double y, double width, double height);
+void blitSpriteZoomed(double slot, double x, double y, double scaleX, double scaleY);
+void blitSpriteTurned(double slot, double x, double y, double angle);
+void blitSpriteTurnedZoomed(double slot, double x, double y, double angle, double zoom);
+void drawFrameTurnedZoomed(double slot, double frame, double x, double y, double angle,
+                           double zoom);
+void drawFrameScaled(double slot, double frame, double x, double y, double width, double height);
+void plotPoint(double x, double y, double colour);
+void strokeLine(double x1, double y1, double x2, double y2, double colour);
+void fillRect(double x, double y, double width, double height, double colour);
+double readPixel(double x, double y);
+double spritesOverlap(double slot1, double x1, double y1, double slot2, double x2, double y2);
+double framesOverlap(double slot1, double frame1, double x1, double y1, double slot2,
+                     double frame2, double x2, double y2);
+void beginFan(double slot);
+void addFanVertex(double x, double y, double textureX, double textureY, double colour);
+void endFan();
+void setSmoothing(double flag);
+
+// --- game operations: window
+double setScreenMode(double width, double height, double colourBits, double fullscreen);
+void setViewport(double x, double y, double width, double height);
+// Writes the logical screen as a PNG file; 1 when written, 0 otherwise.
+double saveScreenshot(const char* path);
+// Writes the logical screen as the next free Screenshots/shotNNNN.png beside the program (F12).
+double saveNumberedScreenshot();

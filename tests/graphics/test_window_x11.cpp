@@ -1,0 +1,111 @@
+// The program's window under a real X server: F12 screenshots, Alt+Enter fullscreen, pause on
+// focus loss, and an orderly end on a close request. Skipped without DISPLAY or xdotool.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "graphics/images.h"
+
+#ifndef WINDOW_DEMO_PATH
+#error WINDOW_DEMO_PATH must name the demo program
+#endif
+
+namespace {
+
+std::string run(const std::string& cmd) {
+  std::string out;
+  if (FILE* p = popen(cmd.c_str(), "r")) {
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, p)) out += buf;
+    pclose(p);
+  }
+  while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+  return out;
+}
+
+bool waitFor(const std::function<bool()>& done, int ms = 5000) {
+  for (int t = 0; t < ms; t += 50) {
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return done();
+}
+
+}  // namespace
+
+TEST(WindowUnderX, ScreenshotsFullscreenPauseAndClose) {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display || std::system("command -v xdotool >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "needs an X server and xdotool";
+  const std::string demo = WINDOW_DEMO_PATH;
+  const std::string shots = demo.substr(0, demo.find_last_of('/')) + "/Screenshots";
+  ASSERT_EQ(std::system(("rm -rf '" + shots + "'").c_str()), 0);
+
+  const std::string output = shots + "-demo-output.txt";
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    if (!freopen(output.c_str(), "w", stdout)) _exit(126);
+    execl(demo.c_str(), demo.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  std::string id;
+  ASSERT_TRUE(waitFor([&] {
+    id = run("xdotool search --name '^Crumlet$' 2>/dev/null | head -1");
+    return !id.empty();
+  })) << "window did not appear";
+  run("xdotool windowfocus --sync " + id);
+
+  // F12: a numbered PNG of the logical screen beside the program.
+  run("xdotool key --delay 50 F12");
+  const std::string shot = shots + "/shot0001.png";
+  ASSERT_TRUE(waitFor([&] { return access(shot.c_str(), R_OK) == 0; })) << shot;
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  RgbaImage img;
+  ASSERT_TRUE(decodePng(shot.c_str(), kNoColourKey, img));
+  EXPECT_EQ(img.width, 320);
+  EXPECT_EQ(img.height, 240);
+  EXPECT_EQ(img.pixel(5, 5)[0], 255);   // orange bar
+  EXPECT_EQ(img.pixel(5, 5)[1], 128);
+  EXPECT_EQ(img.pixel(5, 230)[2], 200);  // blue bar
+  run("xdotool key --delay 50 F12");
+  EXPECT_TRUE(waitFor([&] { return access((shots + "/shot0002.png").c_str(), R_OK) == 0; }));
+
+  // Alt+Enter: desktop fullscreen, and back to the whole-factor window. (Without a window
+  // manager the X server does not resize a fullscreen window, so the switch is read from what
+  // the program reports.)
+  auto reported = [&](const char* line) {
+    return run("grep -c '^" + std::string(line) + "$' '" + output + "'");
+  };
+  const std::string geometry = run("xdotool getwindowgeometry " + id + " | grep Geometry");
+  EXPECT_EQ(reported("fullscreen 0"), "1");
+  run("xdotool key --delay 50 alt+Return");
+  EXPECT_TRUE(waitFor([&] { return reported("fullscreen 1") == "1"; })) << "no switch to fullscreen";
+  run("xdotool key --delay 50 alt+Return");
+  EXPECT_TRUE(waitFor([&] { return reported("fullscreen 0") == "2"; })) << "no switch back";
+  EXPECT_EQ(run("xdotool getwindowgeometry " + id + " | grep Geometry"), geometry);
+
+  // Focus elsewhere: paused, " <pause>" in the title; focus back: running again.
+  const std::string root = run("xdotool search --maxdepth 0 --name '' | head -1");
+  run("xdotool windowfocus " + root);
+  EXPECT_TRUE(waitFor([&] { return run("xdotool getwindowname " + id) == "Crumlet <pause>"; }))
+      << run("xdotool getwindowname " + id);
+  run("xdotool windowfocus --sync " + id);
+  EXPECT_TRUE(waitFor([&] { return run("xdotool getwindowname " + id) == "Crumlet"; }));
+
+  // A close request (SIGTERM arrives as one) ends the program through stopProgram: status 0.
+  kill(pid, SIGTERM);
+  int status = 0;
+  ASSERT_TRUE(waitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }));
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
