@@ -61,10 +61,6 @@ int sign(int v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
 void openInput(bool exclusiveMouse) {
     if (input.open) closeInput();
     input = InputDevices();
-    int w = 0, h = 0;
-    logicalScreenSize(w, h);
-    platformInputSetLogicalSize(w, h);
-
     if (!platformKeyboardOpen()) {
         logDeviceWarning("No DX_Input");
     } else {

@@ -56,10 +56,9 @@ void platformMouseWarpLogical(int x, int y);
 void platformMouseWarpWindow(int x, int y);
 // The pointer position in window pixels.
 void platformMouseWindowPosition(int& x, int& y);
-// Converts a window-pixel position to logical pixels.
+// Converts a window-pixel position to logical pixels (the window layer's
+// placement of the logical screen).
 void platformMouseToLogical(int wx, int wy, int& lx, int& ly);
-// The logical screen size the window shows (scaled uniformly, centred).
-void platformInputSetLogicalSize(int width, int height);
 
 // ---- Joysticks -----------------------------------------------------------------
 

@@ -5,6 +5,7 @@
 // like SDL's scancodes. The table below maps every SDL scancode that has a
 // counterpart.
 #include "platform/input.h"
+#include "platform/platform.h"
 
 #include <SDL.h>
 
@@ -121,31 +122,6 @@ SDL_Window* inputWindow() {
     return nullptr;
 }
 
-// Logical screen size, taken from the window's logical presentation. The
-// window shows the logical screen scaled uniformly and centred (black bars
-// fill the rest).
-int logicalWidth = 320;
-int logicalHeight = 240;
-
-struct Letterbox {
-    double scale = 1.0;
-    double offsetX = 0.0, offsetY = 0.0;
-};
-
-Letterbox letterbox() {
-    Letterbox box;
-    SDL_Window* w = inputWindow();
-    if (!w) return box;
-    int ww = 0, wh = 0;
-    SDL_GetWindowSize(w, &ww, &wh);
-    if (ww <= 0 || wh <= 0 || logicalWidth <= 0 || logicalHeight <= 0) return box;
-    box.scale = std::min(static_cast<double>(ww) / logicalWidth, static_cast<double>(wh) / logicalHeight);
-    if (box.scale <= 0) box.scale = 1.0;
-    box.offsetX = (ww - logicalWidth * box.scale) / 2.0;
-    box.offsetY = (wh - logicalHeight * box.scale) / 2.0;
-    return box;
-}
-
 bool mouseOpen = false;
 bool mouseRelative = false;
 // Fractions of logical pixels not yet reported, kept apart for captured
@@ -234,24 +210,15 @@ bool platformCapsLock() { return (SDL_GetModState() & KMOD_CAPS) != 0; }
 
 // ---- Mouse ---------------------------------------------------------------------------
 
-void platformInputSetLogicalSize(int width, int height) {
-    if (width > 0 && height > 0) {
-        logicalWidth = width;
-        logicalHeight = height;
-    }
-}
-
-void platformMouseToLogical(int wx, int wy, int& lx, int& ly) {
-    const Letterbox box = letterbox();
-    lx = static_cast<int>(std::floor((wx - box.offsetX) / box.scale));
-    ly = static_cast<int>(std::floor((wy - box.offsetY) / box.scale));
-}
+// Positions and motion use the same placement of the logical screen in the
+// window as the picture does.
+void platformMouseToLogical(int wx, int wy, int& lx, int& ly) { platformWindowToLogical(wx, wy, &lx, &ly); }
 
 namespace {
 // Window-pixel motion to logical pixels, keeping the fractions so that slow
 // motion on a large window still adds up.
 void motionToLogical(int wdx, int wdy, Remainder& remainder, int& ldx, int& ldy) {
-    const double scale = letterbox().scale;
+    const double scale = std::max(platformCurrentPlacement().scale, 1);
     remainder.x += wdx / scale;
     remainder.y += wdy / scale;
     ldx = static_cast<int>(remainder.x);
@@ -318,9 +285,11 @@ void platformMouseWarpWindow(int x, int y) {
 }
 
 void platformMouseWarpLogical(int x, int y) {
-    const Letterbox box = letterbox();
-    platformMouseWarpWindow(static_cast<int>(box.offsetX + (x + 0.5) * box.scale),
-                            static_cast<int>(box.offsetY + (y + 0.5) * box.scale));
+    // The middle of the logical pixel, so that reading it back gives x, y.
+    int wx = 0, wy = 0;
+    platformLogicalToWindow(x, y, &wx, &wy);
+    const int half = std::max(platformCurrentPlacement().scale, 1) / 2;
+    platformMouseWarpWindow(wx + half, wy + half);
 }
 
 void platformMouseWindowPosition(int& x, int& y) {

@@ -1,6 +1,7 @@
 // Real key events from the X server (xdotool) through the platform's window.
 #include "devices/input.h"
 #include "platform/input_testing.h"
+#include "platform/platform.h"
 
 #include <gtest/gtest.h>
 
@@ -116,6 +117,26 @@ TEST_F(RealMouse, PositionIsInLogicalPixelsAndClamped) {
     readMouse(cx, cy, b1, b2);
     EXPECT_EQ(cx, 319);
     EXPECT_EQ(cy, 0);
+}
+
+TEST_F(RealMouse, BlackBordersAreLeftOutOfThePosition) {
+    // 700 x 500 shows the screen twice as large with borders of 30 and 10.
+    platformSetWindowSize(700, 500, false);
+    platformTestPump(100);
+    ASSERT_TRUE(moveTo(230, 110));
+    double x = -1, y = -1, b1 = 0, b2 = 0;
+    EXPECT_TRUE(within(1000, [&] {
+        nextFrame();
+        readMouse(x, y, b1, b2);
+        return x == 100 && y == 50;
+    })) << x << "," << y;
+    // On the border the position is clamped to the screen's edge.
+    ASSERT_TRUE(moveTo(5, 5));
+    EXPECT_TRUE(within(1000, [&] {
+        nextFrame();
+        readMouse(x, y, b1, b2);
+        return x == 0 && y == 0;
+    })) << x << "," << y;
 }
 
 TEST_F(RealMouse, ButtonsAndWheel) {
