@@ -20,6 +20,10 @@ void platformPumpInputEvents();
 // The character the key at `code` produces on the current keyboard layout
 // without modifiers: a byte 32..255, or 0 when the key gives none.
 int platformKeyCharacter(int code);
+// The character the held key at `code` typed when it went down, with the
+// modifiers of that moment (from the platform's text input), or 0 when it
+// typed none or is not held.
+int platformTypedCharacter(int code);
 // True while Caps Lock is on.
 bool platformCapsLock();
 // Scan-code translation, exposed for tests: the platform key number for a

@@ -96,13 +96,55 @@ bool videoStarted = false;
 bool watchInstalled = false;
 std::atomic<int> wheelSteps{0};
 
-// Watches events as they enter the queue, so the wheel is seen however the
-// window layer drains its queue.
+// The character each held key typed, as the layout produced it with the
+// modifiers of the moment (Shift+1 types '!' on one layout, '+' on another).
+// Filled from text events, cleared when the key goes up.
+unsigned char typedByKey[SDL_NUM_SCANCODES] = {};
+int lastKeyDown = -1;
+
+// The first character of a UTF-8 text as one byte of the runtime's 8-bit
+// texts: ASCII and Latin-1; 0 for anything else.
+int firstByteCharacter(const char* text) {
+    const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
+    if (t[0] >= 32 && t[0] < 127) return t[0];
+    if ((t[0] == 0xC2 || t[0] == 0xC3) && (t[1] & 0xC0) == 0x80) {
+        const int c = ((t[0] & 0x1F) << 6) | (t[1] & 0x3F);
+        return c >= 160 ? c : 0;
+    }
+    return 0;
+}
+
+// Watches events as they enter the queue, so the wheel and the typed
+// characters are seen however the window layer drains its queue.
 int SDLCALL watchEvents(void*, SDL_Event* event) {
-    if (event->type == SDL_MOUSEWHEEL) {
-        int y = event->wheel.y;
-        if (event->wheel.direction == SDL_MOUSEWHEEL_FLIPPED) y = -y;
-        wheelSteps += y;
+    switch (event->type) {
+        case SDL_MOUSEWHEEL: {
+            int y = event->wheel.y;
+            if (event->wheel.direction == SDL_MOUSEWHEEL_FLIPPED) y = -y;
+            wheelSteps += y;
+            break;
+        }
+        case SDL_KEYDOWN: {
+            const int sc = event->key.keysym.scancode;
+            if (sc >= 0 && sc < SDL_NUM_SCANCODES) {
+                if (!event->key.repeat) typedByKey[sc] = 0;
+                lastKeyDown = sc;
+            }
+            break;
+        }
+        case SDL_KEYUP: {
+            const int sc = event->key.keysym.scancode;
+            if (sc >= 0 && sc < SDL_NUM_SCANCODES) typedByKey[sc] = 0;
+            if (lastKeyDown == sc) lastKeyDown = -1;
+            break;
+        }
+        case SDL_TEXTINPUT:
+            if (lastKeyDown >= 0) {
+                typedByKey[lastKeyDown] = static_cast<unsigned char>(firstByteCharacter(event->text.text));
+            }
+            break;
+        default:
+            break;
     }
     return 1;
 }
@@ -164,6 +206,8 @@ void platformKeyboardClose() {
         SDL_DelEventWatch(watchEvents, nullptr);
         watchInstalled = false;
     }
+    std::memset(typedByKey, 0, sizeof typedByKey);
+    lastKeyDown = -1;
     if (videoStarted) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         videoStarted = false;
@@ -204,6 +248,12 @@ int platformKeyCharacter(int code) {
     if (key & SDLK_SCANCODE_MASK) return 0;
     if ((key >= 32 && key < 127) || (key >= 160 && key <= 255)) return static_cast<int>(key);
     return 0;
+}
+
+int platformTypedCharacter(int code) {
+    const int sc = platformScancodeForCode(code);
+    if (sc < 0) return 0;
+    return SDL_GetKeyboardState(nullptr)[sc] ? typedByKey[sc] : 0;
 }
 
 bool platformCapsLock() { return (SDL_GetModState() & KMOD_CAPS) != 0; }

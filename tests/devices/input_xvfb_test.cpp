@@ -26,7 +26,7 @@ protected:
         platformTestFocusWindow();
     }
     void TearDown() override {
-        xdotool("keyup Up keyup a keyup shift");
+        xdotool("keyup Up keyup a keyup 1 keyup shift");
         closeInput();
         platformTestCloseWindow();
     }
@@ -68,6 +68,23 @@ TEST_F(RealKeys, HeldATypesOneLetterAndShiftMakesItCapital) {
     EXPECT_EQ(typed, 'A');
     EXPECT_EQ(isKeyDown(42), 1);
     ASSERT_TRUE(xdotool("keyup a keyup shift"));
+}
+
+TEST_F(RealKeys, ShiftedCharactersComeFromTheLayout) {
+    // US layout: Shift with the 1 key types '!', with the minus key '_'.
+    ASSERT_TRUE(xdotool("keydown shift keydown 1"));
+    int typed = 0;
+    ASSERT_TRUE(within(1000, [&] { return (typed = typedCharCode()) != 0; }));
+    EXPECT_EQ(typed, '!');
+    ASSERT_TRUE(xdotool("keyup 1 keyup shift"));
+    EXPECT_TRUE(within(1000, [] { return isKeyDown(2) == 0 && isKeyDown(42) == 0; }));
+    typedCharCode();
+    // Without Shift the same key types its digit again.
+    ASSERT_TRUE(xdotool("keydown 1"));
+    ASSERT_TRUE(within(1000, [&] { return (typed = typedCharCode()) != 0; }));
+    EXPECT_EQ(typed, '1');
+    ASSERT_TRUE(xdotool("keyup 1"));
+    EXPECT_TRUE(within(1000, [] { return isKeyDown(2) == 0; }));
 }
 
 }  // namespace
