@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <thread>
 
 namespace {
@@ -194,6 +195,18 @@ TEST_F(DiskSound, VoiceCountsAndSlotNumbersAreClamped) {
     EXPECT_EQ(loadSoundEffect(click_.c_str(), -1, 1), 0);
     EXPECT_LT(playSoundEffect(-1, 0, 1), 0);
     EXPECT_LT(playSoundEffect(20, 0, 1), 0);  // never loaded
+    // Numbers far outside any range are clamped or refused, never undefined.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(loadSoundEffect(click_.c_str(), nan, 2), 0);
+    EXPECT_EQ(loadSoundEffect(click_.c_str(), 1e300, 1e300), 1);
+    EXPECT_EQ(soundSlotInfo(127).voiceCount, 4);
+    EXPECT_EQ(loadSoundEffect(click_.c_str(), 11, nan), 1);
+    EXPECT_EQ(soundSlotInfo(11).voiceCount, 1);
+    EXPECT_LT(playSoundEffect(-1e300, 0, 1), 0);
+    EXPECT_EQ(playSoundEffect(11, nan, nan), 11 * 256);
+    EXPECT_EQ(isVoicePlaying(1e300), 0);
+    EXPECT_EQ(isVoicePlaying(nan), 0);
+    EXPECT_EQ(isVoicePlaying(-0.5), 0);
 }
 
 TEST_F(DiskSound, FailedLoadsLeaveTheSlotEmpty) {
@@ -290,6 +303,8 @@ TEST(GainLaw, HundredthsOfADecibel) {
     EXPECT_EQ(panToHundredthsDb(1), 10000);
     EXPECT_EQ(panToHundredthsDb(-0.25), -2500);
     EXPECT_EQ(panToHundredthsDb(9), 10000);
+    EXPECT_EQ(panToHundredthsDb(std::numeric_limits<double>::quiet_NaN()), 0);
+    EXPECT_EQ(volumeToHundredthsDb(std::numeric_limits<double>::quiet_NaN()), -10000);
     EXPECT_FLOAT_EQ(gainFromHundredthsDb(0), 1.0f);
     EXPECT_NEAR(gainFromHundredthsDb(-2000), 0.1f, 1e-6);
     EXPECT_EQ(gainFromHundredthsDb(-10000), 0.0f);
