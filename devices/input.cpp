@@ -61,10 +61,6 @@ int sign(int v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
 void openInput(bool exclusiveMouse) {
     if (input.open) closeInput();
     input = InputDevices();
-    int w = 0, h = 0;
-    logicalScreenSize(w, h);
-    platformInputSetLogicalSize(w, h);
-
     if (!platformKeyboardOpen()) {
         logDeviceWarning("No DX_Input");
     } else {
@@ -183,10 +179,14 @@ int charCodeForKey(int code) {
         default: break;
     }
     if (code < 0 || code > 255) return 0;
-    int c = platformKeyCharacter(code);
-    // The layout's character as the keyboard state makes it: Caps Lock
-    // turns letters into capitals.
-    if (c >= 'a' && c <= 'z' && platformCapsLock()) c -= 32;
+    // The layout's character as the keyboard state makes it: what the held
+    // key typed with the modifiers of the moment, or else its plain
+    // character with Caps Lock turning letters into capitals.
+    int c = platformTypedCharacter(code);
+    if (c == 0) {
+        c = platformKeyCharacter(code);
+        if (c >= 'a' && c <= 'z' && platformCapsLock()) c -= 32;
+    }
     if (c == 8 || c == 10 || c >= 32) return c;
     return 0;
 }

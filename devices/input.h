@@ -11,17 +11,17 @@ class TextValue;
 
 // ---- Runtime-internal: life of the input service ----------------------------
 
-// Brings the input service up on the main window (start-up step 8). With
+// Brings the input service up on the main window, once it exists. With
 // exclusiveMouse the mouse is captured (relative mode, hidden pointer);
 // otherwise the system pointer stays visible at the runtime's mouse position.
 // Opens up to 10 joysticks. Registers closeInput as the Input shutdown stage.
 // Failures only write "No DX_Input" / "No DX_KB" / "No DX_Mouse" to the error
 // log; the program keeps running.
 void openInput(bool exclusiveMouse);
-// Start-up step 18: capture or release the mouse for the final window and
+// End of start-up: capture or release the mouse for the final window and
 // show the arrow pointer (placed at the runtime's mouse position) or hide it.
 void applyMouseMode(bool captureMouse);
-// Start-up step 15: hides the system pointer without changing what the input
+// During start-up: hides the system pointer without changing what the input
 // service records (applyMouseMode decides the final pointer).
 void hideSystemPointer();
 // Releases the mouse capture, shows the pointer at the runtime's mouse
@@ -70,7 +70,8 @@ struct MouseState {
     int dx = 0, dy = 0;                   // motion in logical pixels
     int wheel = 0;                        // 1, -1 or 0
 };
-// Reads the mouse as designed (stale flag, pointer visible or hidden). The
+// Reads the mouse (once per frame from the device, see markMouseStale;
+// visible pointer, captured motion or a hidden re-centred pointer). The
 // result is false when the device could not be read (state all zero).
 bool readMouseState(MouseState& out);
 

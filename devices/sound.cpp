@@ -83,9 +83,12 @@ void mixVoices(void*, int16_t* out, int frames) {
     }
 }
 
+// Slots 128 and above use slot 127. Negative slots (and NaN) lie outside the
+// table and give -1, which every caller refuses.
 int addressableSlot(double slot) {
-    const int n = static_cast<int>(slot);
-    return n >= kAddressableSlots ? kAddressableSlots - 1 : n;
+    if (!(slot > -1.0)) return -1;
+    if (slot >= kAddressableSlots) return kAddressableSlots - 1;
+    return static_cast<int>(slot);
 }
 
 void stopAndEmpty(SoundSlot& slot) {
@@ -99,20 +102,20 @@ void stopAndEmpty(SoundSlot& slot) {
 // ---- Gain laws ----------------------------------------------------------------
 
 float gainFromHundredthsDb(int hundredths) {
-    // The quietest setting is silence, as on the original device.
+    // The quietest setting (100 dB down) is silence, not merely very quiet.
     if (hundredths <= -10000) return 0.0f;
     if (hundredths >= 0) return 1.0f;
     return static_cast<float>(std::pow(10.0, hundredths / 2000.0));
 }
 
 int volumeToHundredthsDb(double volume) {
-    const double v = std::clamp(volume, 0.0, 1.0);
+    const double v = std::isnan(volume) ? 0.0 : std::clamp(volume, 0.0, 1.0);
     const int percent = static_cast<int>(v * 100.0);
     return percent * 100 - 10000;
 }
 
 int panToHundredthsDb(double pan) {
-    const double p = std::clamp(pan, -1.0, 1.0);
+    const double p = std::isnan(pan) ? 0.0 : std::clamp(pan, -1.0, 1.0);
     return static_cast<int>(p * 10000.0);
 }
 
@@ -255,7 +258,7 @@ double loadSoundEffect(const char* fileName, double slotNumber, double voices) {
         slot.fileName.clear();
         return 0;
     }
-    const int count = std::clamp(static_cast<int>(voices), 1, kMaxVoices);
+    const int count = std::isnan(voices) ? 1 : static_cast<int>(std::clamp(voices, 1.0, double(kMaxVoices)));
     slot.fileName = path;
 
     WavSound wav;
@@ -304,7 +307,7 @@ double playSoundEffect(double slotNumber, double pan, double volume) {
 }
 
 double isVoicePlaying(double handle) {
-    if (!sound.slots || handle < 0) return 0;
+    if (!sound.slots || !(handle >= 0 && handle < kSlotCount * 256.0)) return 0;
     const long h = static_cast<long>(handle);
     const long s = h / 256;
     const long v = h % 256;

@@ -16,7 +16,7 @@ class TextValue;
 // ---- Runtime-internal -----------------------------------------------------------
 
 // Opens the audio device (stereo, 16-bit, 22050 Hz requested) and the table of
-// 256 sound slots (start-up steps 5 and 8). Registers closeSound as the Sound
+// 256 sound slots, once the window exists. Registers closeSound as the Sound
 // shutdown stage. Returns false when there is no device; sound stays silent.
 bool openSound();
 // Re-attaches the device to the final window after the display mode was

@@ -20,6 +20,10 @@ void platformPumpInputEvents();
 // The character the key at `code` produces on the current keyboard layout
 // without modifiers: a byte 32..255, or 0 when the key gives none.
 int platformKeyCharacter(int code);
+// The character the held key at `code` typed when it went down, with the
+// modifiers of that moment (from the platform's text input), or 0 when it
+// typed none or is not held.
+int platformTypedCharacter(int code);
 // True while Caps Lock is on.
 bool platformCapsLock();
 // Scan-code translation, exposed for tests: the platform key number for a
@@ -56,10 +60,9 @@ void platformMouseWarpLogical(int x, int y);
 void platformMouseWarpWindow(int x, int y);
 // The pointer position in window pixels.
 void platformMouseWindowPosition(int& x, int& y);
-// Converts a window-pixel position to logical pixels.
+// Converts a window-pixel position to logical pixels (the window layer's
+// placement of the logical screen).
 void platformMouseToLogical(int wx, int wy, int& lx, int& ly);
-// The logical screen size the window shows (scaled uniformly, centred).
-void platformInputSetLogicalSize(int width, int height);
 
 // ---- Joysticks -----------------------------------------------------------------
 

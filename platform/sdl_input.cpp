@@ -5,6 +5,7 @@
 // like SDL's scancodes. The table below maps every SDL scancode that has a
 // counterpart.
 #include "platform/input.h"
+#include "platform/platform.h"
 
 #include <SDL.h>
 
@@ -95,13 +96,55 @@ bool videoStarted = false;
 bool watchInstalled = false;
 std::atomic<int> wheelSteps{0};
 
-// Watches events as they enter the queue, so the wheel is seen however the
-// window layer drains its queue.
+// The character each held key typed, as the layout produced it with the
+// modifiers of the moment (Shift+1 types '!' on one layout, '+' on another).
+// Filled from text events, cleared when the key goes up.
+unsigned char typedByKey[SDL_NUM_SCANCODES] = {};
+int lastKeyDown = -1;
+
+// The first character of a UTF-8 text as one byte of the runtime's 8-bit
+// texts: ASCII and Latin-1; 0 for anything else.
+int firstByteCharacter(const char* text) {
+    const unsigned char* t = reinterpret_cast<const unsigned char*>(text);
+    if (t[0] >= 32 && t[0] < 127) return t[0];
+    if ((t[0] == 0xC2 || t[0] == 0xC3) && (t[1] & 0xC0) == 0x80) {
+        const int c = ((t[0] & 0x1F) << 6) | (t[1] & 0x3F);
+        return c >= 160 ? c : 0;
+    }
+    return 0;
+}
+
+// Watches events as they enter the queue, so the wheel and the typed
+// characters are seen however the window layer drains its queue.
 int SDLCALL watchEvents(void*, SDL_Event* event) {
-    if (event->type == SDL_MOUSEWHEEL) {
-        int y = event->wheel.y;
-        if (event->wheel.direction == SDL_MOUSEWHEEL_FLIPPED) y = -y;
-        wheelSteps += y;
+    switch (event->type) {
+        case SDL_MOUSEWHEEL: {
+            int y = event->wheel.y;
+            if (event->wheel.direction == SDL_MOUSEWHEEL_FLIPPED) y = -y;
+            wheelSteps += y;
+            break;
+        }
+        case SDL_KEYDOWN: {
+            const int sc = event->key.keysym.scancode;
+            if (sc >= 0 && sc < SDL_NUM_SCANCODES) {
+                if (!event->key.repeat) typedByKey[sc] = 0;
+                lastKeyDown = sc;
+            }
+            break;
+        }
+        case SDL_KEYUP: {
+            const int sc = event->key.keysym.scancode;
+            if (sc >= 0 && sc < SDL_NUM_SCANCODES) typedByKey[sc] = 0;
+            if (lastKeyDown == sc) lastKeyDown = -1;
+            break;
+        }
+        case SDL_TEXTINPUT:
+            if (lastKeyDown >= 0) {
+                typedByKey[lastKeyDown] = static_cast<unsigned char>(firstByteCharacter(event->text.text));
+            }
+            break;
+        default:
+            break;
     }
     return 1;
 }
@@ -119,31 +162,6 @@ SDL_Window* inputWindow() {
         if (SDL_Window* w = SDL_GetWindowFromID(id)) return w;
     }
     return nullptr;
-}
-
-// Logical screen size, taken from the window's logical presentation. The
-// window shows the logical screen scaled uniformly and centred (black bars
-// fill the rest).
-int logicalWidth = 320;
-int logicalHeight = 240;
-
-struct Letterbox {
-    double scale = 1.0;
-    double offsetX = 0.0, offsetY = 0.0;
-};
-
-Letterbox letterbox() {
-    Letterbox box;
-    SDL_Window* w = inputWindow();
-    if (!w) return box;
-    int ww = 0, wh = 0;
-    SDL_GetWindowSize(w, &ww, &wh);
-    if (ww <= 0 || wh <= 0 || logicalWidth <= 0 || logicalHeight <= 0) return box;
-    box.scale = std::min(static_cast<double>(ww) / logicalWidth, static_cast<double>(wh) / logicalHeight);
-    if (box.scale <= 0) box.scale = 1.0;
-    box.offsetX = (ww - logicalWidth * box.scale) / 2.0;
-    box.offsetY = (wh - logicalHeight * box.scale) / 2.0;
-    return box;
 }
 
 bool mouseOpen = false;
@@ -188,6 +206,8 @@ void platformKeyboardClose() {
         SDL_DelEventWatch(watchEvents, nullptr);
         watchInstalled = false;
     }
+    std::memset(typedByKey, 0, sizeof typedByKey);
+    lastKeyDown = -1;
     if (videoStarted) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         videoStarted = false;
@@ -230,28 +250,25 @@ int platformKeyCharacter(int code) {
     return 0;
 }
 
+int platformTypedCharacter(int code) {
+    const int sc = platformScancodeForCode(code);
+    if (sc < 0) return 0;
+    return SDL_GetKeyboardState(nullptr)[sc] ? typedByKey[sc] : 0;
+}
+
 bool platformCapsLock() { return (SDL_GetModState() & KMOD_CAPS) != 0; }
 
 // ---- Mouse ---------------------------------------------------------------------------
 
-void platformInputSetLogicalSize(int width, int height) {
-    if (width > 0 && height > 0) {
-        logicalWidth = width;
-        logicalHeight = height;
-    }
-}
-
-void platformMouseToLogical(int wx, int wy, int& lx, int& ly) {
-    const Letterbox box = letterbox();
-    lx = static_cast<int>(std::floor((wx - box.offsetX) / box.scale));
-    ly = static_cast<int>(std::floor((wy - box.offsetY) / box.scale));
-}
+// Positions and motion use the same placement of the logical screen in the
+// window as the picture does.
+void platformMouseToLogical(int wx, int wy, int& lx, int& ly) { platformWindowToLogical(wx, wy, &lx, &ly); }
 
 namespace {
 // Window-pixel motion to logical pixels, keeping the fractions so that slow
 // motion on a large window still adds up.
 void motionToLogical(int wdx, int wdy, Remainder& remainder, int& ldx, int& ldy) {
-    const double scale = letterbox().scale;
+    const double scale = std::max(platformCurrentPlacement().scale, 1);
     remainder.x += wdx / scale;
     remainder.y += wdy / scale;
     ldx = static_cast<int>(remainder.x);
@@ -268,7 +285,8 @@ bool platformMouseOpen(bool relative) {
     relativeRemainder = Remainder();
     recentreRemainder = Remainder();
     wheelSteps = 0;
-    if (relative) return platformMouseSetRelative(true);
+    // Capturing needs a window to capture onto.
+    if (relative) return inputWindow() != nullptr && platformMouseSetRelative(true);
     return true;
 }
 
@@ -317,9 +335,11 @@ void platformMouseWarpWindow(int x, int y) {
 }
 
 void platformMouseWarpLogical(int x, int y) {
-    const Letterbox box = letterbox();
-    platformMouseWarpWindow(static_cast<int>(box.offsetX + (x + 0.5) * box.scale),
-                            static_cast<int>(box.offsetY + (y + 0.5) * box.scale));
+    // The middle of the logical pixel, so that reading it back gives x, y.
+    int wx = 0, wy = 0;
+    platformLogicalToWindow(x, y, &wx, &wy);
+    const int half = std::max(platformCurrentPlacement().scale, 1) / 2;
+    platformMouseWarpWindow(wx + half, wy + half);
 }
 
 void platformMouseWindowPosition(int& x, int& y) {

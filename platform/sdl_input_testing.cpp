@@ -1,10 +1,10 @@
 // Test aids for the input devices over SDL (see platform/input_testing.h).
 #include "platform/input_testing.h"
+#include "platform/platform.h"
 
 #include <SDL.h>
 
 namespace {
-SDL_Window* testWindow = nullptr;
 bool testVideo = false;
 int virtualIndex = -1;
 SDL_Joystick* virtualHandle = nullptr;
@@ -12,27 +12,26 @@ bool testJoystickSubsystem = false;
 }  // namespace
 
 bool platformTestOpenWindow(int width, int height) {
-    if (testWindow) return true;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    // The program's own window, so positions use its placement of the
+    // logical screen.
+    if (platformWindowExists()) return true;
+    if (!platformStartVideo()) return false;
     testVideo = true;
-    testWindow = SDL_CreateWindow("input test", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                                  SDL_WINDOW_SHOWN | SDL_WINDOW_INPUT_FOCUS);
-    if (!testWindow) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (!platformOpenWindow(width, height, 0, nullptr)) {
+        platformStopVideo();
         testVideo = false;
         return false;
     }
+    platformSetWindowTitle("input test");
+    platformShowWindow();
     platformTestFocusWindow();
     return true;
 }
 
 void platformTestCloseWindow() {
-    if (testWindow) {
-        SDL_DestroyWindow(testWindow);
-        testWindow = nullptr;
-    }
+    platformCloseWindow();
     if (testVideo) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        platformStopVideo();
         testVideo = false;
     }
 }
@@ -47,9 +46,8 @@ void platformTestPump(int milliseconds) {
 }
 
 void platformTestFocusWindow() {
-    if (!testWindow) return;
-    SDL_RaiseWindow(testWindow);
-    SDL_SetWindowInputFocus(testWindow);
+    if (!platformWindowExists()) return;
+    platformRaiseWindow();
     platformTestPump(200);
 }
 

@@ -1,6 +1,7 @@
 // Real key events from the X server (xdotool) through the platform's window.
 #include "devices/input.h"
 #include "platform/input_testing.h"
+#include "platform/platform.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,7 @@ protected:
         platformTestFocusWindow();
     }
     void TearDown() override {
-        xdotool("keyup Up keyup a keyup shift");
+        xdotool("keyup Up keyup a keyup 1 keyup shift");
         closeInput();
         platformTestCloseWindow();
     }
@@ -67,6 +68,23 @@ TEST_F(RealKeys, HeldATypesOneLetterAndShiftMakesItCapital) {
     EXPECT_EQ(typed, 'A');
     EXPECT_EQ(isKeyDown(42), 1);
     ASSERT_TRUE(xdotool("keyup a keyup shift"));
+}
+
+TEST_F(RealKeys, ShiftedCharactersComeFromTheLayout) {
+    // US layout: Shift with the 1 key types '!', with the minus key '_'.
+    ASSERT_TRUE(xdotool("keydown shift keydown 1"));
+    int typed = 0;
+    ASSERT_TRUE(within(1000, [&] { return (typed = typedCharCode()) != 0; }));
+    EXPECT_EQ(typed, '!');
+    ASSERT_TRUE(xdotool("keyup 1 keyup shift"));
+    EXPECT_TRUE(within(1000, [] { return isKeyDown(2) == 0 && isKeyDown(42) == 0; }));
+    typedCharCode();
+    // Without Shift the same key types its digit again.
+    ASSERT_TRUE(xdotool("keydown 1"));
+    ASSERT_TRUE(within(1000, [&] { return (typed = typedCharCode()) != 0; }));
+    EXPECT_EQ(typed, '1');
+    ASSERT_TRUE(xdotool("keyup 1"));
+    EXPECT_TRUE(within(1000, [] { return isKeyDown(2) == 0; }));
 }
 
 }  // namespace
@@ -116,6 +134,26 @@ TEST_F(RealMouse, PositionIsInLogicalPixelsAndClamped) {
     readMouse(cx, cy, b1, b2);
     EXPECT_EQ(cx, 319);
     EXPECT_EQ(cy, 0);
+}
+
+TEST_F(RealMouse, BlackBordersAreLeftOutOfThePosition) {
+    // 700 x 500 shows the screen twice as large with borders of 30 and 10.
+    platformSetWindowSize(700, 500, false);
+    platformTestPump(100);
+    ASSERT_TRUE(moveTo(230, 110));
+    double x = -1, y = -1, b1 = 0, b2 = 0;
+    EXPECT_TRUE(within(1000, [&] {
+        nextFrame();
+        readMouse(x, y, b1, b2);
+        return x == 100 && y == 50;
+    })) << x << "," << y;
+    // On the border the position is clamped to the screen's edge.
+    ASSERT_TRUE(moveTo(5, 5));
+    EXPECT_TRUE(within(1000, [&] {
+        nextFrame();
+        readMouse(x, y, b1, b2);
+        return x == 0 && y == 0;
+    })) << x << "," << y;
 }
 
 TEST_F(RealMouse, ButtonsAndWheel) {

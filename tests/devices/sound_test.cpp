@@ -2,13 +2,16 @@
 // read back and measured per channel.
 #include "devices/sound.h"
 #include "devices/sound_internal.h"
+#include "runtime/archive.h"
 #include "test_support.h"
+#include "tools/kqlpack/kql_format.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <thread>
 
 namespace {
@@ -192,6 +195,18 @@ TEST_F(DiskSound, VoiceCountsAndSlotNumbersAreClamped) {
     EXPECT_EQ(loadSoundEffect(click_.c_str(), -1, 1), 0);
     EXPECT_LT(playSoundEffect(-1, 0, 1), 0);
     EXPECT_LT(playSoundEffect(20, 0, 1), 0);  // never loaded
+    // Numbers far outside any range are clamped or refused, never undefined.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(loadSoundEffect(click_.c_str(), nan, 2), 0);
+    EXPECT_EQ(loadSoundEffect(click_.c_str(), 1e300, 1e300), 1);
+    EXPECT_EQ(soundSlotInfo(127).voiceCount, 4);
+    EXPECT_EQ(loadSoundEffect(click_.c_str(), 11, nan), 1);
+    EXPECT_EQ(soundSlotInfo(11).voiceCount, 1);
+    EXPECT_LT(playSoundEffect(-1e300, 0, 1), 0);
+    EXPECT_EQ(playSoundEffect(11, nan, nan), 11 * 256);
+    EXPECT_EQ(isVoicePlaying(1e300), 0);
+    EXPECT_EQ(isVoicePlaying(nan), 0);
+    EXPECT_EQ(isVoicePlaying(-0.5), 0);
 }
 
 TEST_F(DiskSound, FailedLoadsLeaveTheSlotEmpty) {
@@ -238,6 +253,29 @@ TEST_F(DiskSound, ClosingTwiceAndUsingAClosedSystemIsHarmless) {
     stopAllSounds();
 }
 
+TEST_F(DiskSound, SoundsComeFromTheMediaArchiveWhenNoLooseFileExists) {
+    kql::PackInput entry;
+    entry.name = "Suck.wav";
+    const std::vector<unsigned char> wav = makeWav(WavSpec(), sineSamples(2205, 1, 22050, 1000, 16000));
+    entry.data.assign(wav.begin(), wav.end());
+    std::vector<uint8_t> archive;
+    std::string error;
+    ASSERT_TRUE(kql::buildArchive({entry}, kql::OffsetStyle::Positive, archive, error)) << error;
+    const std::string archivePath = temp_.path("Media.kql");
+    ASSERT_TRUE(writeFile(archivePath, std::vector<unsigned char>(archive.begin(), archive.end())));
+    setMediaArchives(archivePath.c_str(), "");
+    EXPECT_EQ(loadSoundEffect("Media\\SUCK.WAV", 1, 1), 1);
+    EXPECT_EQ(soundSlotInfo(1).frames, 2205u);
+    EXPECT_EQ(loadSoundEffect("Media/Absent.wav", 2, 1), 0);
+    // A loose file wins over the archive, whatever the separators.
+    EXPECT_EQ(loadSoundEffect((temp_.path("") + "click.wav").c_str(), 3, 1), 1);
+    std::string backslashed = click_;
+    for (char& c : backslashed) c = c == '/' ? '\\' : c;
+    EXPECT_EQ(loadSoundEffect(backslashed.c_str(), 4, 1), 1);
+    setMediaArchives("", "");
+    releaseMediaArchives();
+}
+
 TEST(SoundWithoutDevice, LoadsFailAndPlaysAreNegative) {
     TempFolder temp;
     const std::string click = temp.path("click.wav");
@@ -265,6 +303,8 @@ TEST(GainLaw, HundredthsOfADecibel) {
     EXPECT_EQ(panToHundredthsDb(1), 10000);
     EXPECT_EQ(panToHundredthsDb(-0.25), -2500);
     EXPECT_EQ(panToHundredthsDb(9), 10000);
+    EXPECT_EQ(panToHundredthsDb(std::numeric_limits<double>::quiet_NaN()), 0);
+    EXPECT_EQ(volumeToHundredthsDb(std::numeric_limits<double>::quiet_NaN()), -10000);
     EXPECT_FLOAT_EQ(gainFromHundredthsDb(0), 1.0f);
     EXPECT_NEAR(gainFromHundredthsDb(-2000), 0.1f, 1e-6);
     EXPECT_EQ(gainFromHundredthsDb(-10000), 0.0f);

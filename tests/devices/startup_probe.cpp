@@ -1,13 +1,17 @@
 // Measures how long the input service takes to come up, with and without the
 // joystick subsystem, over a number of rounds. Prints milliseconds per round.
 // Usage: devices_startup_probe [rounds]
+//        devices_startup_probe --runtime   (the whole runtime start-up once)
 #include "devices/input.h"
 #include "devices/sound.h"
 #include "platform/input.h"
+#include "runtime/lifecycle.h"
+#include "runtime/startup.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 double nowMs() {
@@ -16,6 +20,16 @@ double nowMs() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--runtime") == 0) {
+        runtimeSettings.fullScreen = 0;
+        const double t0 = nowMs();
+        startRuntime("probe");
+        const double t1 = nowMs();
+        std::printf("runtime start-up %.3f ms\n", t1 - t0);
+        std::fflush(stdout);
+        shutdownRuntime();
+        return 0;
+    }
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 20;
     double keyboardMouse = 0, joysticks = 0, sound = 0;
     for (int i = 0; i < rounds; ++i) {

@@ -6,6 +6,15 @@
 #include <cstring>
 #include <filesystem>
 
+namespace {
+// Every test process gets its own temporary folder: the input service writes
+// its warnings to the error log there, away from other programs' logs.
+struct PrivateTmpdir {
+    TempFolder folder;
+    PrivateTmpdir() { setenv("TMPDIR", folder.path("").c_str(), 1); }
+};
+}  // namespace
+
 TempFolder::TempFolder() {
     char pattern[] = "/tmp/tovrik-devices-XXXXXX";
     const char* made = mkdtemp(pattern);
@@ -79,6 +88,8 @@ std::vector<int16_t> sineSamples(int frames, int channels, int frequency, double
     }
     return out;
 }
+
+static PrivateTmpdir privateTmpdir;
 
 bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
     FILE* f = std::fopen(path.c_str(), "wb");
