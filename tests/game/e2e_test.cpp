@@ -20,7 +20,16 @@
 #include <thread>
 #include <vector>
 
+#include "devices/input.h"
+#include "game/constants.h"
+#include "game/globals.h"
+#include "game/routines.h"
 #include "graphics/images.h"
+#include "graphics/present.h"
+#include "runtime/driver.h"
+#include "runtime/lifecycle.h"
+#include "runtime/maths.h"
+#include "runtime/startup.h"
 
 #ifndef CRUMLET_EXECUTABLE
 #error "CRUMLET_EXECUTABLE must name the game executable"
@@ -349,6 +358,187 @@ TEST_F(GameRunTest, BadScriptsAndMissingSaveFilesGiveAClearFailure) {
     EXPECT_EQ(run("keys 5 Hyperspace\n", "bad"), 2);
     std::remove(path("Maps/Data.bin").c_str());
     EXPECT_EQ(run("pacing off\nquit 50\n", "nodata"), 3);
+}
+
+// ---- the shipped level 1, played to its end by a bot --------------------------------------
+//
+// A bot plays level 1 in this process, through the game's own level loop on a hidden window,
+// choosing the key of every frame from the state (shortest way to the nearest clover or flower).
+// Its keys become a driver script, and the real program must then agree with the in-process run
+// frame by frame: the same trace, a finished level and the saved high score.
+
+constexpr int kBotSeed = 11;
+
+// The key for the bug's next decision: the first step of a shortest way to the nearest cell with
+// a clover or flower still to collect. The bug's own cell counts only after leaving it (its
+// pick-up is collected by stepping onto it from a neighbour).
+double botKey() {
+    using namespace crumlet;
+    GameGlobals& g = game;
+    int start = static_cast<int>(g.bugX / 16) + static_cast<int>(g.bugY / 16) * 40;
+    auto passable = [&](int i) {
+        double m = numAt(g.mapGrid, i);
+        return m == kEmpty || m == kFruit;
+    };
+    auto wanted = [&](int i) {
+        double it = numAt(g.itemGrid, i);
+        return (it == kClover || it == kFlower) && i != start;
+    };
+    const int offsets[4] = {1, -1, -40, 40};
+    const double keys[4] = {kKeyRight, kKeyLeft, kKeyUp, kKeyDown};
+    std::vector<int> firstMove(1200, -1);
+    std::vector<int> queue;
+    for (int d = 0; d < 4; ++d) {
+        int n = start + offsets[d];
+        if (n >= 0 && n < 1200 && passable(n) && firstMove[n] < 0) {
+            firstMove[n] = d;
+            queue.push_back(n);
+        }
+    }
+    for (size_t q = 0; q < queue.size(); ++q) {
+        int c = queue[q];
+        if (wanted(c)) return keys[firstMove[c]];
+        for (int off : offsets) {
+            int n = c + off;
+            if (n >= 0 && n < 1200 && n != start && passable(n) && firstMove[n] < 0) {
+                firstMove[n] = firstMove[c];
+                queue.push_back(n);
+            }
+        }
+    }
+    // Only the bug's own cell is left: step off it, to come back next.
+    double own = numAt(g.itemGrid, start);
+    if ((own == kClover || own == kFlower) && !queue.empty()) return keys[firstMove[queue[0]]];
+    return 0;
+}
+
+struct BotRun {
+    std::vector<double> keys;         // keys[k]: the key held in level frame k + 1 (0 for none)
+    std::vector<std::string> trace;   // the trace line of every presented level frame
+    bool finished = false;
+    double score = 0;
+};
+
+BotRun* botRun = nullptr;
+
+void holdOnly(double key) {
+    unsigned char k[256] = {};
+    if (key != 0) k[static_cast<int>(key)] = 0x80;
+    injectKeyboardSnapshot(k);
+}
+
+void botHook() {
+    using namespace crumlet;
+    GameGlobals& g = game;
+    BotRun& run = *botRun;
+    double frame = static_cast<double>(run.trace.size() + 1);
+    LevelFrameState st{frame, g.bugX, g.bugY, g.bugDir, g.score, g.pickupsLeft, g.bombStock, g.bugDead,
+                       g.levelDone, &g.mapGrid, &g.itemGrid};
+    run.trace.push_back(driverTraceLine(st));
+    double key = 0;
+    if (run.trace.size() >= 6000 || g.bugDead == 1) {
+        key = kKeyEscape;  // give up
+    } else if (g.bugStep == 0) {
+        key = botKey();
+    }
+    run.keys.push_back(key);
+    holdOnly(key);
+}
+
+const char* keyName(double key) {
+    using namespace crumlet;
+    if (key == kKeyRight) return "Right";
+    if (key == kKeyLeft) return "Left";
+    if (key == kKeyUp) return "Up";
+    if (key == kKeyDown) return "Down";
+    return "Escape";
+}
+
+TEST_F(GameRunTest, ShippedLevelOneIsPlayedToItsEndAndTheProgramAgrees) {
+    using namespace crumlet;
+    std::string shipped = std::string(CRUMLET_RUN_DIR) + "/Maps/Map1-";
+    if (!std::ifstream(shipped + "1.bin")) GTEST_SKIP() << "no levels built";
+    for (int layer = 1; layer <= 3; ++layer) {
+        std::string name = "Maps/Map1-" + std::to_string(layer) + ".bin";
+        ASSERT_TRUE(copyFile(shipped + std::to_string(layer) + ".bin", path(name)));
+    }
+    // The game counts the bug's start cell as one pick-up standing in for a clover under it; a
+    // level without one there can never reach zero. Put one there if the shipped level lacks it.
+    {
+        std::vector<unsigned char> l1 = readBytes(path("Maps/Map1-1.bin")), l2 = readBytes(path("Maps/Map1-2.bin"));
+        ASSERT_EQ(l1.size(), 1200u);
+        for (int i = 0; i < 1200; ++i) {
+            if (l1[i] == 3 && l2[i] != 2 && l2[i] != 4) {
+                l2[i] = 2;
+                ADD_FAILURE() << "shipped level 1 has no clover under the bug's start cell, so it cannot be "
+                                 "finished; this run adds one";
+            }
+        }
+        writeBytes(path("Maps/Map1-2.bin"), l2);
+    }
+
+    // The in-process run: a window of its own (a hidden one would count as inactive and pause
+    // the game), no sound, no pacing.
+    static bool started = false;
+    if (!started) {
+        runtimeSettings = RuntimeSettings();
+        runtimeSettings.fullScreen = 0;
+        ASSERT_TRUE(startRuntime("Crumlet bot"));
+        setEscapeEnds(0);
+        setPacingEnabled(false);
+        dimensionGameArrays();
+        started = true;
+    }
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    GameGlobals& g = game;
+    g.level = 1;
+    g.playerName = "bot";
+    DataInit();
+    LoadMaps();
+    FindBug();
+    seedRandom(kBotSeed);
+    // No key in the first level frame: in the real program it is the menu pass in which Return
+    // starts the level, and a direction key there would change the level instead.
+    BotRun bot;
+    botRun = &bot;
+    holdOnly(0);
+    bot.keys.push_back(0);
+    setPresentHook(botHook);
+    MainGame();
+    setPresentHook(nullptr);
+    holdOnly(0);
+    ASSERT_EQ(chdir(cwd), 0);
+    bot.finished = g.levelDone == 1;
+    bot.score = g.score;
+    ASSERT_TRUE(bot.finished) << "the bot did not finish level 1 in " << bot.trace.size() << " frames: "
+                              << (bot.trace.empty() ? "" : bot.trace.back());
+    writeBytes(path("Maps/Data.bin"), std::vector<unsigned char>(3200, 0));
+    writeBytes(path("Maps/Name.bin"), std::vector<unsigned char>(6400, 0));
+
+    // The same keys for the real program: Return in frame 2 starts level 1, so level frame k is
+    // driver frame k + 1.
+    std::ostringstream script;
+    script << "seed " << kBotSeed << "\npacing off\ntrace bot.trace\nkeys 2 Return\n";
+    for (size_t k = 0; k < bot.keys.size(); ++k) {
+        if (bot.keys[k] != 0) script << "keys " << k + 2 << " " << keyName(bot.keys[k]) << "\n";
+    }
+    size_t end = bot.trace.size() + 2;  // the menu's frame after the level closed
+    script << "keys " << end + 5 << " Down\nkeys " << end + 15 << " Down\nkeys " << end + 25
+           << " Down\nkeys " << end + 35 << " Return\nquit " << end + 300 << "\n";
+    std::ofstream(path("bot-session.txt")) << script.str();
+    ASSERT_EQ(run(script.str(), "bot", 300), 0);
+    std::vector<std::string> trace = readLines(path("bot.trace"));
+    ASSERT_EQ(trace.size(), bot.trace.size());
+    for (size_t k = 0; k < trace.size(); ++k) ASSERT_EQ(trace[k], bot.trace[k]) << "level frame " << k + 1;
+    EXPECT_EQ(field(trace.back(), "left"), "0");
+    std::vector<unsigned char> scores = readBytes(path("Maps/Data.bin"));
+    ASSERT_EQ(scores.size(), 3200u);
+    double saved = scores[0] + 256.0 * scores[1] + 65536.0 * scores[2];
+    EXPECT_EQ(saved, bot.score);
+    std::vector<unsigned char> names = readBytes(path("Maps/Name.bin"));
+    EXPECT_EQ(std::string(names.begin(), names.begin() + 3), "eve");
 }
 
 }  // namespace
