@@ -1,0 +1,210 @@
+// The baddies: every 16 frames each standing baddy gets an order (a step or a wait), and for the
+// next 16 frames the ordered baddies slide one pixel per frame.
+#include "game/constants.h"
+#include "game/globals.h"
+#include "game/routines.h"
+
+#include "devices/sound.h"
+#include "graphics/renderer.h"
+#include "runtime/maths.h"
+
+using namespace crumlet;
+
+namespace {
+
+// Neighbour offset of a direction (1 right, 2 left, 3 up, 4 down).
+double offsetOf(double dir) {
+    if (dir == kRight) return 1;
+    if (dir == kLeft) return -1;
+    if (dir == kUp) return -40;
+    return 40;
+}
+
+// The heading of a standing baddy's code, as a direction.
+double headingOf(double code) { return code - 11; }
+
+// One decision pass works on a baddy at cell i.
+struct Baddy {
+    double i;
+    double cellX, cellY;
+
+    double at(double dir) const { return numAt(game.mapGrid, i + offsetOf(dir)); }
+    bool isFree(double dir) const { return at(dir) == kEmpty; }
+
+    void order(double dir) const {
+        GameGlobals& g = game;
+        numAt(g.mapGrid, i + offsetOf(dir)) = kReserved;
+        numAt(g.mapGrid, i) = kReserved;
+        numAt(g.baddyState, i) = dir;
+        numAt(g.baddyX, i) = cellX * kCellSize;
+        numAt(g.baddyY, i) = cellY * kCellSize;
+    }
+
+    void wait() const {
+        GameGlobals& g = game;
+        numAt(g.baddyState, i) = -1;
+        numAt(g.baddyX, i) = cellX * kCellSize;
+        numAt(g.baddyY, i) = cellY * kCellSize;
+    }
+
+    // The fruit's cell already holds the reservation from the order.
+    void eatFruitAt(double dir) const {
+        GameGlobals& g = game;
+        double nx = cellX, ny = cellY;
+        if (dir == kRight) nx += 1;
+        if (dir == kLeft) nx -= 1;
+        if (dir == kUp) ny -= 1;
+        if (dir == kDown) ny += 1;
+        FireAt(nx * kCellSize, ny * kCellSize);
+        g.fruitShown = 0;
+        playSoundEffect(kSoundFruitEaten, 0, 1);
+    }
+};
+
+// Junction choices: for each heading, rows of directions that must all be free; the first row
+// that fits gives the choices, picked at random.
+struct JunctionRow {
+    int count;
+    double dirs[3];
+};
+
+const JunctionRow kJunctionRows[4][4] = {
+    // 12, heading right
+    {{3, {kRight, kUp, kDown}}, {2, {kRight, kUp, 0}}, {2, {kRight, kDown, 0}}, {2, {kDown, kUp, 0}}},
+    // 13, heading left
+    {{3, {kLeft, kUp, kDown}}, {2, {kLeft, kUp, 0}}, {2, {kLeft, kDown, 0}}, {2, {kDown, kUp, 0}}},
+    // 14, heading up
+    {{3, {kUp, kLeft, kRight}}, {2, {kUp, kRight, 0}}, {2, {kUp, kLeft, 0}}, {2, {kRight, kLeft, 0}}},
+    // 15, heading down
+    {{3, {kDown, kLeft, kRight}}, {2, {kDown, kRight, 0}}, {2, {kDown, kLeft, 0}}, {2, {kRight, kLeft, 0}}},
+};
+
+// When the way ahead is blocked: the sides first, then back.
+const double kBlockedOrder[4][3] = {
+    {kUp, kDown, kLeft},     // 12
+    {kUp, kDown, kRight},    // 13
+    {kLeft, kRight, kDown},  // 14
+    {kLeft, kRight, kUp},    // 15
+};
+
+void decide(const Baddy& b, double code) {
+    GameGlobals& g = game;
+    bool horizontal = code == kBaddyRight || code == kBaddyLeft;
+    bool vertical = code == kBaddyUp || code == kBaddyDown;
+
+    // 1 and 2: the bug beside the baddy is hunted.
+    if (horizontal && (b.at(kUp) == kBug || b.at(kDown) == kBug)) {
+        b.order(b.at(kUp) == kBug ? kUp : kDown);
+        return;
+    }
+    if (vertical && (b.at(kLeft) == kBug || b.at(kRight) == kBug)) {
+        b.order(b.at(kLeft) == kBug ? kLeft : kRight);
+        return;
+    }
+
+    // 3: fruit straight ahead.
+    double heading = headingOf(code);
+    if (b.at(heading) == kFruit) {
+        b.order(heading);
+        b.eatFruitAt(heading);
+        return;
+    }
+
+    // 4: fruit beside a horizontal baddy. This one order leaves the baddy's own cell empty
+    // rather than reserved.
+    if (horizontal && (b.at(kDown) == kFruit || b.at(kUp) == kFruit)) {
+        double dir = b.at(kDown) == kFruit ? kDown : kUp;
+        b.order(dir);
+        numAt(g.mapGrid, b.i) = kEmpty;
+        b.eatFruitAt(dir);
+        return;
+    }
+
+    // 5: fruit beside a vertical baddy.
+    if (vertical && (b.at(kLeft) == kFruit || b.at(kRight) == kFruit)) {
+        double dir = b.at(kLeft) == kFruit ? kLeft : kRight;
+        b.order(dir);
+        b.eatFruitAt(dir);
+        return;
+    }
+
+    // 6: a junction; the bug does not count as free here.
+    if (numAt(g.junctionGrid, b.i) == kJunction) {
+        const JunctionRow* rows = kJunctionRows[static_cast<int>(code - kBaddyRight)];
+        for (int r = 0; r < 4; ++r) {
+            const JunctionRow& row = rows[r];
+            bool allFree = true;
+            for (int k = 0; k < row.count; ++k) allFree = allFree && b.isFree(row.dirs[k]);
+            if (!allFree) continue;
+            double dice = randomInt(row.count - 1) + 1;
+            b.order(row.dirs[static_cast<int>(dice) - 1]);
+            return;
+        }
+    }
+
+    // 7: straight on, into an empty cell or onto the bug (whose cell the reservation takes).
+    double ahead = b.at(heading);
+    if (ahead == kEmpty || ahead == kBug) {
+        b.order(heading);
+        return;
+    }
+
+    // 8: blocked ahead: a side, else back, else wait.
+    if (ahead > 0) {
+        const double* tries = kBlockedOrder[static_cast<int>(code - kBaddyRight)];
+        for (int k = 0; k < 3; ++k) {
+            if (b.isFree(tries[k])) {
+                b.order(tries[k]);
+                return;
+            }
+        }
+        b.wait();
+    }
+}
+
+}  // namespace
+
+void ScanBaddy() {
+    GameGlobals& g = game;
+    if (g.baddyTick != 0) return;
+    // A baddy ordered into a cell later in the scan is not met again: that cell now holds 34.
+    for (double cellY = 1; cellY <= 14; ++cellY) {
+        for (double cellX = 1; cellX <= 19; ++cellX) {
+            double cellIndex = cellX + cellY * kGridColumns;
+            double code = numAt(g.mapGrid, cellIndex);
+            if (code < kBaddyRight || code > kBaddyDown) continue;
+            decide(Baddy{cellIndex, cellX, cellY}, code);
+        }
+    }
+}
+
+void BaddyAnimation() {
+    GameGlobals& g = game;
+    for (double i = 40; i <= 1160; ++i) {
+        double state = numAt(g.baddyState, i);
+        if (state == 0) continue;
+        if (state == -1) {
+            drawSpriteFrame(kSpriteBaddy, numAt(g.baddyFrame, i), numAt(g.baddyX, i), numAt(g.baddyY, i));
+            numAt(g.baddyFrame, i) += 1;
+            if (numAt(g.baddyFrame, i) == 16) {
+                numAt(g.baddyFrame, i) = 0;
+                numAt(g.baddyState, i) = 0;
+            }
+            continue;
+        }
+        if (state < 1 || state > 4) continue;
+        if (state == kRight) numAt(g.baddyX, i) += 1;
+        if (state == kLeft) numAt(g.baddyX, i) -= 1;
+        if (state == kUp) numAt(g.baddyY, i) -= 1;
+        if (state == kDown) numAt(g.baddyY, i) += 1;
+        drawSpriteFrame(kSpriteBaddy, numAt(g.baddyFrame, i), numAt(g.baddyX, i), numAt(g.baddyY, i));
+        numAt(g.baddyFrame, i) += 1;
+        if (numAt(g.baddyFrame, i) == 16) {
+            numAt(g.baddyFrame, i) = 0;
+            numAt(g.baddyState, i) = 0;
+            double t = numAt(g.baddyX, i) / kCellSize + (numAt(g.baddyY, i) / kCellSize) * kGridColumns;
+            numAt(g.mapGrid, t - offsetOf(state)) = kEmpty;  // the cell it came from
+            numAt(g.mapGrid, t) = kBaddyRight + state - 1;
+        }
+    }
+}

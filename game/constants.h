@@ -1,0 +1,82 @@
+// Numbers the game's routines share: key codes, grid shape, sprite, font and sound slots.
+#pragma once
+
+namespace crumlet {
+
+// Keyboard scan codes.
+constexpr double kKeyEscape = 1;
+constexpr double kKeyBackspace = 14;
+constexpr double kKeyTab = 15;
+constexpr double kKeyReturn = 28;
+constexpr double kKeyLeftCtrl = 29;
+constexpr double kKeySpace = 57;
+constexpr double kKeyUp = 200;
+constexpr double kKeyLeft = 203;
+constexpr double kKeyRight = 205;
+constexpr double kKeyDown = 208;
+
+// The level grid: 40 x 30 cells of 16 x 16 pixels, index = column + 40 * row.
+constexpr int kGridColumns = 40;
+constexpr int kGridRows = 30;
+constexpr int kGridCells = kGridColumns * kGridRows;
+constexpr double kCellSize = 16;
+
+// mapGrid codes.
+constexpr double kEmpty = 0;
+constexpr double kWall = 1;
+constexpr double kBug = 3;
+constexpr double kFruit = 5;
+constexpr double kBlock = 7;
+constexpr double kBaddyRight = 12;
+constexpr double kBaddyLeft = 13;
+constexpr double kBaddyUp = 14;
+constexpr double kBaddyDown = 15;
+constexpr double kReserved = 34;
+
+// itemGrid codes.
+constexpr double kClover = 2;
+constexpr double kFlower = 4;
+constexpr double kSpikeyBomb = 6;
+
+// junctionGrid code.
+constexpr double kJunction = 5;
+
+// Directions: 1 right, 2 left, 3 up, 4 down.
+constexpr double kRight = 1;
+constexpr double kLeft = 2;
+constexpr double kUp = 3;
+constexpr double kDown = 4;
+
+// Sprite slots.
+constexpr double kSpriteTiles = 0;
+constexpr double kSpriteBaddy = 5;
+constexpr double kSpriteSparkle = 7;
+constexpr double kSpriteSpikeyBall = 8;
+constexpr double kSpriteFruit = 9;
+constexpr double kSpriteFlower = 10;
+constexpr double kSpriteDisappear = 11;
+constexpr double kSpriteShrink = 12;
+constexpr double kSpriteFlushSpikey = 13;
+constexpr double kSpriteExplosion = 14;
+constexpr double kSpriteTake = 15;
+constexpr double kSpriteFire = 16;
+constexpr double kSpriteBox = 17;
+
+// Font slots.
+constexpr double kFontStatus = 1;
+constexpr double kFontMenu = 2;
+
+// Sound slots.
+constexpr double kSoundClover = 1;
+constexpr double kSoundFlower = 2;
+constexpr double kSoundStep = 3;
+constexpr double kSoundBombPickUp = 4;
+constexpr double kSoundSetMine = 5;
+constexpr double kSoundExplosion = 6;
+constexpr double kSoundLifeLost = 7;
+constexpr double kSoundFruitAppears = 8;
+constexpr double kSoundTake = 9;
+constexpr double kSoundFruitEaten = 10;
+constexpr double kSoundLevelDone = 11;
+
+}  // namespace crumlet

@@ -1,0 +1,89 @@
+// The level files and the game's own three files: profile, names and scores. Every file is read
+// or written whole through file channel 1; multi-byte values are little-endian.
+#include "game/constants.h"
+#include "game/globals.h"
+#include "game/routines.h"
+
+#include "runtime/convert.h"
+#include "runtime/files.h"
+
+using namespace crumlet;
+
+namespace {
+
+constexpr double kChannel = 1;
+constexpr double kModeRead = 1;
+constexpr double kModeWrite = 0;
+
+// Reads count bytes into array elements 0..count-1. A missing or short file stops the program
+// with error code 3 at the first read that fails.
+void readBytesInto(const TextValue& path, NumberArray& array, double count) {
+    openChannel(kChannel, path, kModeRead);
+    for (double i = 0; i < count; ++i) readByte(kChannel, numAt(array, i));
+    closeChannel(kChannel);
+}
+
+void writeBytesFrom(const TextValue& path, NumberArray& array, double count) {
+    openChannel(kChannel, path, kModeWrite);
+    for (double i = 0; i < count; ++i) writeByte(kChannel, numAt(array, i));
+    closeChannel(kChannel);
+}
+
+TextValue levelFile(const char* layerSuffix) {
+    return textPlusChars(charsPlusNumber("./Maps/Map", game.level), layerSuffix);
+}
+
+const char* const kPlayerFile = "./Maps/Player.bin";
+const char* const kNameFile = "./Maps/Name.bin";
+const char* const kScoreFile = "./Maps/Data.bin";
+
+}  // namespace
+
+void LoadMaps() {
+    GameGlobals& g = game;
+    readBytesInto(levelFile("-1.bin"), g.mapGrid, kGridCells);
+    readBytesInto(levelFile("-2.bin"), g.itemGrid, kGridCells);
+    readBytesInto(levelFile("-3.bin"), g.junctionGrid, kGridCells);
+}
+
+void LoadPlayer() { readBytesInto(TextValue(kPlayerFile), game.playerCodes, 8); }
+
+void SavePlayer() { writeBytesFrom(TextValue(kPlayerFile), game.playerCodes, 8); }
+
+void LoadNsData() { readBytesInto(TextValue(kNameFile), game.nameCodes, 6400); }
+
+void SaveNsData() { writeBytesFrom(TextValue(kNameFile), game.nameCodes, 6400); }
+
+void LoadHsData() {
+    GameGlobals& g = game;
+    openChannel(kChannel, TextValue(kScoreFile), kModeRead);
+    for (double i = 0; i < 800; ++i) readLong(kChannel, numAt(g.hiScores, i));
+    closeChannel(kChannel);
+}
+
+void SaveHsData() {
+    GameGlobals& g = game;
+    openChannel(kChannel, TextValue(kScoreFile), kModeWrite);
+    for (double i = 0; i < 800; ++i) writeLong(kChannel, numAt(g.hiScores, i));
+    closeChannel(kChannel);
+}
+
+void MakeString() {
+    GameGlobals& g = game;
+    // Appends, so it relies on running once on the empty names made at start-up. A code of 0
+    // gives the empty text, so shorter names keep their own length.
+    for (double name = 0; name <= 799; ++name) {
+        for (double letter = 0; letter <= 7; ++letter) {
+            textAt(g.hiNames, name) += charFromCode(numAt(g.nameCodes, name * 8 + letter));
+        }
+    }
+}
+
+void MakeNsData() {
+    GameGlobals& g = game;
+    for (double name = 0; name <= 799; ++name) {
+        for (double letter = 0; letter <= 7; ++letter) {
+            numAt(g.nameCodes, name * 8 + letter) = charCode(textMid(textAt(g.hiNames, name), letter, 1));
+        }
+    }
+}

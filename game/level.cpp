@@ -1,0 +1,88 @@
+// The level loop, its status line and the drawing of the maze layers.
+#include "game/constants.h"
+#include "game/globals.h"
+#include "game/routines.h"
+
+#include "devices/input.h"
+#include "devices/sound.h"
+#include "graphics/fonts.h"
+#include "graphics/present.h"
+#include "graphics/renderer.h"
+#include "runtime/convert.h"
+#include "runtime/driver.h"
+
+using namespace crumlet;
+
+void MainGame() {
+    GameGlobals& g = game;
+    double frame = 0;
+    for (;;) {
+        frame += 1;
+        // Escape leaves at once: nothing of this frame is drawn and the level's score is lost.
+        if (isKeyDown(kKeyEscape) != 0) return;
+
+        ShowMap1();
+        ShowMap2();
+        ScanBaddy();
+        ScanBug();
+        FruitAnimation();
+        BugAnimation();
+        BaddyAnimation();
+        KleeAnimation();
+        BlumeAnimation();
+        ShrinkAnimation();
+        SpikeyAnimation();
+        TakeAnimation();
+        ExpAnimation();
+        FireAnimation();
+        RandomFruit();
+
+        g.baddyTick += 1;
+        if (g.baddyTick == 16) g.baddyTick = 0;
+
+        if (g.bugDead == 1) {
+            selectFont(kFontMenu);
+            drawText(TextValue("PRESS ESCAPE!"), 68, 100);
+        }
+        // A finished level closes once its closing sound has ended; that frame is not shown.
+        if (g.levelDone == 1 && isVoicePlaying(g.endVoice) == 0) return;
+
+        selectFont(kFontStatus);
+        drawText(charsPlusNumber("SCORE:", g.score), 0, 224);
+        drawText(charsPlusNumber("CLOVER:", g.pickupsLeft), 192, 224);
+
+        LevelFrameState state{frame,       g.bugX,      g.bugY,    g.bugDir,   g.score,
+                              g.pickupsLeft, g.bombStock, g.bugDead, g.levelDone, &g.mapGrid,
+                              &g.itemGrid};
+        driverLevelFrame(state);
+        presentFrame();
+    }
+}
+
+void ShowMap1() {
+    GameGlobals& g = game;
+    for (double cellY = 0; cellY <= 14; ++cellY) {
+        for (double cellX = 0; cellX <= 19; ++cellX) {
+            double code = numAt(g.mapGrid, cellX + cellY * kGridColumns);
+            if (code == kWall) drawSpriteFrame(kSpriteTiles, 1, cellX * kCellSize, cellY * kCellSize);
+            if (code == kBlock) drawSpriteFrame(kSpriteTiles, 7, cellX * kCellSize, cellY * kCellSize);
+        }
+    }
+}
+
+void ShowMap2() {
+    GameGlobals& g = game;
+    for (double cellY = 0; cellY <= 14; ++cellY) {
+        for (double cellX = 0; cellX <= 19; ++cellX) {
+            double item = numAt(g.itemGrid, cellX + cellY * kGridColumns);
+            double x = cellX * kCellSize, y = cellY * kCellSize;
+            if (item == kClover) drawSpriteFrame(kSpriteTiles, 2, x, y);
+            if (item == kFlower) drawSpriteFrame(kSpriteFlower, g.flowerTileFrame, x, y);
+            if (item == kSpikeyBomb) drawSpriteFrame(kSpriteSpikeyBall, g.bombTileFrame, x, y);
+        }
+    }
+    g.flowerTileFrame += 1;
+    if (g.flowerTileFrame == 32) g.flowerTileFrame = 0;
+    g.bombTileFrame += 1;
+    if (g.bombTileFrame == 16) g.bombTileFrame = 0;
+}

@@ -1,0 +1,54 @@
+// The game's routines: plain global routines without arguments or results that work on the
+// globals of game/globals.h. FireAt and ExplodeCell alone take a cell's pixel position.
+#pragma once
+
+// Start-up and level set-up.
+void GameMain();
+void DataInit();
+void FindBug();
+void Formation();
+
+// Level, profile, name and score files (all through file channel 1).
+void LoadMaps();
+void LoadPlayer();
+void SavePlayer();
+void LoadNsData();
+void SaveNsData();
+void LoadHsData();
+void SaveHsData();
+void MakeString();
+void MakeNsData();
+
+// Screens.
+void MainMenu();
+void TypeName();
+void MainGame();
+void WriteHighscore();
+void ShowHighScore();
+
+// Maze drawing.
+void ShowMap1();
+void ShowMap2();
+
+// The bug and the baddies.
+void ScanBug();
+void BugAnimation();
+void ScanBaddy();
+void BaddyAnimation();
+
+// Items and effects.
+void RandomFruit();
+void FruitAnimation();
+void KleeAnimation();
+void BlumeAnimation();
+void ShrinkAnimation();
+void TakeAnimation();
+void SpikeyAnimation();
+void ExpAnimation();
+void ExplodeCell(double x, double y);
+void FireAnimation();
+void FireAt(double x, double y);
+void BoxAnimation();
+
+// Hands the routines without arguments to the runtime's call-by-name table.
+void registerGameRoutines();

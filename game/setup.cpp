@@ -1,0 +1,176 @@
+// Game state, level set-up and the game's main routine.
+#include "game/constants.h"
+#include "game/globals.h"
+#include "game/routines.h"
+
+#include "devices/input.h"
+#include "devices/sound.h"
+#include "graphics/fonts.h"
+#include "graphics/present.h"
+#include "graphics/renderer.h"
+#include "graphics/sprites.h"
+#include "runtime/archive.h"
+#include "runtime/convert.h"
+#include "runtime/lifecycle.h"
+
+
+using namespace crumlet;
+
+GameGlobals game;
+
+double& numAt(NumberArray& array, double index) { return numberArrayAt(array, index); }
+
+TextValue& textAt(TextArray& array, double index) { return textArrayAt(array, index); }
+
+void playerNameFromCodes() {
+    GameGlobals& g = game;
+    // A code of 0 gives the empty text, so a name shorter than 8 letters keeps its length.
+    g.playerName = "";
+    for (double counter = 0; counter <= 7; ++counter) {
+        g.playerName += charFromCode(numAt(g.playerCodes, counter));
+    }
+}
+
+void playerCodesFromName() {
+    GameGlobals& g = game;
+    // Past the end of the name the substring is empty and its code 0.
+    for (double counter = 0; counter <= 7; ++counter) {
+        numAt(g.playerCodes, counter) = charCode(textMid(g.playerName, counter, 1));
+    }
+}
+
+void dimensionGameArrays() {
+    GameGlobals& g = game;
+    dimNumberArray(g.formationCodes, 16, 0, 0, 0);
+    dimNumberArray(g.playerCodes, 8, 0, 0, 0);
+    dimNumberArray(g.nameCodes, 6400, 0, 0, 0);
+    dimNumberArray(g.hiScores, 800, 0, 0, 0);
+    dimTextArray(g.hiNames, 800, 0, 0, 0);
+    dimTextArray(g.tmpNames, 8, 0, 0, 0);
+    dimTextArray(g.showNames, 8, 0, 0, 0);
+    dimNumberArray(g.tmpScores, 8, 0, 0, 0);
+    dimNumberArray(g.mapGrid, kGridCells, 0, 0, 0);
+    dimNumberArray(g.itemGrid, kGridCells, 0, 0, 0);
+    dimNumberArray(g.junctionGrid, kGridCells, 0, 0, 0);
+    dimNumberArray(g.baddyFrame, kGridCells, 0, 0, 0);
+    dimNumberArray(g.baddyY, kGridCells, 0, 0, 0);
+    dimNumberArray(g.baddyX, kGridCells, 0, 0, 0);
+    dimNumberArray(g.baddyState, kGridCells, 0, 0, 0);
+    dimNumberArray(g.fireDelay, 4, 0, 0, 0);
+    dimNumberArray(g.fireFrame, 4, 0, 0, 0);
+    dimNumberArray(g.fireY, 4, 0, 0, 0);
+    dimNumberArray(g.fireX, 4, 0, 0, 0);
+}
+
+void DataInit() {
+    GameGlobals& g = game;
+    g.bugX = g.bugY = g.bugStep = g.bugFrame = g.bugDir = g.bugFacing = g.bugDead = 0;
+    g.score = g.pickupsLeft = g.bombStock = g.levelDone = g.endVoice = g.baddyTick = 0;
+    g.spikeyTimer = g.spikeyArmed = g.spikeyFrame = g.spikeyX = g.spikeyY = 0;
+    g.expFrame = g.expX = g.expY = 0;
+    g.fruitShown = g.fruitFrame = g.fruitX = g.fruitY = 0;
+    g.kleeFrame = g.kleeX = g.kleeY = 0;
+    g.blumeFrame = g.blumeX = g.blumeY = 0;
+    g.shrinkFrame = g.shrinkX = g.shrinkY = 0;
+    g.takeFrame = g.takeX = g.takeY = 0;
+    g.flowerTileFrame = g.bombTileFrame = 0;
+    for (double slot = 0; slot <= 3; ++slot) {
+        numAt(g.fireX, slot) = 0;
+        numAt(g.fireY, slot) = 0;
+        numAt(g.fireFrame, slot) = 0;
+        numAt(g.fireDelay, slot) = 0;
+    }
+    for (double cell = 0; cell < kGridCells; ++cell) {
+        numAt(g.baddyState, cell) = 0;
+        numAt(g.baddyX, cell) = 0;
+        numAt(g.baddyY, cell) = 0;
+        numAt(g.baddyFrame, cell) = 0;
+    }
+}
+
+void FindBug() {
+    GameGlobals& g = game;
+    // Only the inner playfield is searched; every bug cell counts as one more pick-up, which is
+    // why a level is finished only when the bug stands on a cell with nothing left to collect.
+    for (double cellY = 1; cellY <= 13; ++cellY) {
+        for (double cellX = 1; cellX <= 18; ++cellX) {
+            double cellIndex = cellX + cellY * kGridColumns;
+            if (numAt(g.mapGrid, cellIndex) == kBug) {
+                g.bugDir = kRight;
+                g.bugX = cellX * kCellSize;
+                g.bugY = cellY * kCellSize;
+                g.pickupsLeft += 1;
+            } else {
+                double item = numAt(g.itemGrid, cellIndex);
+                if (item == kClover || item == kFlower) g.pickupsLeft += 1;
+            }
+        }
+    }
+}
+
+void Formation() {
+    GameGlobals& g = game;
+    // "A BUG IN A MAZE!" as offsets from code 64 (capital A is 1, the blank -32, '!' -31).
+    static const double codes[16] = {1, -32, 2, 21, 7, -32, 9, 14, -32, 1, -32, 13, 1, 26, 5, -31};
+    for (int i = 0; i < 16; ++i) numAt(g.formationCodes, i) = codes[i];
+    for (double counter = 0; counter <= 15; ++counter) {
+        g.formationText += charFromCode(numAt(g.formationCodes, counter) + 64);
+    }
+}
+
+namespace {
+
+const char* const kSpriteFiles[18] = {
+    "Media/Tiles1.png",   "Media/BugR.png",      "Media/BugL.png",        "Media/BugU.png",
+    "Media/BugD.png",     "Media/Baddy.png",     "Media/Wuschel.png",     "Media/Sternchen.png",
+    "Media/SpikeyBall.png", "Media/FruitStrip.png", "Media/Blume.png",    "Media/Disappear.png",
+    "Media/Shrink.png",   "Media/FlushSpikey.png", "Media/Explos.png",    "Media/TakeStrip.png",
+    "Media/FireStrip.png", "Media/BoxStrip.png",
+};
+
+struct SoundFile {
+    const char* file;
+    double voices;
+};
+
+const SoundFile kSoundFiles[11] = {
+    {"Media/Suck.wav", 1},  {"Media/Caim.wav", 2},     {"Media/Move.wav", 1},
+    {"Media/Bomb.wav", 1},  {"Media/SetMine.wav", 1},  {"Media/Explos.wav", 1},
+    {"Media/LifeLost.wav", 1}, {"Media/Fruit.wav", 1}, {"Media/Take.wav", 1},
+    {"Media/FruitEat.wav", 2}, {"Media/Fertig.wav", 1},
+};
+
+}  // namespace
+
+void GameMain() {
+    GameGlobals& g = game;
+    setEscapeEnds(0);  // Escape leaves a level; it must not end the program
+    setMediaArchives(TextValue("Media.kql"), TextValue(""));
+    dimensionGameArrays();
+
+    loadFontImage(TextValue("Media/xFont.png"), kFontStatus);
+    loadFontImage(TextValue("Media/zFont.png"), kFontMenu);
+    for (int slot = 0; slot <= 17; ++slot) {
+        double frameWidth = slot == kSpriteBox ? 96 : 16;
+        loadSpriteStrip(TextValue(kSpriteFiles[slot]), slot, frameWidth, 16);
+    }
+    for (int slot = 1; slot <= 11; ++slot) {
+        loadSoundEffect(TextValue(kSoundFiles[slot - 1].file), slot, kSoundFiles[slot - 1].voices);
+    }
+    setPointerVisible(0);
+    setFrameRateCap(60);
+
+    g.level = 1;
+    g.boxY = 64;
+    g.boxX = 64;
+    Formation();
+
+    LoadPlayer();
+    LoadNsData();
+    LoadHsData();
+    MakeString();
+    playerNameFromCodes();
+
+    MainMenu();
+    endProgram();
+}

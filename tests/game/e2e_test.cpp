@@ -1,0 +1,354 @@
+// End-to-end tests of the real program: the `crumlet` executable is copied with the media of the
+// run folder into a private folder holding levels and save files of the test's own, then run
+// through the scripted driver (keys per frame, fixed seed, no pacing, screenshots, state trace).
+// Screenshots are checked at a few points, not as whole golden images, so that the media may
+// change.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "graphics/images.h"
+
+#ifndef CRUMLET_EXECUTABLE
+#error "CRUMLET_EXECUTABLE must name the game executable"
+#endif
+#ifndef CRUMLET_RUN_DIR
+#error "CRUMLET_RUN_DIR must name the run folder"
+#endif
+
+namespace {
+
+std::vector<unsigned char> readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> readLines(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+bool copyFile(const std::string& from, const std::string& to) {
+    std::ifstream in(from, std::ios::binary);
+    if (!in) return false;
+    std::ofstream out(to, std::ios::binary);
+    out << in.rdbuf();
+    return static_cast<bool>(out);
+}
+
+struct Picture {
+    RgbaImage image;
+    bool load(const std::string& path) { return decodePng(path.c_str(), kNoColourKey, image); }
+    uint32_t at(int x, int y) const {
+        const uint8_t* p = image.pixel(x, y);
+        return (uint32_t(p[0]) << 16) | (uint32_t(p[1]) << 8) | p[2];
+    }
+    // True when some pixel of the rectangle differs between the two pictures.
+    bool differsFrom(const Picture& other, int x, int y, int w, int h) const {
+        for (int yy = y; yy < y + h; ++yy) {
+            for (int xx = x; xx < x + w; ++xx) {
+                if (at(xx, yy) != other.at(xx, yy)) return true;
+            }
+        }
+        return false;
+    }
+    int litPixels(int x, int y, int w, int h) const {
+        int n = 0;
+        for (int yy = y; yy < y + h; ++yy) {
+            for (int xx = x; xx < x + w; ++xx) n += at(xx, yy) != 0;
+        }
+        return n;
+    }
+};
+
+// A level as text, one character per cell (rows from 0): '#' wall, 'x' block, 'B' bug,
+// '@' bug on a clover, 'c' clover, 'f' flower, 's' spiky bomb, '>' '<' '^' 'v' baddies, 'J' empty junction.
+void writeLevel(const std::string& maps, int level, const std::vector<std::string>& rows) {
+    std::vector<unsigned char> l1(1200, 0), l2(1200, 0), l3(1200, 0);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        for (size_t c = 0; c < rows[r].size(); ++c) {
+            size_t i = c + 40 * r;
+            switch (rows[r][c]) {
+                case '#': l1[i] = 1; break;
+                case 'x': l1[i] = 7; break;
+                case 'B': l1[i] = 3; break;
+                case '@': l1[i] = 3; l2[i] = 2; break;
+                case 'c': l2[i] = 2; break;
+                case 'f': l2[i] = 4; break;
+                case 's': l2[i] = 6; break;
+                case '>': l1[i] = 12; break;
+                case '<': l1[i] = 13; break;
+                case '^': l1[i] = 14; break;
+                case 'v': l1[i] = 15; break;
+                case 'J': l3[i] = 5; break;
+                default: break;
+            }
+        }
+    }
+    std::string base = maps + "/Map" + std::to_string(level);
+    writeBytes(base + "-1.bin", l1);
+    writeBytes(base + "-2.bin", l2);
+    writeBytes(base + "-3.bin", l3);
+}
+
+class GameRunTest : public ::testing::Test {
+protected:
+    std::string dir;
+
+    void SetUp() override {
+        char pattern[] = "/tmp/crumlet-e2e-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        ASSERT_EQ(mkdir((dir + "/Maps").c_str(), 0700), 0);
+        ASSERT_TRUE(copyFile(CRUMLET_EXECUTABLE, dir + "/crumlet"));
+        ASSERT_EQ(chmod((dir + "/crumlet").c_str(), 0755), 0);
+        // The media as built; without them the game still runs (built-in font, no sprites).
+        copyFile(std::string(CRUMLET_RUN_DIR) + "/Media.kql", dir + "/Media.kql");
+        copyFile(std::string(CRUMLET_RUN_DIR) + "/smalfont.bmp", dir + "/smalfont.bmp");
+        writeBytes(dir + "/Maps/Player.bin", {'e', 'v', 'e', 0, 0, 0, 0, 0});
+        writeBytes(dir + "/Maps/Name.bin", std::vector<unsigned char>(6400, 0));
+        writeBytes(dir + "/Maps/Data.bin", std::vector<unsigned char>(3200, 0));
+        // Level 1: the bug starts on a clover; to the right a clover, a flower, a spiky bomb and
+        // a breakable block with the last clover behind it. It is finished by collecting them
+        // all, blasting the block on the way, and coming back to the start cell.
+        writeLevel(dir + "/Maps", 1,
+                   {
+                       "####################",
+                       "#@cf.s..x.c#########",
+                       "####################",
+                   });
+        // Level 2: a baddy comes down the corridor for a bug that does not move.
+        writeLevel(dir + "/Maps", 2,
+                   {
+                       "####################",
+                       "#B.c.c.c.c.c.c.c.c<#",
+                       "####################",
+                   });
+    }
+
+    void TearDown() override {
+        if (!HasFailure()) std::system(("rm -rf '" + dir + "'").c_str());
+    }
+
+    // Runs the game with the script; returns the exit status (-1 on a signal or a time-out).
+    int run(const std::string& script, const std::string& name = "session", int seconds = 120) {
+        std::string scriptPath = dir + "/" + name + ".txt";
+        std::ofstream(scriptPath) << script;
+        pid_t pid = fork();
+        if (pid == 0) {
+            if (chdir(dir.c_str()) != 0) _exit(126);
+            setenv("TOVRIK_DRIVER", scriptPath.c_str(), 1);
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            if (std::getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 1);
+            std::string out = dir + "/" + name + ".out";
+            if (!freopen(out.c_str(), "w", stdout)) _exit(126);
+            execl((dir + "/crumlet").c_str(), "crumlet", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        int status = 0;
+        for (;;) {
+            pid_t done = waitpid(pid, &status, WNOHANG);
+            if (done == pid) break;
+            if (std::chrono::steady_clock::now() > deadline) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &status, 0);
+                ADD_FAILURE() << "the game did not end within " << seconds << " s";
+                return -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    std::string path(const std::string& name) const { return dir + "/" + name; }
+};
+
+// The field of a trace line ("score" gives the text after "score=").
+std::string field(const std::string& line, const std::string& name) {
+    size_t at = line.find(" " + name + "=");
+    if (at == std::string::npos) at = line.rfind(name + "=", 0) == 0 ? 0 : std::string::npos;
+    if (at == std::string::npos) return "";
+    size_t start = line.find('=', at) + 1;
+    size_t end = line.find(' ', start);
+    return line.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+TEST_F(GameRunTest, MenuNameEntryAndGoHomeSavesTheProfile) {
+    ASSERT_EQ(run("seed 1\npacing off\n"
+                  "shot 3 menu.png\n"
+                  "keys 5 Down\n"           // the box slides to PLAYER (frames 6 to 13)
+                  "keys 15 Return\n"        // name entry
+                  "type 20 bug\n"
+                  "shot 26 name.png\n"
+                  "keys 30 Space\n"         // back to the menu
+                  "keys 40 Down\nkeys 50 Down\n"
+                  "keys 60 Return\n"        // GOHOME: save the profile and end
+                  "quit 400\n"),
+              0);
+    std::vector<std::string> out = readLines(path("session.out"));
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out[0], "Init OK");
+    Picture menu;
+    ASSERT_TRUE(menu.load(path("menu.png")));
+    ASSERT_EQ(menu.image.width, 320);
+    ASSERT_EQ(menu.image.height, 240);
+    EXPECT_GT(menu.litPixels(64, 16, 192, 16), 50);   // CRUMLET DEMO
+    EXPECT_GT(menu.litPixels(32, 32, 256, 16), 50);   // the line under the title
+    EXPECT_GT(menu.litPixels(64, 64, 96, 16), 50);    // LEVELS 1 inside the box
+    EXPECT_GT(menu.litPixels(22, 224, 256, 16), 50);  // MADE WITH TOVRIK
+    Picture name;
+    ASSERT_TRUE(name.load(path("name.png")));
+    // The player line changed from the stored name to the typed one; the rest stayed.
+    EXPECT_TRUE(name.differsFrom(menu, 64, 80, 192, 16));
+    EXPECT_FALSE(name.differsFrom(menu, 0, 0, 320, 64));
+    EXPECT_EQ(readBytes(path("Maps/Player.bin")), (std::vector<unsigned char>{'b', 'u', 'g', 0, 0, 0, 0, 0}));
+}
+
+
+// Level 1 played to its end. First a look at the (empty) high-score table of level 1, then the
+// level starts with Return in frame 56, so level frame F is driver frame F + 55:
+// F 2-97: walk right over a clover, the flower, an empty cell, the spiky bomb and two more cells;
+// F 98 stand; F 99 lay the bomb beside the block; F 100-147 walk left out of the cross (the
+// blast comes in F 146); F 165-260 walk right through the gap to the last clover; F 261-404 walk
+// back onto the start cell, whose clover is the last pick-up; F 405 finishes the level (not
+// presented: without sound output the closing sound is over at once). Then the high-score
+// screen again, and GOHOME.
+std::string levelOneScript(const std::string& tag) {
+    auto f = [](int levelFrame) { return std::to_string(levelFrame + 55); };
+    return "seed 5\npacing off\n"
+           "trace " + tag + ".trace\n"
+           "keys 3 Down\nkeys 13 Down\nkeys 23 Return\n"  // the high-score table before
+           "shot 26 " + tag + "-scores-before.png\n"
+           "keys 30 Space\nkeys 35 Up\nkeys 45 Up\n"
+           "keys 56 Return\n"                               // start level 1
+           "keys " + f(2) + "-" + f(97) + " Right\n"
+           "shot " + f(39) + " " + tag + "-before.png\n"
+           "keys " + f(99) + " Space\n"
+           "keys " + f(100) + "-" + f(147) + " Left\n"
+           "shot " + f(150) + " " + tag + "-blast.png\n"
+           "keys " + f(165) + "-" + f(260) + " Right\n"
+           "shot " + f(199) + " " + tag + "-after.png\n"
+           "keys " + f(261) + "-" + f(399) + " Left\n"
+           "keys 464 Down\nkeys 474 Down\nkeys 484 Return\n"  // the high-score table after
+           "shot 489 " + tag + "-scores.png\n"
+           "keys 494 Space\n"
+           "keys 504 Down\nkeys 514 Return\n"
+           "quit 800\n";
+}
+
+TEST_F(GameRunTest, LevelOnePlayedToItsEndEntersTheHighScore) {
+    ASSERT_EQ(run(levelOneScript("one")), 0);
+    std::vector<std::string> trace = readLines(path("one.trace"));
+    ASSERT_EQ(trace.size(), 404u);
+    EXPECT_EQ(trace[0].substr(0, trace[0].find(" grid=")),
+              "F=1 bug=16,16 dir=1 score=0 left=4 bombs=0 dead=0 done=0");
+    EXPECT_EQ(trace[1].substr(0, trace[1].find(" grid=")),
+              "F=2 bug=17,16 dir=1 score=5 left=3 bombs=0 dead=0 done=0");
+    EXPECT_EQ(field(trace[17], "score"), "55");  // the flower
+    EXPECT_EQ(field(trace[49], "bombs"), "1");   // the spiky bomb
+    EXPECT_EQ(field(trace[49], "score"), "57");
+    EXPECT_EQ(field(trace[98], "bombs"), "0");   // laid in F 99
+    // The blast in F 146 changes the grid (the block goes); nothing else changes in that frame.
+    EXPECT_NE(field(trace[145], "grid"), field(trace[144], "grid"));
+    EXPECT_EQ(field(trace[145], "dead"), "0");
+    EXPECT_EQ(trace.back().substr(0, trace.back().find(" grid=")),
+              "F=404 bug=16,16 dir=2 score=67 left=0 bombs=0 dead=0 done=0");
+    for (const std::string& line : trace) ASSERT_EQ(field(line, "dead"), "0") << line;
+
+    // The finished level's score and the player's name were saved at once.
+    std::vector<unsigned char> scores = readBytes(path("Maps/Data.bin"));
+    ASSERT_EQ(scores.size(), 3200u);
+    EXPECT_EQ(std::vector<unsigned char>(scores.begin(), scores.begin() + 8),
+              (std::vector<unsigned char>{67, 0, 0, 0, 0, 0, 0, 0}));
+    std::vector<unsigned char> names = readBytes(path("Maps/Name.bin"));
+    ASSERT_EQ(names.size(), 6400u);
+    EXPECT_EQ(std::vector<unsigned char>(names.begin(), names.begin() + 8),
+              (std::vector<unsigned char>{'e', 'v', 'e', 0, 0, 0, 0, 0}));
+    EXPECT_EQ(readBytes(path("Maps/Player.bin")), (std::vector<unsigned char>{'e', 'v', 'e', 0, 0, 0, 0, 0}));
+
+    // The block's cell (column 8, row 1) is empty after the blast (a level has no background
+    // picture). The high-score table changed on its first row only: name and score.
+    Picture after, table, tableBefore;
+    ASSERT_TRUE(after.load(path("one-after.png")));
+    EXPECT_EQ(after.litPixels(128, 16, 16, 16), 0);
+    ASSERT_TRUE(table.load(path("one-scores.png")));
+    ASSERT_TRUE(tableBefore.load(path("one-scores-before.png")));
+    EXPECT_TRUE(table.differsFrom(tableBefore, 80, 32, 128, 16));   // "eve"
+    EXPECT_TRUE(table.differsFrom(tableBefore, 224, 32, 96, 16));   // 67
+    EXPECT_FALSE(table.differsFrom(tableBefore, 0, 48, 320, 112));  // ranks 2 to 8
+    EXPECT_FALSE(table.differsFrom(tableBefore, 0, 0, 320, 32));    // the title
+    if (std::ifstream(path("Media.kql"))) {
+        Picture before;
+        ASSERT_TRUE(before.load(path("one-before.png")));
+        EXPECT_GT(before.litPixels(128, 16, 16, 16), 20);  // the block before the blast
+        EXPECT_GT(before.litPixels(0, 0, 16, 16), 20);     // a wall
+    }
+}
+
+TEST_F(GameRunTest, TheSameScriptAndSeedGiveTheSameRun) {
+    ASSERT_EQ(run(levelOneScript("a"), "first"), 0);
+    writeBytes(path("Maps/Name.bin"), std::vector<unsigned char>(6400, 0));
+    writeBytes(path("Maps/Data.bin"), std::vector<unsigned char>(3200, 0));
+    ASSERT_EQ(run(levelOneScript("b"), "second"), 0);
+    EXPECT_EQ(readLines(path("a.trace")), readLines(path("b.trace")));
+    EXPECT_FALSE(readLines(path("a.trace")).empty());
+    for (const char* shot : {"-scores-before.png", "-before.png", "-blast.png", "-after.png", "-scores.png"}) {
+        std::vector<unsigned char> a = readBytes(path(std::string("a") + shot));
+        EXPECT_FALSE(a.empty()) << shot;
+        EXPECT_EQ(a, readBytes(path(std::string("b") + shot))) << shot;
+    }
+}
+
+TEST_F(GameRunTest, ABaddyCatchesTheBugAndPressEscapeIsShown) {
+    // Level 2 after four frames of Right; Return in frame 6 starts it (F = frame - 5).
+    ASSERT_EQ(run("seed 9\npacing off\ntrace two.trace\n"
+                  "keys 1-4 Right\nkeys 6 Return\n"
+                  "shot 350 dead.png\n"
+                  "keys 400 Escape\n"
+                  "keys 410 Down\nkeys 420 Down\nkeys 430 Down\nkeys 440 Return\n"
+                  "quit 700\n"),
+              0);
+    std::vector<std::string> trace = readLines(path("two.trace"));
+    ASSERT_EQ(trace.size(), 394u);  // Escape is seen in F 395
+    size_t deadAt = 0;
+    while (deadAt < trace.size() && field(trace[deadAt], "dead") != "1") ++deadAt;
+    ASSERT_LT(deadAt, trace.size());
+    EXPECT_EQ(field(trace[deadAt], "dir"), "0");
+    for (size_t i = deadAt; i < trace.size(); ++i) ASSERT_EQ(field(trace[i], "dead"), "1");
+    Picture dead;
+    ASSERT_TRUE(dead.load(path("dead.png")));
+    EXPECT_GT(dead.litPixels(68, 100, 208, 16), 30);  // PRESS ESCAPE!
+    EXPECT_GT(dead.litPixels(0, 224, 96, 16), 10);    // SCORE:0
+    // Nothing was saved: a lost level leaves the tables as they were.
+    EXPECT_EQ(readBytes(path("Maps/Data.bin")), std::vector<unsigned char>(3200, 0));
+    EXPECT_EQ(readBytes(path("Maps/Name.bin")), std::vector<unsigned char>(6400, 0));
+}
+
+TEST_F(GameRunTest, BadScriptsAndMissingSaveFilesGiveAClearFailure) {
+    EXPECT_EQ(run("keys 5 Hyperspace\n", "bad"), 2);
+    std::remove(path("Maps/Data.bin").c_str());
+    EXPECT_EQ(run("pacing off\nquit 50\n", "nodata"), 3);
+}
+
+}  // namespace
