@@ -85,7 +85,7 @@ TEST_F(PrivateTemp, ShutdownReleasesInputAndSound) {
     openInput(false);
     ASSERT_TRUE(openSound());
     const std::string click = temp_.path("click.wav");
-    ASSERT_TRUE(writeFile(click, makeWav(WavSpec(), sineSamples(22050, 1, 22050, 1000, 8000))));
+    ASSERT_TRUE(writeFile(click, makeWav(WavFormat(), sineSamples(22050, 1, 22050, 1000, 8000))));
     ASSERT_EQ(loadSoundEffect(TextValue(click.c_str()), 1, 2), 1);
     EXPECT_EQ(playSoundEffect(1, 0, 1), 256);
     shutdownRuntime();

@@ -75,9 +75,9 @@ protected:
         ASSERT_TRUE(soundAvailable());
         click_ = temp_.path("click.wav");
         // 0.1 s of a 1 kHz tone.
-        ASSERT_TRUE(writeFile(click_, makeWav(WavSpec(), sineSamples(2205, 1, 22050, 1000, 16000))));
+        ASSERT_TRUE(writeFile(click_, makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000))));
         long_ = temp_.path("long.wav");
-        ASSERT_TRUE(writeFile(long_, makeWav(WavSpec(), sineSamples(44100, 1, 22050, 440, 8000))));
+        ASSERT_TRUE(writeFile(long_, makeWav(WavFormat(), sineSamples(44100, 1, 22050, 440, 8000))));
     }
     void TearDown() override {
         closeSound();
@@ -141,7 +141,7 @@ TEST_F(DiskSound, VoicesOverlapAndSaturateInsteadOfWrapping) {
     // A constant near full scale; two voices together exceed the 16-bit range.
     std::vector<int16_t> loud(22050, 30000);
     const std::string path = temp_.path("loud.wav");
-    ASSERT_TRUE(writeFile(path, makeWav(WavSpec(), loud)));
+    ASSERT_TRUE(writeFile(path, makeWav(WavFormat(), loud)));
     ASSERT_EQ(loadSoundEffect(path.c_str(), 3, 2), 1);
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(playSoundEffect(3, 0, 1), 3 * 256);
@@ -216,7 +216,7 @@ TEST_F(DiskSound, FailedLoadsLeaveTheSlotEmpty) {
     EXPECT_EQ(soundSlotInfo(7).voiceCount, 0);
     EXPECT_EQ(soundSlotInfo(7).fileName, "");
     EXPECT_LT(playSoundEffect(7, 0, 1), 0);
-    WavSpec list;
+    WavFormat list;
     list.listChunk = true;
     const std::string bad = temp_.path("list.wav");
     ASSERT_TRUE(writeFile(bad, makeWav(list, sineSamples(100, 1, 22050, 1000, 1000))));
@@ -226,18 +226,18 @@ TEST_F(DiskSound, FailedLoadsLeaveTheSlotEmpty) {
 }
 
 TEST_F(DiskSound, OtherFormatsAreConvertedToTheDeviceRate) {
-    WavSpec spec;
-    spec.frequency = 11025;
-    spec.bits = 8;
+    WavFormat wavFormat;
+    wavFormat.frequency = 11025;
+    wavFormat.bits = 8;
     const std::string slow = temp_.path("slow.wav");
-    ASSERT_TRUE(writeFile(slow, makeWav(spec, sineSamples(1102, 1, 11025, 500, 12000))));
+    ASSERT_TRUE(writeFile(slow, makeWav(wavFormat, sineSamples(1102, 1, 11025, 500, 12000))));
     ASSERT_EQ(loadSoundEffect(slow.c_str(), 9, 1), 1);
     EXPECT_NEAR(double(soundSlotInfo(9).frames), 2204, 8);
-    spec.frequency = 44100;
-    spec.bits = 16;
-    spec.channels = 2;
+    wavFormat.frequency = 44100;
+    wavFormat.bits = 16;
+    wavFormat.channels = 2;
     const std::string fast = temp_.path("fast.wav");
-    ASSERT_TRUE(writeFile(fast, makeWav(spec, sineSamples(4410, 2, 44100, 500, 12000))));
+    ASSERT_TRUE(writeFile(fast, makeWav(wavFormat, sineSamples(4410, 2, 44100, 500, 12000))));
     ASSERT_EQ(loadSoundEffect(fast.c_str(), 9, 1), 1);
     EXPECT_NEAR(double(soundSlotInfo(9).frames), 2205, 8);
 }
@@ -256,7 +256,7 @@ TEST_F(DiskSound, ClosingTwiceAndUsingAClosedSystemIsHarmless) {
 TEST_F(DiskSound, SoundsComeFromTheMediaArchiveWhenNoLooseFileExists) {
     kql::PackInput entry;
     entry.name = "Suck.wav";
-    const std::vector<unsigned char> wav = makeWav(WavSpec(), sineSamples(2205, 1, 22050, 1000, 16000));
+    const std::vector<unsigned char> wav = makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000));
     entry.data.assign(wav.begin(), wav.end());
     std::vector<uint8_t> archive;
     std::string error;
@@ -279,7 +279,7 @@ TEST_F(DiskSound, SoundsComeFromTheMediaArchiveWhenNoLooseFileExists) {
 TEST(SoundWithoutDevice, LoadsFailAndPlaysAreNegative) {
     TempFolder temp;
     const std::string click = temp.path("click.wav");
-    ASSERT_TRUE(writeFile(click, makeWav(WavSpec(), sineSamples(2205, 1, 22050, 1000, 16000))));
+    ASSERT_TRUE(writeFile(click, makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000))));
     for (const char* driver : {"dummy", "none"}) {
         setenv("SDL_AUDIODRIVER", driver, 1);
         EXPECT_FALSE(openSound()) << driver;

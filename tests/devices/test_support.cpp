@@ -37,10 +37,10 @@ void put32(std::vector<unsigned char>& out, uint32_t v) {
 
 void putTag(std::vector<unsigned char>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
 
-std::vector<unsigned char> makeWav(const WavSpec& spec, const std::vector<int16_t>& samples) {
+std::vector<unsigned char> makeWav(const WavFormat& wavFormat, const std::vector<int16_t>& samples) {
     std::vector<unsigned char> data;
     for (int16_t s : samples) {
-        if (spec.bits == 8) {
+        if (wavFormat.bits == 8) {
             data.push_back(static_cast<unsigned char>((s >> 8) + 128));
         } else {
             put16(data, static_cast<uint16_t>(s));
@@ -51,27 +51,27 @@ std::vector<unsigned char> makeWav(const WavSpec& spec, const std::vector<int16_
     put32(out, 0);  // size: not looked at
     putTag(out, "WAVE");
     putTag(out, "fmt ");
-    put32(out, static_cast<uint32_t>(spec.formatChunkSize));
-    const int blockAlign = spec.channels * spec.bits / 8;
+    put32(out, static_cast<uint32_t>(wavFormat.formatChunkSize));
+    const int blockAlign = wavFormat.channels * wavFormat.bits / 8;
     put16(out, 1);
-    put16(out, static_cast<unsigned>(spec.channels));
-    put32(out, static_cast<uint32_t>(spec.frequency));
-    put32(out, static_cast<uint32_t>(spec.frequency * blockAlign));
+    put16(out, static_cast<unsigned>(wavFormat.channels));
+    put32(out, static_cast<uint32_t>(wavFormat.frequency));
+    put32(out, static_cast<uint32_t>(wavFormat.frequency * blockAlign));
     put16(out, static_cast<unsigned>(blockAlign));
-    put16(out, static_cast<unsigned>(spec.bits));
-    if (spec.formatChunkSize != 16) out.insert(out.end(), 14, 0);
-    if (spec.factChunk) {
+    put16(out, static_cast<unsigned>(wavFormat.bits));
+    if (wavFormat.formatChunkSize != 16) out.insert(out.end(), 14, 0);
+    if (wavFormat.factChunk) {
         putTag(out, "fact");
         put32(out, 4);
-        put32(out, static_cast<uint32_t>(samples.size() / spec.channels));
+        put32(out, static_cast<uint32_t>(samples.size() / wavFormat.channels));
     }
-    if (spec.listChunk) {
+    if (wavFormat.listChunk) {
         putTag(out, "LIST");
         put32(out, 4);
         putTag(out, "INFO");
     }
     putTag(out, "data");
-    put32(out, spec.declaredDataSize >= 0 ? static_cast<uint32_t>(spec.declaredDataSize)
+    put32(out, wavFormat.declaredDataSize >= 0 ? static_cast<uint32_t>(wavFormat.declaredDataSize)
                                           : static_cast<uint32_t>(data.size()));
     out.insert(out.end(), data.begin(), data.end());
     const uint32_t riffSize = static_cast<uint32_t>(out.size() - 8);

@@ -23,7 +23,7 @@ void put16(std::vector<unsigned char>& out, unsigned v);
 void put32(std::vector<unsigned char>& out, uint32_t v);
 void putTag(std::vector<unsigned char>& out, const char* tag);
 
-struct WavSpec {
+struct WavFormat {
     int channels = 1;
     int frequency = 22050;
     int bits = 16;
@@ -34,8 +34,8 @@ struct WavSpec {
 };
 
 // A WAV file holding the given 16-bit samples (converted to 8-bit when
-// spec.bits is 8), interleaved when there are two channels.
-std::vector<unsigned char> makeWav(const WavSpec& spec, const std::vector<int16_t>& samples);
+// wavFormat.bits is 8), interleaved when there are two channels.
+std::vector<unsigned char> makeWav(const WavFormat& wavFormat, const std::vector<int16_t>& samples);
 // A sine tone: `frames` frames of `amplitude` at `hz`, per channel.
 std::vector<int16_t> sineSamples(int frames, int channels, int frequency, double hz, double amplitude);
 bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes);

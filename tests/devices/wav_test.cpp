@@ -24,14 +24,14 @@ protected:
 
 TEST_F(WavReader, PlainMonoAndStereoFiles) {
     WavSound wav;
-    ASSERT_TRUE(read(makeWav(WavSpec(), tone_), wav));
+    ASSERT_TRUE(read(makeWav(WavFormat(), tone_), wav));
     EXPECT_EQ(wav.channels, 1);
     EXPECT_EQ(wav.frequency, 22050);
     EXPECT_EQ(wav.bitsPerSample, 16);
     ASSERT_EQ(wav.data.size(), tone_.size() * 2);
     EXPECT_EQ(wav.data[2], static_cast<unsigned char>(tone_[1] & 0xFF));
 
-    WavSpec stereo8;
+    WavFormat stereo8;
     stereo8.channels = 2;
     stereo8.bits = 8;
     stereo8.frequency = 11025;
@@ -43,33 +43,33 @@ TEST_F(WavReader, PlainMonoAndStereoFiles) {
 }
 
 TEST_F(WavReader, OneFactChunkIsSkipped) {
-    WavSpec spec;
-    spec.factChunk = true;
+    WavFormat wavFormat;
+    wavFormat.factChunk = true;
     WavSound wav;
-    ASSERT_TRUE(read(makeWav(spec, tone_), wav));
+    ASSERT_TRUE(read(makeWav(wavFormat, tone_), wav));
     EXPECT_EQ(wav.data.size(), tone_.size() * 2);
 }
 
 TEST_F(WavReader, AnyOtherChunkBeforeTheDataIsRejected) {
-    WavSpec spec;
-    spec.listChunk = true;
+    WavFormat wavFormat;
+    wavFormat.listChunk = true;
     WavSound wav;
-    EXPECT_FALSE(read(makeWav(spec, tone_), wav));
-    spec.factChunk = true;  // fact, then LIST: still not data
-    EXPECT_FALSE(read(makeWav(spec, tone_), wav));
+    EXPECT_FALSE(read(makeWav(wavFormat, tone_), wav));
+    wavFormat.factChunk = true;  // fact, then LIST: still not data
+    EXPECT_FALSE(read(makeWav(wavFormat, tone_), wav));
     EXPECT_TRUE(wav.data.empty());
 }
 
 TEST_F(WavReader, LongerFormatChunks) {
     WavSound wav;
     // The common extended header: size 18 with a zero extension size.
-    std::vector<unsigned char> ext = makeWav(WavSpec(), tone_);
+    std::vector<unsigned char> ext = makeWav(WavFormat(), tone_);
     ext[16] = 18;
     ext.insert(ext.begin() + 36, {0, 0});
     ASSERT_TRUE(read(ext, wav));
     EXPECT_EQ(wav.data.size(), tone_.size() * 2);
     // A fixed 14-byte extension, whatever the size field says.
-    WavSpec fixed;
+    WavFormat fixed;
     fixed.formatChunkSize = 18;
     ASSERT_TRUE(read(makeWav(fixed, tone_), wav));
     EXPECT_EQ(wav.data.size(), tone_.size() * 2);
@@ -82,22 +82,22 @@ TEST_F(WavReader, LongerFormatChunks) {
 
 TEST_F(WavReader, FormatsNoSoundBufferTakes) {
     WavSound wav;
-    WavSpec spec;
-    spec.frequency = 0;
-    EXPECT_FALSE(read(makeWav(spec, tone_), wav));
-    spec.frequency = 500000;
-    EXPECT_FALSE(read(makeWav(spec, tone_), wav));
+    WavFormat wavFormat;
+    wavFormat.frequency = 0;
+    EXPECT_FALSE(read(makeWav(wavFormat, tone_), wav));
+    wavFormat.frequency = 500000;
+    EXPECT_FALSE(read(makeWav(wavFormat, tone_), wav));
 
-    std::vector<unsigned char> bytes = makeWav(WavSpec(), tone_);
+    std::vector<unsigned char> bytes = makeWav(WavFormat(), tone_);
     bytes[34] = 24;  // 24-bit samples with a 2-byte block
     EXPECT_FALSE(read(bytes, wav));
-    bytes = makeWav(WavSpec(), tone_);
+    bytes = makeWav(WavFormat(), tone_);
     bytes[32] = 3;  // block size that fits no channel count
     EXPECT_FALSE(read(bytes, wav));
-    bytes = makeWav(WavSpec(), tone_);
+    bytes = makeWav(WavFormat(), tone_);
     bytes[22] = 6;  // six channels: more than a buffer takes
     EXPECT_FALSE(read(bytes, wav));
-    bytes = makeWav(WavSpec(), tone_);
+    bytes = makeWav(WavFormat(), tone_);
     bytes[22] = 0;  // fewer than two channels count as one
     EXPECT_TRUE(read(bytes, wav));
     EXPECT_EQ(wav.channels, 1);
@@ -106,34 +106,34 @@ TEST_F(WavReader, FormatsNoSoundBufferTakes) {
 TEST_F(WavReader, ShortAndMissingFilesFail) {
     WavSound wav;
     EXPECT_FALSE(readWavFile(temp_.path("absent.wav").c_str(), wav));
-    const std::vector<unsigned char> whole = makeWav(WavSpec(), tone_);
+    const std::vector<unsigned char> whole = makeWav(WavFormat(), tone_);
     for (size_t cut : {size_t{0}, size_t{20}, size_t{35}, size_t{40}, size_t{44}, whole.size() - 1}) {
         std::vector<unsigned char> part(whole.begin(), whole.begin() + static_cast<long>(cut));
         EXPECT_FALSE(read(part, wav)) << "cut at " << cut;
     }
-    WavSpec empty;
+    WavFormat empty;
     EXPECT_FALSE(read(makeWav(empty, {}), wav));
 }
 
 TEST_F(WavReader, DataSizeBeyondTheFileOrTheLimitFailsWithoutAllocating) {
     WavSound wav;
-    WavSpec spec;
-    spec.declaredDataSize = 0xFFFFFFF0LL;
-    EXPECT_FALSE(read(makeWav(spec, tone_), wav));
-    spec.declaredDataSize = static_cast<long long>(tone_.size() * 2 + 2);
-    EXPECT_FALSE(read(makeWav(spec, tone_), wav));
+    WavFormat wavFormat;
+    wavFormat.declaredDataSize = 0xFFFFFFF0LL;
+    EXPECT_FALSE(read(makeWav(wavFormat, tone_), wav));
+    wavFormat.declaredDataSize = static_cast<long long>(tone_.size() * 2 + 2);
+    EXPECT_FALSE(read(makeWav(wavFormat, tone_), wav));
 
     // A file that really is larger than the limit: sparse, so it costs no disk.
-    spec.declaredDataSize = kMaxWavDataBytes + 2;
+    wavFormat.declaredDataSize = kMaxWavDataBytes + 2;
     const std::string path = temp_.path("huge.wav");
-    ASSERT_TRUE(writeFile(path, makeWav(spec, tone_)));
+    ASSERT_TRUE(writeFile(path, makeWav(wavFormat, tone_)));
     ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(kMaxWavDataBytes) + 4096), 0);
     EXPECT_FALSE(readWavFile(path.c_str(), wav));
     EXPECT_TRUE(wav.data.empty());
 }
 
 TEST_F(WavReader, RandomDamageNeverCrashes) {
-    const std::vector<unsigned char> good = makeWav(WavSpec(), tone_);
+    const std::vector<unsigned char> good = makeWav(WavFormat(), tone_);
     std::mt19937 rng(1234);
     WavSound wav;
     int accepted = 0;

@@ -149,16 +149,16 @@ TEST(Wav, OtherLayoutsAndDamageAreRefused) {
 }
 
 TEST(Synth, MixIsScaledToThePeakAndLastsAsLongAsItsTones) {
-  SoundSpec spec;
+  SoundRecipe recipe;
   std::string error;
   ASSERT_TRUE(parseSound("peak = 0.5\n[tone]\nwave = sine\nfreq = 440\nattack = 0.01\nsustain = 0.1\n"
                          "decay = 0.1\n[tone]\nstart = 0.3\nwave = noise\nfreq = 5000\nsustain = 0.05\n"
                          "decay = 0.05\nattack = 0\n",
-                         "test", spec, error))
+                         "test", recipe, error))
       << error;
-  ASSERT_EQ(spec.tones.size(), 2u);
-  EXPECT_EQ(spec.tones[1].wave, Wave::Noise);
-  std::vector<int16_t> s = renderSound(spec);
+  ASSERT_EQ(recipe.tones.size(), 2u);
+  EXPECT_EQ(recipe.tones[1].wave, Wave::Noise);
+  std::vector<int16_t> s = renderSound(recipe);
   EXPECT_NEAR(static_cast<double>(s.size()), 0.4 * kSampleRate, 1.0);
   int peak = 0;
   for (int16_t v : s) peak = std::max(peak, std::abs(int(v)));
@@ -168,21 +168,21 @@ TEST(Synth, MixIsScaledToThePeakAndLastsAsLongAsItsTones) {
 }
 
 TEST(Synth, BadSoundFilesAreRefusedWithTheLine) {
-  SoundSpec spec;
+  SoundRecipe recipe;
   std::string error;
-  EXPECT_FALSE(parseSound("peak = 0.5\n", "s", spec, error));
+  EXPECT_FALSE(parseSound("peak = 0.5\n", "s", recipe, error));
   EXPECT_NE(error.find("no [tone]"), std::string::npos);
-  EXPECT_FALSE(parseSound("[tone]\nfrequency = 3\n", "s", spec, error));
+  EXPECT_FALSE(parseSound("[tone]\nfrequency = 3\n", "s", recipe, error));
   EXPECT_NE(error.find("s:2: unknown key"), std::string::npos) << error;
-  EXPECT_FALSE(parseSound("[tone]\nfreq = 0\n", "s", spec, error));
+  EXPECT_FALSE(parseSound("[tone]\nfreq = 0\n", "s", recipe, error));
   EXPECT_NE(error.find("between"), std::string::npos);
-  EXPECT_FALSE(parseSound("[tone]\nfreq = loud\n", "s", spec, error));
-  EXPECT_FALSE(parseSound("[tone]\nfreq = nan\n", "s", spec, error));
-  EXPECT_FALSE(parseSound("wave = sine\n[tone]\n", "s", spec, error));
-  EXPECT_FALSE(parseSound("[tone]\nwave = organ\n", "s", spec, error));
-  EXPECT_FALSE(parseSound("peak = 0\n[tone]\n", "s", spec, error));
-  EXPECT_FALSE(parseSound("[tone]\nattack = 0\nsustain = 0\ndecay = 0\n", "s", spec, error));
-  EXPECT_FALSE(parseSound("[tone]\njust words\n", "s", spec, error));
+  EXPECT_FALSE(parseSound("[tone]\nfreq = loud\n", "s", recipe, error));
+  EXPECT_FALSE(parseSound("[tone]\nfreq = nan\n", "s", recipe, error));
+  EXPECT_FALSE(parseSound("wave = sine\n[tone]\n", "s", recipe, error));
+  EXPECT_FALSE(parseSound("[tone]\nwave = organ\n", "s", recipe, error));
+  EXPECT_FALSE(parseSound("peak = 0\n[tone]\n", "s", recipe, error));
+  EXPECT_FALSE(parseSound("[tone]\nattack = 0\nsustain = 0\ndecay = 0\n", "s", recipe, error));
+  EXPECT_FALSE(parseSound("[tone]\njust words\n", "s", recipe, error));
 }
 
 TEST(PixelArt, GridsAndTheirErrors) {

@@ -66,10 +66,10 @@ BuildResult buildAll(const std::string& assets, const std::string& mediaOut, con
 
     for (const std::string& name : soundNames()) {
       std::string src = join(join(assets, "sounds"), name + ".sfx"), text;
-      SoundSpec spec;
-      if (!readText(src, text, res.error) || !parseSound(text, src, spec, res.error)) return res;
+      SoundRecipe recipe;
+      if (!readText(src, text, res.error) || !parseSound(text, src, recipe, res.error)) return res;
       std::string path = join(mediaOut, name + ".wav");
-      if (!writeWav16(path, renderSound(spec), kSampleRate, res.error)) return res;
+      if (!writeWav16(path, renderSound(recipe), kSampleRate, res.error)) return res;
       res.written.push_back(path);
     }
   } catch (const std::exception& e) {

@@ -120,8 +120,8 @@ void renderTone(const Tone& t, std::vector<double>& mix) {
 
 }  // namespace
 
-bool parseSound(const std::string& text, const std::string& source, SoundSpec& spec, std::string& error) {
-  spec = SoundSpec{};
+bool parseSound(const std::string& text, const std::string& source, SoundRecipe& recipe, std::string& error) {
+  recipe = SoundRecipe{};
   std::istringstream in(text);
   std::string line;
   int lineNo = 0;
@@ -135,8 +135,8 @@ bool parseSound(const std::string& text, const std::string& source, SoundSpec& s
     line = trim(line.substr(0, line.find('#')));
     if (line.empty()) continue;
     if (line == "[tone]") {
-      spec.tones.emplace_back();
-      tone = &spec.tones.back();
+      recipe.tones.emplace_back();
+      tone = &recipe.tones.back();
       continue;
     }
     size_t eq = line.find('=');
@@ -156,7 +156,7 @@ bool parseSound(const std::string& text, const std::string& source, SoundSpec& s
     if (!number(value, v)) return fail("'" + value + "' is not a number");
     if (key == "peak") {
       if (v <= 0 || v > 1) return fail("peak must be above 0 and at most 1");
-      spec.peak = v;
+      recipe.peak = v;
       continue;
     }
     if (!tone) return fail("'" + key + "' outside a [tone]");
@@ -182,11 +182,11 @@ bool parseSound(const std::string& text, const std::string& source, SoundSpec& s
                   trim(std::to_string(it->second.hi)));
     tone->*(it->second.member) = v;
   }
-  if (spec.tones.empty()) {
+  if (recipe.tones.empty()) {
     error = source + ": no [tone]";
     return false;
   }
-  for (const Tone& t : spec.tones)
+  for (const Tone& t : recipe.tones)
     if (t.length() <= 0) {
       error = source + ": a tone with no length";
       return false;
@@ -194,12 +194,12 @@ bool parseSound(const std::string& text, const std::string& source, SoundSpec& s
   return true;
 }
 
-std::vector<int16_t> renderSound(const SoundSpec& spec) {
+std::vector<int16_t> renderSound(const SoundRecipe& recipe) {
   std::vector<double> mix;
-  for (const Tone& t : spec.tones) renderTone(t, mix);
+  for (const Tone& t : recipe.tones) renderTone(t, mix);
   double peak = 0;
   for (double s : mix) peak = std::max(peak, std::fabs(s));
-  double gain = peak > 0 ? spec.peak / peak : 0;
+  double gain = peak > 0 ? recipe.peak / peak : 0;
   std::vector<int16_t> out(mix.size());
   for (size_t i = 0; i < mix.size(); ++i)
     out[i] = static_cast<int16_t>(std::lround(std::clamp(mix[i] * gain, -1.0, 1.0) * 32767));

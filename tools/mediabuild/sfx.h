@@ -42,15 +42,15 @@ struct Tone {
   double length() const { return attack + sustain + decay; }
 };
 
-struct SoundSpec {
+struct SoundRecipe {
   double peak = 0.8;
   std::vector<Tone> tones;
 };
 
 constexpr int kSampleRate = 22050;
 
-bool parseSound(const std::string& text, const std::string& source, SoundSpec& spec, std::string& error);
+bool parseSound(const std::string& text, const std::string& source, SoundRecipe& recipe, std::string& error);
 // Renders the tones, mixes them and scales the mix so its loudest sample is `peak` of full scale.
-std::vector<int16_t> renderSound(const SoundSpec& spec);
+std::vector<int16_t> renderSound(const SoundRecipe& recipe);
 
 }  // namespace media
