@@ -116,6 +116,12 @@ TEST_F(EffectsTest, ExplodeCellClearsWhatABlastDestroys) {
         ExplodeCell(x * 16, 16);
         EXPECT_EQ(mapAt(x, 1), 0);
     }
+    // A spiky bomb lying in the blast is burnt, not set off.
+    setItem(5, 1, kSpikeyBomb);
+    ExplodeCell(80, 16);
+    EXPECT_EQ(itemAt(5, 1), 0);
+    EXPECT_EQ(game.expY, 0);
+    EXPECT_EQ(game.spikeyY, 0);
 }
 
 TEST_F(EffectsTest, ABlastBurnsSixteenFramesInACrossAndLeavesCountersAlone) {

@@ -86,6 +86,8 @@ TEST_F(LevelTest, ADeadBugShowsPressEscapeAndTheStatusLineTogether) {
     EXPECT_TRUE(screen.anyOtherThan(0, 224, 56, 8, {}));    // SCORE:0
     EXPECT_TRUE(screen.anyOtherThan(192, 224, 64, 8, {}));  // CLOVER:0
     EXPECT_FALSE(screen.anyOtherThan(0, 120, 320, 100, {}));
+    EXPECT_NE(screen.at(40, 24), kBugColour);  // the dead bug is no longer drawn
+    EXPECT_EQ(screen.at(0, 16), kWallColour);
 }
 
 TEST_F(LevelTest, AFinishedLevelClosesWhenItsSoundHasEnded) {
@@ -118,7 +120,7 @@ TEST_F(LevelTest, AFinishedLevelClosesWhenItsSoundHasEnded) {
 TEST_F(LevelTest, TheMazeIsDrawnFromTheVisibleCellsOnly) {
     startLevel({
         "####################",
-        "#B.c..x............#",
+        "#@.c..x............#",
     });
     setMap(20, 1, kWall);  // column 20 and row 15 are off screen
     setMap(3, 15, kWall);
@@ -133,7 +135,8 @@ TEST_F(LevelTest, TheMazeIsDrawnFromTheVisibleCellsOnly) {
     ASSERT_TRUE(grabbed);
     EXPECT_EQ(screen.at(8, 8), kWallColour);
     EXPECT_EQ(screen.at(319, 8), kWallColour);
-    EXPECT_EQ(screen.at(16, 16), kBugColour);
+    EXPECT_EQ(screen.at(16, 16), kBugColour);  // standing on a clover, drawn over it
+    EXPECT_EQ(screen.at(31, 31), kBugColour);
     EXPECT_EQ(screen.at(55, 20), kCloverColour);
     EXPECT_EQ(screen.at(100, 20), kBlockColour);
     EXPECT_EQ(screen.at(15, 239), kCloverColour);
