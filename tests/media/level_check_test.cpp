@@ -174,12 +174,12 @@ TEST(LevelCheck, EachBlockInARowNeedsItsOwnBomb) {
   EXPECT_EQ(chained.blastsNeeded, 2);
 }
 
-TEST(LevelCheck, PickupUnderTheBugOnlyWhenIntended) {
+TEST(LevelCheck, TheBugMustStartOnAPickup) {
   Level level = make({"@ccc", "...."});
-  level.items[cellIndex(1, 1)] = kClover;
+  level.items[cellIndex(1, 1)] = 0;
   CheckReport r = checkLevel(level);
   EXPECT_TRUE(mentions(r, "under the bug's start cell")) << errors(r);
-  level.startPickupIntended = true;
+  level.items[cellIndex(1, 1)] = kClover;
   r = checkLevel(level);
   EXPECT_TRUE(r.ok()) << errors(r);
   // The game counts the bug's cell itself instead of the clover under it.

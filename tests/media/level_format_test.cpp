@@ -123,14 +123,12 @@ TEST(LevelText, FormatThenParseGivesTheSameLevel) {
   Level a, b;
   std::string error, text;
   ASSERT_TRUE(parseLevelText(kSmallMap, legend, a, error)) << error;
-  a.startPickupIntended = true;
   ASSERT_TRUE(formatLevelText(a, legend, text, error)) << error;
   ASSERT_TRUE(parseLevelText(text, legend, b, error)) << error;
   EXPECT_EQ(a.map, b.map);
   EXPECT_EQ(a.items, b.items);
   EXPECT_EQ(a.junctions, b.junctions);
   EXPECT_EQ(b.title, "Test");
-  EXPECT_TRUE(b.startPickupIntended);
 }
 
 TEST(LevelText, FormatRefusesWhatTheTextCannotCarry) {

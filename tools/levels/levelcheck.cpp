@@ -216,8 +216,11 @@ CheckReport checkLevel(const Level& level) {
     }
   }
   if (bugs != 1) err("the level holds " + std::to_string(bugs) + " bugs, expected exactly one");
-  if (bugs == 1 && isPickup(level.items[bug]) && !level.startPickupIntended)
-    err("a clover or flower lies under the bug's start cell " + at(bug));
+  // The game counts the bug's start cell as one pick-up instead of whatever lies under it, so the
+  // count only reaches 0 when a clover or flower there is collected on the way back.
+  if (bugs == 1 && !isPickup(level.items[bug]))
+    err("no clover or flower under the bug's start cell " + at(bug) +
+        ": the game counts that cell as a pick-up, so the level could never be finished");
   if (bugs == 1 && level.items[bug] == kSpikyBomb)
     rep.warnings.push_back("a spiky bomb lies under the bug's start cell");
   rep.pickupsAtStart = rep.clovers + rep.flowers + bugs;

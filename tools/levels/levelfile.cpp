@@ -102,8 +102,6 @@ bool parseLevelText(const std::string& text, const Legend& legend, Level& level,
     }
     if (l.compare(0, 6, "title:") == 0) {
       level.title = trim(l.substr(6));
-    } else if (l == "start-pickup: intended") {
-      level.startPickupIntended = true;
     } else {
       error = "line " + std::to_string(i + 1) + ": unknown header line '" + l + "'";
       return false;
@@ -159,7 +157,6 @@ bool formatLevelText(const Level& level, const Legend& legend, std::string& text
     }
   std::string out;
   if (!level.title.empty()) out += "title: " + level.title + "\n";
-  if (level.startPickupIntended) out += "start-pickup: intended\n";
   out += "map:\n";
   for (int row = 0; row < kViewRows; ++row) {
     for (int col = 0; col < kViewColumns; ++col) {

@@ -37,9 +37,6 @@ struct Level {
   Layer items{};
   Layer junctions{};
   std::string title;
-  // A clover or flower under the bug's start cell is normally a mistake (it is only collected by
-  // leaving and coming back); a level may say that it wants one.
-  bool startPickupIntended = false;
 };
 
 struct LegendEntry {
@@ -62,7 +59,7 @@ class Legend {
 };
 
 // Text form of a level:
-//   lines before "map:" are "title: ...", "start-pickup: intended", blank lines or "#" comments;
+//   lines before "map:" are "title: ...", blank lines or "#" comments;
 //   "map:" is followed by exactly 15 lines of exactly 20 legend characters.
 bool parseLevelText(const std::string& text, const Legend& legend, Level& level, std::string& error);
 // Writes the text form back. Fails (with the first offending cell in `error`) when a cell holds a
