@@ -275,16 +275,6 @@ int markJunctions(Level& level) {
   return marks;
 }
 
-bool readTextFile(const std::string& path, std::string& text, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = path + ": cannot open";
-    return false;
-  }
-  text.assign((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return true;
-}
-
 bool writeTextFile(const std::string& path, const std::string& text, std::string& error) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/textfile.h"
+
 namespace levels {
 
 constexpr int kColumns = 40;  // cells per stored row
@@ -81,7 +83,7 @@ int openNeighbours(const Level& level, int column, int row);
 // once it is empty, so the marks hold by either way of counting. Returns the number of marks.
 int markJunctions(Level& level);
 
-bool readTextFile(const std::string& path, std::string& text, std::string& error);
+using toolfiles::readTextFile;
 bool writeTextFile(const std::string& path, const std::string& text, std::string& error);
 
 }  // namespace levels

@@ -1,5 +1,7 @@
 #include "fonts.h"
 
+#include "tools/common/textfile.h"
+
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -42,23 +44,12 @@ Image cell(const GlyphSet& g, int code, int cw, int ch, int ox, int oy, int sx, 
 }  // namespace
 
 bool GlyphSet::load(const std::string& path, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = path + ": cannot open";
-    return false;
-  }
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return parse(text, path, error);
+  std::string text;
+  return toolfiles::readTextFile(path, text, error) && parse(text, path, error);
 }
 
 bool GlyphSet::parse(const std::string& text, const std::string& source, std::string& error) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  std::string l;
-  while (std::getline(in, l)) {
-    if (!l.empty() && l.back() == '\r') l.pop_back();
-    lines.push_back(l);
-  }
+  const std::vector<std::string> lines = toolfiles::splitLines(text);
   for (size_t i = 0; i < lines.size(); ++i) {
     const std::string& line = lines[i];
     if (line.empty() || line[0] == '#') continue;

@@ -7,6 +7,7 @@
 #include "fonts.h"
 #include "pixelart.h"
 #include "sfx.h"
+#include "tools/common/textfile.h"
 
 namespace media {
 
@@ -23,15 +24,6 @@ bool loadArt(const std::string& assets, ArtBook& art, std::string& error) {
   return true;
 }
 
-bool readText(const std::string& path, std::string& text, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = path + ": cannot open";
-    return false;
-  }
-  text.assign((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return true;
-}
 
 }  // namespace
 
@@ -67,7 +59,7 @@ BuildResult buildAll(const std::string& assets, const std::string& mediaOut, con
     for (const std::string& name : soundNames()) {
       std::string src = join(join(assets, "sounds"), name + ".sfx"), text;
       SoundRecipe recipe;
-      if (!readText(src, text, res.error) || !parseSound(text, src, recipe, res.error)) return res;
+      if (!toolfiles::readTextFile(src, text, res.error) || !parseSound(text, src, recipe, res.error)) return res;
       std::string path = join(mediaOut, name + ".wav");
       if (!writeWav16(path, renderSound(recipe), kSampleRate, res.error)) return res;
       res.written.push_back(path);

@@ -1,5 +1,7 @@
 #include "pixelart.h"
 
+#include "tools/common/textfile.h"
+
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -8,25 +10,12 @@
 namespace media {
 
 bool ArtBook::load(const std::string& path, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = path + ": cannot open";
-    return false;
-  }
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return parse(text, path, error);
+  std::string text;
+  return toolfiles::readTextFile(path, text, error) && parse(text, path, error);
 }
 
 bool ArtBook::parse(const std::string& text, const std::string& source, std::string& error) {
-  std::vector<std::string> lines;
-  {
-    std::istringstream in(text);
-    std::string l;
-    while (std::getline(in, l)) {
-      if (!l.empty() && l.back() == '\r') l.pop_back();
-      lines.push_back(l);
-    }
-  }
+  const std::vector<std::string> lines = toolfiles::splitLines(text);
   auto fail = [&](size_t i, const std::string& msg) {
     error = source + ":" + std::to_string(i + 1) + ": " + msg;
     return false;
