@@ -39,6 +39,18 @@ bool waitFor(const std::function<bool()>& done, int ms = 5000) {
   return done();
 }
 
+// Kills the demo if the test ends early, so a failed check never leaves it holding the test's
+// output open (ctest would then wait for it until the time-out).
+struct ChildGuard {
+  pid_t pid = -1;
+  ~ChildGuard() {
+    if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+  }
+};
+
 }  // namespace
 
 TEST(WindowUnderX, ScreenshotsFullscreenPauseAndClose) {
@@ -58,11 +70,13 @@ TEST(WindowUnderX, ScreenshotsFullscreenPauseAndClose) {
     execl(demo.c_str(), demo.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
+  ChildGuard guard{pid};
   std::string id;
+  // A software GL start on a busy machine can take many seconds.
   ASSERT_TRUE(waitFor([&] {
     id = run("xdotool search --name '^Crumlet$' 2>/dev/null | head -1");
     return !id.empty();
-  })) << "window did not appear";
+  }, 60000)) << "window did not appear";
   run("xdotool windowfocus --sync " + id);
 
   // F12: a numbered PNG of the logical screen beside the program.
