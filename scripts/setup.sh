@@ -8,7 +8,7 @@ PACKAGES=(
   cmake g++ make pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev liblzo2-dev libpng-dev zlib1g-dev
-  libgl-dev libgl1-mesa-dri libglx-mesa0 libegl-mesa0
+  libgl-dev libgl1-mesa-dri libglx-mesa0 libegl1 libegl-mesa0
   xvfb xauth xdotool imagemagick
 )
 
