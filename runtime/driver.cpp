@@ -52,6 +52,8 @@ const NamedKey kNamedKeys[] = {
     {"comma", 51},     {"slash", 53},
 };
 
+constexpr int kLeftShift = 42;
+
 // Scan codes of the letters a..z on a US layout.
 const int kLetterCodes[26] = {30, 48, 46, 32, 18, 33, 34, 35, 23, 36, 37, 38, 50,
                               49, 24, 25, 16, 19, 31, 20, 22, 47, 17, 45, 21, 44};
@@ -205,6 +207,7 @@ bool parseDriverScript(const std::string& text, const std::string& baseDir, Driv
             out.keys.push_back(span);
         } else if (cmd == "type") {
             // One letter every second frame, released in between, so repeated letters count.
+            // A capital is typed as a player types it, with left Shift held.
             int64_t frame;
             if (w.size() != 3 || !parseInt(w[1], frame) || frame < 1) {
                 return fail("type takes a frame number from 1 and a word");
@@ -212,7 +215,9 @@ bool parseDriverScript(const std::string& text, const std::string& baseDir, Driv
             for (char c : w[2]) {
                 int code = driverKeyCode(std::string(1, c));
                 if (code < 0) return fail(std::string("cannot type \"") + c + "\"");
-                out.keys.push_back({frame, frame, {code}});
+                DriverScript::KeySpan letter{frame, frame, {code}};
+                if (c >= 'A' && c <= 'Z') letter.keys.push_back(kLeftShift);
+                out.keys.push_back(letter);
                 frame += 2;
             }
         } else if (cmd == "quit") {
@@ -240,10 +245,18 @@ void configureDriver(int argc, char** argv) {
     std::string scriptPath;
     if (const char* env = std::getenv("TOVRIK_DRIVER"); env != nullptr && *env != '\0') scriptPath = env;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--driver") == 0 && i + 1 < argc) {
-            scriptPath = argv[++i];
+        bool named = true;
+        if (std::strcmp(argv[i], "--driver") == 0) {
+            named = i + 1 < argc && argv[i + 1][0] != '\0';
+            if (named) scriptPath = argv[++i];
         } else if (std::strncmp(argv[i], "--driver=", 9) == 0) {
+            named = argv[i][9] != '\0';
             scriptPath = argv[i] + 9;
+        }
+        // Asked for without a script: an unattended run would wait in the menu for ever.
+        if (!named) {
+            std::fprintf(stderr, "driver: --driver needs a script file\n");
+            std::exit(2);
         }
     }
     if (scriptPath.empty()) return;
