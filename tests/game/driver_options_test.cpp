@@ -1,5 +1,4 @@
-// Game flow checks found in review: the driver's script directives and switch as a session
-// writer relies on them.
+// The driver's script directives and its switch, as a session writer relies on them.
 #include "support.h"
 
 #include <cstdlib>
@@ -10,7 +9,7 @@ namespace {
 
 // A capital in a typed word is typed as a player types it, with Shift held, so that a session
 // typing "Ab1c" shows name entry the capital it must ignore rather than a plain a.
-TEST(FlowReviewDriverTest, TypedCapitalsHoldShift) {
+TEST(DriverOptionsTest, TypedCapitalsHoldShift) {
     DriverScript s;
     std::string error;
     ASSERT_TRUE(parseDriverScript("type 10 Ab1c\n", "", s, error)) << error;
@@ -36,7 +35,7 @@ TEST(FlowReviewDriverTest, TypedCapitalsHoldShift) {
 // Asking for the driver without naming a script is a mistake in the command, not a request for
 // an ordinary run: the program would otherwise open its menu and wait for a player who is not
 // there.
-TEST(FlowReviewDriverDeathTest, TheSwitchWithoutAScriptEndsWithStatusTwo) {
+TEST(DriverOptionsDeathTest, TheSwitchWithoutAScriptEndsWithStatusTwo) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     unsetenv("TOVRIK_DRIVER");
     char program[] = "crumlet";
