@@ -198,27 +198,7 @@ bool readLayerFile(const std::string& path, Layer& layer, std::string& error) {
 }
 
 bool writeLayerFile(const std::string& path, const Layer& layer, std::string& error) {
-  // Write to a side file and rename, so a failed build never leaves a short level file behind.
-  std::string tmp = path + ".tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      error = tmp + ": cannot create";
-      return false;
-    }
-    out.write(reinterpret_cast<const char*>(layer.data()), kCells);
-    out.flush();
-    if (!out) {
-      error = tmp + ": write failed";
-      return false;
-    }
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    error = path + ": cannot replace";
-    return false;
-  }
-  return true;
+  return toolfiles::writeFileReplacing(path, layer.data(), layer.size(), error);
 }
 
 bool loadLevelFiles(const std::string& folder, int number, Level& level, std::string& error) {
@@ -276,17 +256,7 @@ int markJunctions(Level& level) {
 }
 
 bool writeTextFile(const std::string& path, const std::string& text, std::string& error) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) {
-    error = path + ": cannot create";
-    return false;
-  }
-  out << text;
-  if (!out) {
-    error = path + ": write failed";
-    return false;
-  }
-  return true;
+  return toolfiles::writeFileReplacing(path, text.data(), text.size(), error);
 }
 
 }  // namespace levels

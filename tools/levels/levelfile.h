@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/textfile.h"
+#include "tools/common/files.h"
 
 namespace levels {
 

@@ -1,5 +1,7 @@
 #include "codecs.h"
 
+#include "tools/common/files.h"
+
 #include <png.h>
 
 #include <csetjmp>
@@ -28,23 +30,7 @@ void put32(std::vector<uint8_t>& out, uint32_t v) {
 }
 
 bool writeAll(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error) {
-  std::string tmp = path + ".tmp";
-  FilePtr f(std::fopen(tmp.c_str(), "wb"));
-  if (!f) {
-    error = tmp + ": cannot create";
-    return false;
-  }
-  if (std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size() || std::fclose(f.release()) != 0) {
-    std::remove(tmp.c_str());
-    error = path + ": write failed";
-    return false;
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    error = path + ": cannot replace";
-    return false;
-  }
-  return true;
+  return toolfiles::writeFileReplacing(path, bytes.data(), bytes.size(), error);
 }
 
 void pngError(png_structp png, png_const_charp msg) {

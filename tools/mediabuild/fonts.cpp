@@ -1,6 +1,6 @@
 #include "fonts.h"
 
-#include "tools/common/textfile.h"
+#include "tools/common/files.h"
 
 #include <fstream>
 #include <sstream>

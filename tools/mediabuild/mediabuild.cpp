@@ -7,7 +7,7 @@
 #include "fonts.h"
 #include "pixelart.h"
 #include "sfx.h"
-#include "tools/common/textfile.h"
+#include "tools/common/files.h"
 
 namespace media {
 

@@ -1,6 +1,8 @@
 #pragma once
-// Reading the text sources of the media and level tools: whole files and their lines.
+// Files of the media and level tools: reading text sources, and writing outputs so that a failed
+// build never leaves a short file behind.
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -30,6 +32,28 @@ inline std::vector<std::string> splitLines(const std::string& text) {
     lines.push_back(l);
   }
   return lines;
+}
+
+// Writes to a side file and renames it over `path`: the old file stays whole until the new one is.
+inline bool writeFileReplacing(const std::string& path, const void* data, size_t size, std::string& error) {
+  const std::string tmp = path + ".tmp";
+  std::FILE* f = std::fopen(tmp.c_str(), "wb");
+  if (!f) {
+    error = tmp + ": cannot create";
+    return false;
+  }
+  const bool written = std::fwrite(data, 1, size, f) == size;
+  if (std::fclose(f) != 0 || !written) {
+    std::remove(tmp.c_str());
+    error = path + ": write failed";
+    return false;
+  }
+  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+    std::remove(tmp.c_str());
+    error = path + ": cannot replace";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace toolfiles
