@@ -78,6 +78,11 @@ TEST(WindowUnderX, ScreenshotsFullscreenPauseAndClose) {
     return !id.empty();
   }, 60000)) << "window did not appear";
   run("xdotool windowfocus --sync " + id);
+  // The window exists from the loading screen on; keys for the checks below must reach the
+  // demo's own frames, which begin after its first report.
+  ASSERT_TRUE(waitFor([&] {
+    return run("grep -c '^fullscreen 0$' '" + output + "' 2>/dev/null") == "1";
+  }, 60000)) << "the demo never reached its frames";
 
   // F12: a numbered PNG of the logical screen beside the program.
   run("xdotool key --delay 50 F12");
