@@ -214,31 +214,32 @@ bool saveLevelFiles(const std::string& folder, int number, const Level& level, s
          writeLayerFile(layerFileName(folder, number, 3), level.junctions, error);
 }
 
-int openNeighbours(const Level& level, int column, int row) {
+namespace {
+
+// Counts the four neighbours inside the visible area whose layer-1 code passes `counts`.
+template <class Counts>
+int countNeighbours(const Level& level, int column, int row, Counts counts) {
   static const int dc[4] = {1, -1, 0, 0};
   static const int dr[4] = {0, 0, -1, 1};
   int n = 0;
   for (int d = 0; d < 4; ++d) {
     int c = column + dc[d], r = row + dr[d];
     if (c < 0 || r < 0 || c >= kViewColumns || r >= kViewRows) continue;
-    uint8_t code = level.map[cellIndex(c, r)];
-    if (code != kWall && code != kBlock) ++n;
+    if (counts(level.map[cellIndex(c, r)])) ++n;
   }
   return n;
+}
+
+}  // namespace
+
+int openNeighbours(const Level& level, int column, int row) {
+  return countNeighbours(level, column, row, [](uint8_t code) { return code != kWall && code != kBlock; });
 }
 
 // Neighbours that are plain floor in the file: a baddy at a mark decides by the cells that are
 // empty, and the start cells of the bug and the baddies are not empty at the start.
 int floorNeighbours(const Level& level, int column, int row) {
-  static const int dc[4] = {1, -1, 0, 0};
-  static const int dr[4] = {0, 0, -1, 1};
-  int n = 0;
-  for (int d = 0; d < 4; ++d) {
-    int c = column + dc[d], r = row + dr[d];
-    if (c < 0 || r < 0 || c >= kViewColumns || r >= kViewRows) continue;
-    n += level.map[cellIndex(c, r)] == kFloor;
-  }
-  return n;
+  return countNeighbours(level, column, row, [](uint8_t code) { return code == kFloor; });
 }
 
 int markJunctions(Level& level) {
