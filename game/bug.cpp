@@ -5,7 +5,7 @@
 
 #include "devices/input.h"
 #include "devices/sound.h"
-#include "graphics/renderer.h"
+#include "graphics/drawing.h"
 
 using namespace crumlet;
 

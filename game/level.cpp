@@ -7,7 +7,7 @@
 #include "devices/sound.h"
 #include "graphics/fonts.h"
 #include "graphics/present.h"
-#include "graphics/renderer.h"
+#include "graphics/drawing.h"
 #include "runtime/convert.h"
 #include "runtime/driver.h"
 

@@ -16,7 +16,7 @@
 
 #include "devices/input.h"
 #include "graphics/present.h"
-#include "graphics/renderer.h"
+#include "graphics/screenshots.h"
 #include "runtime/arrays.h"
 #include "runtime/convert.h"
 #include "runtime/lifecycle.h"
