@@ -1,6 +1,6 @@
 #include "codecs.h"
 
-#include "tools/common/files.h"
+#include "tools/common/tool_files.h"
 
 #include <png.h>
 

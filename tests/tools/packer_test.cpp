@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "archive_test_util.h"
+#include "tests/support/archive_fixtures.h"
 
 using namespace archive_test;
 
