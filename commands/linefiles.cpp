@@ -13,6 +13,7 @@
 #include "runtime/archive.h"
 #include "runtime/convert.h"
 #include "runtime/files.h"
+#include "runtime/folders.h"
 #include "runtime/lifecycle.h"
 
 namespace {
@@ -59,10 +60,11 @@ mode_t replacementMode(const std::string& path) {
   return static_cast<mode_t>(0666 & ~mask);
 }
 
-// Writes entries 0..lastLine to a temporary file beside the target and renames it into place.
+// Writes entries 0..lastLine to a temporary file beside the target and renames it into place (a
+// relative name in the player folder, wherever the file was read from).
 void writeBack() {
   std::string path;
-  if (!toSystemPath(cache.fileName, path)) return;
+  if (!pathForWriting(cache.fileName, path)) return;
   std::vector<char> tempName(path.begin(), path.end());
   static const char kSuffix[] = ".tmp-XXXXXX";
   tempName.insert(tempName.end(), kSuffix, kSuffix + sizeof kSuffix);  // with the terminator

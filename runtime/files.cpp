@@ -14,6 +14,7 @@
 
 #include "runtime/channel_table.h"
 #include "runtime/convert.h"
+#include "runtime/folders.h"
 #include "runtime/lifecycle.h"
 
 namespace {
@@ -74,6 +75,8 @@ void clearChannel(FileChannel& c) {
     c.targetPath.clear();
     c.tempPath.clear();
     c.createdTarget = false;
+    c.path.clear();
+    c.openError = 0;
 }
 
 // Discards a writing channel's temporary file; the target keeps its old content.
@@ -91,12 +94,14 @@ void abandonChannel(FileChannel& c) {
     clearChannel(c);
 }
 
-// Flushes a writing channel's temporary file to disk and renames it over the target.
-bool commitChannel(FileChannel& c) {
+// Flushes a writing channel's temporary file to disk and renames it over the target. On failure
+// `error` receives the system's reason.
+bool commitChannel(FileChannel& c, int& error) {
     bool ok = fsync(c.handle) == 0;
     ok = (close(c.handle) == 0) && ok;
     c.handle = -1;
     if (ok) ok = rename(c.tempPath.c_str(), c.targetPath.c_str()) == 0;
+    error = ok ? 0 : errno;
     if (ok) {
         // Make the rename itself durable.
         std::string dir, base;
@@ -193,8 +198,14 @@ double openChannel(double channel, const TextValue& name, double mode) {
     if (c.handle >= 0) closeChannel(channel);
     clearChannel(c);
     std::string path;
-    if (!toSystemPath(textCString(name), path) || path.empty()) return 0;
-    bool ok = (mode != 0) ? openForReading(c, path) : openForWriting(c, path);
+    const bool reading = mode != 0;
+    if (!(reading ? pathForReading(textCString(name), path) : pathForWriting(textCString(name), path)) ||
+        path.empty())
+        return 0;
+    errno = 0;
+    bool ok = reading ? openForReading(c, path) : openForWriting(c, path);
+    c.path = path;
+    if (!ok) c.openError = errno != 0 ? errno : EIO;
     return ok ? 1 : 0;
 }
 
@@ -206,7 +217,9 @@ double closeChannel(double channel) {
     }
     if (isWriting(c)) {
         // A file that cannot be completed on disk is a failed transfer; the old file stays.
-        if (!commitChannel(c)) runtimeError(kErrorFileTransfer);
+        const FileChannel target = c;
+        int error = 0;
+        if (!commitChannel(c, error)) fileTransferFailed(target, error);
     } else {
         close(c.handle);
         clearChannel(c);
@@ -226,11 +239,25 @@ void releaseFileChannels(bool commit) {
             close(c.handle);
             clearChannel(c);
         } else if (commit) {
-            commitChannel(c);
+            int error = 0;
+            commitChannel(c, error);
         } else {
             abandonChannel(c);
         }
     }
+}
+
+void fileTransferFailed(const FileChannel& c, int error) {
+    const std::string& file = c.targetPath.empty() ? c.path : c.targetPath;
+    std::string detail;
+    if (c.handle < 0 && c.tempPath.empty()) {
+        // Never opened: the open's own failure is the reason.
+        detail = file.empty() ? std::string("the channel is not open")
+                              : file + ": " + std::strerror(c.openError != 0 ? c.openError : EBADF);
+    } else {
+        detail = file + ": " + (error != 0 ? std::strerror(error) : "the file ends before the data asked for");
+    }
+    runtimeError(kErrorFileTransfer, detail);
 }
 
 size_t readFully(int fd, void* into, size_t n) {

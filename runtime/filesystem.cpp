@@ -8,12 +8,13 @@
 
 #include "runtime/channel_table.h"
 #include "runtime/files.h"
+#include "runtime/folders.h"
 
 namespace {
 // Opens a name for reading; -1 when it cannot be opened or is not a plain file.
 int openPlainFile(const TextValue& name, struct stat* st) {
     std::string path;
-    if (!toSystemPath(textCString(name), path)) return -1;
+    if (!pathForReading(textCString(name), path)) return -1;
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return -1;
     struct stat local;
@@ -28,7 +29,8 @@ int openPlainFile(const TextValue& name, struct stat* st) {
 
 double deleteFile(const TextValue& name) {
     std::string path;
-    if (!toSystemPath(textCString(name), path)) return 0;
+    // Only the player's own files can go; the data folder is never changed.
+    if (!pathForWriting(textCString(name), path, false)) return 0;
     return unlink(path.c_str()) == 0 ? 1 : 0;
 }
 
@@ -68,7 +70,7 @@ double setCurrentDir(const TextValue& name) {
 
 double copyFile(const TextValue& from, const TextValue& to) {
     std::string target;
-    if (!toSystemPath(textCString(to), target) || target.empty()) return 0;
+    if (!pathForWriting(textCString(to), target) || target.empty()) return 0;
     struct stat st;
     int in = openPlainFile(from, &st);
     if (in < 0) return 0;
