@@ -7,10 +7,10 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "runtime/atomic_file.h"
 #include "runtime/folders.h"
 
 namespace {
@@ -37,36 +37,6 @@ std::vector<char> defaultContent(const SaveFileDefault& file) {
     return bytes;
 }
 
-// Writes the file whole under a temporary name and renames it into place, so an interrupted
-// start never leaves a short save behind. False with errno set on failure.
-bool writeWhole(const std::string& path, const std::vector<char>& bytes) {
-    std::string temp = path + ".new-XXXXXX";
-    int fd = mkostemp(&temp[0], O_CLOEXEC);
-    if (fd < 0) return false;
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) break;
-        done += static_cast<size_t>(put);
-    }
-    bool ok = done == bytes.size() && fsync(fd) == 0;
-    int error = ok ? 0 : (errno != 0 ? errno : ENOSPC);
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        unlink(temp.c_str());
-        errno = error;
-    }
-    return ok;
-}
-
 }  // namespace
 
 void prepareSaveFiles(const SaveFileDefault* files, int count) {
@@ -78,10 +48,11 @@ void prepareSaveFiles(const SaveFileDefault* files, int count) {
         struct stat st;
         if (lstat(own.c_str(), &st) == 0) continue;
         ++missing;
-        errno = 0;
-        if (!writeWhole(own, defaultContent(files[i]))) {
-            std::fprintf(stderr, "crumlet: cannot make %s: %s\n", own.c_str(),
-                         std::strerror(errno));
+        // Whole or not at all, so an interrupted start never leaves a short save behind.
+        const std::vector<char> bytes = defaultContent(files[i]);
+        std::string error;
+        if (!replaceFile(own, bytes.data(), bytes.size(), &error)) {
+            std::fprintf(stderr, "crumlet: cannot make the save file %s\n", error.c_str());
             continue;
         }
         made += made.empty() ? "" : ", ";
