@@ -3,16 +3,17 @@
 # read-only, and run by a user with an empty home folder (as root: the unprivileged `nobody`,
 # since root ignores file permissions). The scripted driver enters a name and leaves through
 # GOHOME; the profile must then be in the player folder under $HOME/.local/share/crumlet/.
-#   installed_game_test.sh <build folder>
+#   installed_game_test.sh <cmake> <build folder>
 set -euo pipefail
-build=$1
+cmake=$1
+build=$2
 
 work=$(mktemp -d /tmp/crumlet-installed-XXXXXX)
 cleanup() { chmod -R u+w "$work" 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
 chmod 755 "$work"  # the unprivileged user must reach the program and the script
 
-cmake --install "$build" --prefix "$work/prefix" >/dev/null
+"$cmake" --install "$build" --prefix "$work/prefix" >/dev/null
 chmod -R a-w "$work/prefix"
 
 run_as=()
@@ -40,6 +41,9 @@ chmod 644 "$work/session.txt"
 # one, asked for by name (another user may not reach the tests' X display).
 env_vars=(HOME="$work/home" PATH=/usr/bin:/bin SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
   SDL_VIDEODRIVER=offscreen)
+for v in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS; do  # a sanitizer build keeps its settings
+  [ -n "${!v:-}" ] && env_vars+=("$v=${!v}")
+done
 status=0
 (cd "$work" && "${run_as[@]}" env -i "${env_vars[@]}" timeout 120 \
   "$work/prefix/bin/crumlet" --windowed --driver "$work/session.txt") >"$work/out.txt" 2>"$work/err.txt" ||
