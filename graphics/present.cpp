@@ -59,7 +59,6 @@ double waitForFrameDeadline(double& nextFrameTime, double interval, const Pacing
 
 void setPresentHook(void (*hook)()) { presentHook = hook; }
 void setPacingEnabled(bool enabled) { pacing = enabled; }
-bool pacingEnabled() { return pacing; }
 void setPacingSleeps(bool sleeps) { pacingSleeps = sleeps; }
 void setFrameInputHooks(const FrameInputHooks& hooks) { inputHooks = hooks; }
 

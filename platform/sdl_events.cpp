@@ -79,18 +79,6 @@ bool platformEventsWaiting() {
   return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
 }
 
-void platformPostCloseRequest() {
-  if (!SDL_WasInit(SDL_INIT_EVENTS)) return;
-  SDL_Event ev{};
-  ev.type = SDL_QUIT;
-  SDL_PushEvent(&ev);
-}
-
-double platformClockMs() {
-  static const double frequency = static_cast<double>(SDL_GetPerformanceFrequency());
-  return static_cast<double>(SDL_GetPerformanceCounter()) * 1000.0 / frequency;
-}
-
 void platformSleepMs(int ms) {
   if (ms > 0) SDL_Delay(static_cast<Uint32>(ms));
 }
