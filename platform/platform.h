@@ -1,6 +1,7 @@
-// The machine behind the runtime: one window with an OpenGL context, the event pump, the clock,
-// message boxes and GL entry-point lookup. SDL2 does the work behind this interface; no header
-// outside platform/ includes SDL, so the rest of the runtime sees only these functions.
+// The machine behind the runtime: one window with an OpenGL context, the event pump, message
+// boxes and GL entry-point lookup. SDL2 does the work behind this interface; no header outside
+// platform/ includes SDL, so the rest of the runtime sees only these functions. (The clock and
+// sleeping need no window and live in the runtime: runtime/clock.cpp.)
 //
 // Everything here runs on the thread that opened the window.
 #pragma once
@@ -15,14 +16,6 @@
 bool platformStartVideo();
 // Releases the video subsystem again (after the window is gone).
 void platformStopVideo();
-
-// ---------------------------------------------------------------------------------------------
-// Clock
-
-// Blocks the thread for about the given number of milliseconds (nothing for 0 or less).
-void platformSleepMs(int ms);
-// The same in microseconds, for the last fraction of a frame's wait.
-void platformSleepMicroseconds(int microseconds);
 
 // ---------------------------------------------------------------------------------------------
 // Window and OpenGL context
