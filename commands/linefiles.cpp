@@ -15,6 +15,7 @@
 #include "runtime/convert.h"
 #include "runtime/files.h"
 #include "runtime/lifecycle.h"
+#include "runtime/regular_file.h"
 
 namespace {
 
@@ -123,7 +124,7 @@ double selectLineFile(const char* name) {
     return 3;
   }
   std::string path;
-  FILE* f = toSystemPath(resolved, path) ? std::fopen(path.c_str(), "rb") : nullptr;
+  FILE* f = toSystemPath(resolved, path) ? openRegularFileForReading(path.c_str()) : nullptr;
   if (f == nullptr) {
     setErrorCode(kErrorFileTransfer);
     return 3;

@@ -11,6 +11,7 @@
 
 #include "runtime/files.h"
 #include "runtime/lifecycle.h"
+#include "runtime/regular_file.h"
 
 namespace {
 
@@ -102,12 +103,10 @@ bool sameNameIgnoringCase(const char* a, size_t an, const char* b, size_t bn) {
 }
 
 bool isRegularFile(const char* path) {
-  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  int fd = openRegularFile(path);
   if (fd < 0) return false;
-  struct stat st;
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   ::close(fd);
-  return ok;
+  return true;
 }
 
 bool lzoReady() {
@@ -246,7 +245,7 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
     archive.enabled = 0;
     return 0;
   }
-  int fd = ::open(archiveName.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = openRegularFile(archiveName.c_str());
   if (fd < 0) {
     archive.enabled = 0;
     return 0;

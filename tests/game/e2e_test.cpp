@@ -361,6 +361,18 @@ TEST_F(GameRunTest, BadScriptsAndMissingSaveFilesGiveAClearFailure) {
     EXPECT_EQ(run("pacing off\nquit 50\n", "nodata"), 3);
 }
 
+TEST_F(GameRunTest, FifosInPlaceOfMediaAndLevelFilesFailAtOnce) {
+    // Nothing ever writes into these FIFOs: an open that waited for a writer would never return.
+    for (const char* name : {"Media.kql", "smalfont.bmp", "Maps/Map1-1.bin"}) {
+        std::remove(path(name).c_str());
+        ASSERT_EQ(mkfifo(path(name).c_str(), 0600), 0) << name;
+    }
+    EXPECT_EQ(run("pacing off\nkeys 5 Return\nquit 200\n", "fifo", 60), 3);  // level 1 cannot load
+    std::vector<std::string> out = readLines(path("fifo.out"));
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out[0], "Init OK");
+}
+
 // ---- the shipped level 1, played to its end by a bot --------------------------------------
 //
 // A bot plays level 1 in this process, through the game's own level loop on a hidden window,
