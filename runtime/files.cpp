@@ -168,18 +168,20 @@ double channelAtEnd(double channel) {
     return c.position >= c.size ? 1 : 0;
 }
 
-void releaseFileChannels(bool commit) {
+bool releaseFileChannels(bool commit) {
+    bool ok = true;
     for (FileChannel& c : channels) {
         if (c.handle < 0) continue;
         if (!isWriting(c)) {
             close(c.handle);
             clearChannel(c);
         } else if (commit) {
-            commitChannel(c);
+            ok = commitChannel(c) && ok;
         } else {
             abandonChannel(c);
         }
     }
+    return ok;
 }
 
 size_t readFully(int fd, void* into, size_t n) {

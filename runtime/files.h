@@ -58,8 +58,9 @@ void writeLine(double channel, const TextValue& text);
 void writeNumberLine(double channel, double value);
 
 // Closes every open channel when the program ends: writing channels are committed when
-// `commit` is true, otherwise their temporary files are removed and the old files stay.
-void releaseFileChannels(bool commit);
+// `commit` is true, otherwise their side files are removed and the old files stay. False when a
+// commit failed.
+bool releaseFileChannels(bool commit);
 
 double deleteFile(const TextValue& name);
 double fileExists(const TextValue& name);

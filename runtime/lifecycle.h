@@ -3,10 +3,13 @@
 //
 // Stopping: stopProgram releases the registered services in a fixed order (renderer, input,
 // sound, archives, window), closes the file channels, runs the exit clean-ups, appends the
-// error-code lines to the error log in debug mode and ends the process. A normal end exits
-// with status 0; after a runtime error (code 3, 7, 9, 20) the status is the error code and one
-// line naming it goes to standard error, so a failure never looks like success. Output
-// streams are flushed; static destructors do not run.
+// error-code lines to the error log in debug mode and ends the process. A normal end (the
+// game returns, endProgram, the window is closed) completes the saves still open and exits
+// with status 0, whatever code an operation that went on recorded before; after a runtime
+// error (runtimeError: code 3, 7, 9, 20) the open saves are dropped, the status is the error
+// code and one line naming it goes to standard error, so a failure never looks like success.
+// A normal end whose saves cannot be completed is runtime error 3. Output streams are flushed;
+// static destructors do not run.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +44,7 @@ struct RuntimeState {
     double frameTime = 0;
     double previousFrameTime = 0;
     uint8_t stopping = 0;  // set once stopProgram or endAndRun has begun
+    uint8_t failed = 0;    // set by runtimeError: the stop that follows is a failure
 };
 extern RuntimeState runtimeState;
 

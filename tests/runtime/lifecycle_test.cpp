@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/files.h"
 #include "runtime/lifecycle.h"
 #include "tests/runtime/test_dir.h"
 
@@ -117,6 +118,22 @@ TEST_F(LifecycleDeathTest, StopWithoutAnErrorCodeIsANormalEnd) {
         stopProgram();
     };
     EXPECT_EXIT(stop(), ExitedWithCode(0), "^$");
+}
+
+// A missing line file records code 3 and a bad entry number code 7, and the program goes on;
+// closing the window afterwards is still a normal end that completes the open save.
+TEST_F(LifecycleDeathTest, ANormalEndAfterARecordedCodeExitsZeroAndCommits) {
+    std::string save = dir.file("Player.bin");
+    writeBytesToFile(save, "old!");
+    auto closeAfterRecordedCodes = [&save] {
+        setErrorCode(kErrorFileTransfer);
+        openChannel(1, TextValue(save.c_str()), 0);
+        writeLong(1, 0x2177656e);  // "new!"
+        setErrorCode(kErrorRange);
+        stopProgram();
+    };
+    EXPECT_EXIT(closeAfterRecordedCodes(), ExitedWithCode(0), "^$");
+    EXPECT_EQ(readFileBytes(save), "new!");
 }
 
 TEST_F(LifecycleDeathTest, BufferedOutputIsFlushedOnStop) {
