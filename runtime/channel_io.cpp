@@ -19,9 +19,17 @@ void readExact(double channel, void* into, uint32_t width) {
     if (c.handle < 0 || readFully(c.handle, into, width) != width) runtimeError(kErrorFileTransfer);
 }
 
+// Writes go through the channel's buffer, so a save is a few system calls, not one per value; a
+// failure shows when the buffer is handed on, at the latest when the channel is closed.
 void writeExact(double channel, const void* from, size_t width) {
     FileChannel& c = checkedChannel(channel);
-    if (c.handle < 0 || !writeFully(c.handle, from, width)) runtimeError(kErrorFileTransfer);
+    if (c.handle < 0) runtimeError(kErrorFileTransfer);
+    if (!c.replacement.active()) {  // a channel open for reading refuses the write
+        if (!writeFully(c.handle, from, width)) runtimeError(kErrorFileTransfer);
+        return;
+    }
+    c.pending.append(static_cast<const char*>(from), width);
+    if (c.pending.size() >= kChannelBufferSize && !flushChannel(c)) runtimeError(kErrorFileTransfer);
 }
 
 uint32_t littleEndian(const unsigned char* b, int width) {

@@ -45,6 +45,7 @@ void clearChannel(FileChannel& c) {
     c.targetLock = -1;
     c.replacement.discard();
     c.createdTarget = false;
+    c.pending.clear();
 }
 
 // Discards a writing channel's side file; the target keeps its old content.
@@ -61,9 +62,16 @@ void abandonChannel(FileChannel& c) {
     clearChannel(c);
 }
 
-// Flushes a writing channel's side file to disk and renames it over the target.
+// Completes a writing channel: its buffered bytes and its side file go to disk, then the side
+// file takes the target's place, or waits for the open save group's commit.
 bool commitChannel(FileChannel& c) {
-    bool ok = c.replacement.commit();
+    bool ok = flushChannel(c) && c.replacement.finish();
+    if (ok && saveGroupOpen()) {
+        holdInSaveGroup(c);
+        clearChannel(c);
+        return true;
+    }
+    ok = ok && c.replacement.publish();
     abandonChannel(c);
     return ok;
 }
@@ -99,6 +107,7 @@ bool openForWriting(FileChannel& c, const std::string& path) {
     // Opening it for writing asks the file's own permission: a read-only save is not replaced.
     int lockFd = openRegularFile(path.c_str(), O_RDWR | O_CREAT);
     if (lockFd < 0) return false;
+    dropWaitingSave(lockFd);
     Lock lock = lockExclusive(lockFd);
     if (lock == Lock::Busy || !c.replacement.begin(path)) {
         c.replacement.discard();
@@ -181,6 +190,15 @@ bool releaseFileChannels(bool commit) {
             abandonChannel(c);
         }
     }
+    return finishSaveGroup(commit) && ok;
+}
+
+void abandonWriting(FileChannel& c) { abandonChannel(c); }
+
+bool flushChannel(FileChannel& c) {
+    if (c.pending.empty()) return true;
+    bool ok = c.replacement.write(c.pending.data(), c.pending.size());
+    c.pending.clear();
     return ok;
 }
 
