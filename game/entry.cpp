@@ -4,6 +4,7 @@
 #include "game/routines.h"
 #include "app/driver.h"
 #include "runtime/lifecycle.h"
+#include "runtime/player_folder_lock.h"
 #include "app/startup.h"
 
 int main(int argc, char** argv) {
@@ -26,6 +27,8 @@ int main(int argc, char** argv) {
 
     registerGameRoutines();
     configureDriver(argc, argv);  // reads its script before start-up changes the folder
+    // One running program per player folder: a second one ends here, having touched nothing.
+    if (!claimPlayerFolder()) return 1;
     if (!startRuntime("Crumlet")) {
         // No window or OpenGL context (the reason is on standard error): a game that cannot be
         // seen or played must not run on as if it had started.

@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "runtime/files.h"
 #include "runtime/lifecycle.h"
 #include "runtime/regular_file.h"
+#include "runtime/temp_folder.h"
 
 namespace {
 
@@ -136,6 +138,14 @@ bool writeNewFile(const std::string& path, const std::vector<uint8_t>& data) {
   bool ok = ::close(fd) == 0 && done == data.size();
   if (!ok) ::unlink(path.c_str());  // a partial file is worse than none
   return ok;
+}
+
+// A full or broken temporary folder would leave the game without its media: said once.
+void reportUnpackFailure(const std::string& path) {
+  static bool reported = false;
+  if (reported) return;
+  reported = true;
+  std::fprintf(stderr, "Tovrik: cannot unpack media into %s (%s)\n", path.c_str(), std::strerror(errno));
 }
 
 enum class Lookup { Found, NotFound, NotAnArchive };
@@ -267,8 +277,9 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
     return 0;
   }
 
-  // The letters keep two entries of the same name from different archives apart.
-  const std::string folder = userTempFolder();
+  // The letters keep two entries of the same name from different archives apart; the folder is
+  // this process's own, so another running program never deletes or overwrites the file.
+  const std::string folder = processTempFolder();
   if (folder.empty()) {
     dest[0] = '\0';
     return 0;
@@ -278,6 +289,7 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
   tempName += static_cast<char>('A' + (static_cast<uint32_t>(entry.dataSize) & 0xFFu) % 26);
   tempName += entry.name;
   if (tempName.size() >= kMediaPathSize || !writeNewFile(tempName, entry.unpacked)) {
+    reportUnpackFailure(tempName);
     dest[0] = '\0';
     return 0;
   }

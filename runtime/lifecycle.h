@@ -117,7 +117,8 @@ TextValue commandLine();
 
 // ---- error log and temporary folder ---------------------------------------------------------
 // The private per-user folder ${TMPDIR:-/tmp}/tovrik-<uid>/ (mode 0700, created when missing),
-// with a final '/'. Empty when it cannot be made or is not a directory owned by this user.
+// with a final '/'. When that folder is refused, a fresh private folder for this run, said once on
+// standard error (runtime/temp_folder.h); empty only when no folder at all can be made.
 std::string userTempFolder();
 // Full path of "ErrorLog.txt" in that folder (empty when there is no folder).
 std::string errorLogPath();
