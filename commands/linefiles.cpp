@@ -14,6 +14,7 @@
 #include "runtime/atomic_file.h"
 #include "runtime/convert.h"
 #include "runtime/files.h"
+#include "runtime/folders.h"
 #include "runtime/lifecycle.h"
 #include "runtime/regular_file.h"
 
@@ -41,10 +42,11 @@ void storeEntry(int n, const char* text, size_t length) {
   std::memset(cache.lines[n] + length, 0, kLineFileEntrySize - length);
 }
 
-// Writes entries 0..lastLine in place of the file, whole or not at all.
+// Writes entries 0..lastLine in place of the file, whole or not at all (a relative name in the
+// player folder, wherever the file was read from).
 void writeBack() {
   std::string path;
-  if (!toSystemPath(cache.fileName, path)) return;
+  if (!pathForWriting(cache.fileName, path)) return;
   std::string text;
   for (int n = 0; n <= cache.lastLine && n < kLineFileEntries; ++n) {
     text.append(cache.lines[n], ::strnlen(cache.lines[n], kLineFileEntrySize));

@@ -1,11 +1,24 @@
 // The program entry: the screen settings, the runtime's start-up, then the game.
 #include <string>
 
-#include "game/routines.h"
 #include "app/driver.h"
+#include "app/folder_setup.h"
+#include "app/save_files.h"
+#include "app/startup.h"
+#include "game/routines.h"
 #include "runtime/lifecycle.h"
 #include "runtime/player_folder_lock.h"
-#include "app/startup.h"
+
+namespace {
+
+// The player's own files (formats in game/files.cpp), made from the defaults when missing.
+const SaveFileDefault kSaveFiles[] = {
+    {"Maps/Player.bin", 8},
+    {"Maps/Name.bin", 6400},
+    {"Maps/Data.bin", 3200},
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // The command line is kept as text for the runtime, the arguments joined by blanks.
@@ -27,13 +40,11 @@ int main(int argc, char** argv) {
 
     registerGameRoutines();
     configureDriver(argc, argv);  // reads its script before start-up changes the folder
+    chooseFolders("", "");
     // One running program per player folder: a second one ends here, having touched nothing.
     if (!claimPlayerFolder()) return 1;
-    if (!startRuntime("Crumlet")) {
-        // No window or OpenGL context (the reason is on standard error): a game that cannot be
-        // seen or played must not run on as if it had started.
-        return 1;
-    }
+    prepareSaveFiles(kSaveFiles, 3);
+    startRuntime("Crumlet");  // ends the process when there is no window to play in
 
     runtimeState.errorCode = 0;
     runtimeState.errorLine = 0;

@@ -14,6 +14,7 @@
 
 #include "runtime/channel_table.h"
 #include "runtime/convert.h"
+#include "runtime/folders.h"
 #include "runtime/lifecycle.h"
 #include "runtime/regular_file.h"
 
@@ -46,6 +47,8 @@ void clearChannel(FileChannel& c) {
     c.replacement.discard();
     c.createdTarget = false;
     c.pending.clear();
+    c.path.clear();
+    c.openError = 0;
 }
 
 // Discards a writing channel's side file; the target keeps its old content.
@@ -63,15 +66,19 @@ void abandonChannel(FileChannel& c) {
 }
 
 // Completes a writing channel: its buffered bytes and its side file go to disk, then the side
-// file takes the target's place, or waits for the open save group's commit.
-bool commitChannel(FileChannel& c) {
+// file takes the target's place, or waits for the open save group's commit. On failure `error`
+// receives the system's reason.
+bool commitChannel(FileChannel& c, int& error) {
+    errno = 0;
     bool ok = flushChannel(c) && c.replacement.finish();
     if (ok && saveGroupOpen()) {
         holdInSaveGroup(c);
         clearChannel(c);
+        error = 0;
         return true;
     }
     ok = ok && c.replacement.publish();
+    error = ok ? 0 : (errno != 0 ? errno : EIO);
     abandonChannel(c);
     return ok;
 }
@@ -151,8 +158,14 @@ double openChannel(double channel, const TextValue& name, double mode) {
     if (c.handle >= 0) closeChannel(channel);
     clearChannel(c);
     std::string path;
-    if (!toSystemPath(textCString(name), path) || path.empty()) return 0;
-    bool ok = (mode != 0) ? openForReading(c, path) : openForWriting(c, path);
+    const bool reading = mode != 0;
+    if (!(reading ? pathForReading(textCString(name), path) : pathForWriting(textCString(name), path)) ||
+        path.empty())
+        return 0;
+    errno = 0;
+    bool ok = reading ? openForReading(c, path) : openForWriting(c, path);
+    c.path = path;
+    if (!ok) c.openError = errno != 0 ? errno : EIO;
     return ok ? 1 : 0;
 }
 
@@ -164,7 +177,9 @@ double closeChannel(double channel) {
     }
     if (isWriting(c)) {
         // A file that cannot be completed on disk is a failed transfer; the old file stays.
-        if (!commitChannel(c)) runtimeError(kErrorFileTransfer);
+        const std::string target = c.replacement.target();
+        int error = 0;
+        if (!commitChannel(c, error)) runtimeError(kErrorFileTransfer, target + ": " + std::strerror(error));
     } else {
         close(c.handle);
         clearChannel(c);
@@ -185,7 +200,8 @@ bool releaseFileChannels(bool commit) {
             close(c.handle);
             clearChannel(c);
         } else if (commit) {
-            ok = commitChannel(c) && ok;
+            int error = 0;
+            ok = commitChannel(c, error) && ok;
         } else {
             abandonChannel(c);
         }
@@ -200,6 +216,19 @@ bool flushChannel(FileChannel& c) {
     bool ok = c.replacement.write(c.pending.data(), c.pending.size());
     c.pending.clear();
     return ok;
+}
+
+void fileTransferFailed(const FileChannel& c, int error) {
+    const std::string& file = c.replacement.active() ? c.replacement.target() : c.path;
+    std::string detail;
+    if (c.handle < 0) {
+        // Never opened: the open's own failure is the reason.
+        detail = file.empty() ? std::string("the channel is not open")
+                              : file + ": " + std::strerror(c.openError != 0 ? c.openError : EBADF);
+    } else {
+        detail = file + ": " + (error != 0 ? std::strerror(error) : "the file ends before the data asked for");
+    }
+    runtimeError(kErrorFileTransfer, detail);
 }
 
 size_t readFully(int fd, void* into, size_t n) {

@@ -9,11 +9,12 @@
 // exclusive advisory lock): a second opener, on another channel or in another program, fails.
 //
 // Failures a game handles are results (openChannel 0, deleteFile 0). A short read or write, or
-// a transfer on a closed channel, is runtime error 3; a channel number outside 0..7 is error 7;
-// both stop the program.
+// a transfer on a closed channel, is runtime error 3, whose message names the file and the
+// system's reason; a channel number outside 0..7 is error 7; both stop the program.
 //
 // Names accept '/' and '\' as separators; every '\' becomes '/' before a system call. Names of
-// 1024 characters or more are refused (result 0).
+// 1024 characters or more are refused (result 0). A relative name is read from the player folder
+// or else the data folder, and written into the player folder (runtime/folders.h).
 #pragma once
 
 #include <cstdint>
@@ -33,6 +34,8 @@ struct FileChannel {
     FileReplacement replacement;  // writing: the side file that replaces the target on close
     bool createdTarget = false;   // writing: the target did not exist before the open
     std::string pending;          // writing: bytes not yet handed to the side file
+    std::string path;  // the file last opened, kept after a failed open for the error message
+    int openError = 0;  // errno of a failed open
 };
 
 // Read-only view of a channel's state (for tests and diagnostics); nullptr outside 0..7.

@@ -7,20 +7,22 @@
 
 #include "runtime/channel_table.h"
 #include "runtime/files.h"
+#include "runtime/folders.h"
 #include "runtime/regular_file.h"
 
 namespace {
 // Opens a name for reading; -1 when it cannot be opened or is not a regular file.
 int openPlainFile(const TextValue& name, struct stat* st) {
     std::string path;
-    if (!toSystemPath(textCString(name), path)) return -1;
+    if (!pathForReading(textCString(name), path)) return -1;
     return openRegularFile(path.c_str(), O_RDONLY, st);
 }
 }  // namespace
 
 double deleteFile(const TextValue& name) {
     std::string path;
-    if (!toSystemPath(textCString(name), path)) return 0;
+    // Only the player's own files can go; the data folder is never changed.
+    if (!pathForWriting(textCString(name), path, false)) return 0;
     return unlink(path.c_str()) == 0 ? 1 : 0;
 }
 
@@ -60,7 +62,7 @@ double setCurrentDir(const TextValue& name) {
 
 double copyFile(const TextValue& from, const TextValue& to) {
     std::string target;
-    if (!toSystemPath(textCString(to), target) || target.empty()) return 0;
+    if (!pathForWriting(textCString(to), target) || target.empty()) return 0;
     struct stat st;
     int in = openPlainFile(from, &st);
     if (in < 0) return 0;

@@ -7,9 +7,9 @@
 // game returns, endProgram, the window is closed) completes the saves still open and exits
 // with status 0, whatever code an operation that went on recorded before; after a runtime
 // error (runtimeError: code 3, 7, 9, 20) the open saves are dropped, the status is the error
-// code and one line naming it goes to standard error, so a failure never looks like success.
-// A normal end whose saves cannot be completed is runtime error 3. Output streams are flushed;
-// static destructors do not run.
+// code and one line naming it (and what it concerned, when known) goes to standard error, so a
+// failure never looks like success. A normal end whose saves cannot be completed is runtime
+// error 3. Output streams are flushed; static destructors do not run.
 #pragma once
 
 #include <cstdint>
@@ -60,6 +60,9 @@ double setErrorCode(double code);
 void setSourcePosition(double unit, double line);
 // setErrorCode(code), then stopProgram.
 [[noreturn]] void runtimeError(double code);
+// The same with what went wrong, for the line on standard error (for code 3 the file and the
+// system's reason: "/home/ann/.local/share/crumlet/Maps/Data.bin: Permission denied").
+[[noreturn]] void runtimeError(double code, const std::string& detail);
 [[noreturn]] void stopProgram();
 [[noreturn]] void endProgram();  // setErrorCode(0), stopProgram
 // Shuts the runtime down, runs `command` through /bin/sh in the current directory as a new
@@ -88,6 +91,8 @@ void resetRuntimeClock();
 double elapsedMs();
 // Blocks for the truncated number of milliseconds (nothing for 0 or less).
 void sleepMs(double ms);
+// The same in microseconds, for the last fraction of a frame's wait.
+void sleepMicroseconds(int microseconds);
 
 // ---- debugging aids -------------------------------------------------------------------------
 // True when a debugger (tracer) is attached to the process.

@@ -178,6 +178,8 @@ protected:
         if (pid == 0) {
             if (chdir(folder.c_str()) != 0) _exit(126);
             setenv("TOVRIK_DRIVER", scriptPath.c_str(), 1);
+            // The saves stay in the private folder, never in the real player folder.
+            setenv("CRUMLET_SAVE_DIR", folder.c_str(), 1);
             setenv("SDL_AUDIODRIVER", "dummy", 1);
             if (std::getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 1);
             std::string out = folder + "/" + name + ".out";
@@ -371,10 +373,25 @@ TEST_F(GameRunTest, ABaddyCatchesTheBugAndPressEscapeIsShown) {
     EXPECT_EQ(readBytes(path("Maps/Name.bin")), std::vector<unsigned char>(6400, 0));
 }
 
-TEST_F(GameRunTest, BadScriptsAndMissingSaveFilesGiveAClearFailure) {
+std::string readText(const std::string& path) {
+    std::vector<unsigned char> bytes = readBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+TEST_F(GameRunTest, BadScriptsAndSaveFilesGiveAClearWord) {
     EXPECT_EQ(run("keys 5 Hyperspace\n", "bad"), 2);
+    // A missing save file is made anew from the defaults (here: none, so zero bytes), and said so.
     std::remove(path("Maps/Data.bin").c_str());
-    EXPECT_EQ(run("pacing off\nquit 50\n", "nodata"), 3);
+    EXPECT_EQ(run("pacing off\nquit 50\n", "nodata"), 0);
+    EXPECT_EQ(readBytes(path("Maps/Data.bin")), std::vector<unsigned char>(3200, 0));
+    EXPECT_NE(readText(path("nodata.err")).find("Maps/Data.bin missing from " + dir + "/"), std::string::npos)
+        << readText(path("nodata.err"));
+    // A damaged one stops the program, naming the file and what is wrong with it.
+    writeBytes(path("Maps/Data.bin"), std::vector<unsigned char>(3199, 0));
+    EXPECT_EQ(run("pacing off\nquit 50\n", "short"), 3);
+    EXPECT_NE(readText(path("short.err")).find(dir + "/Maps/Data.bin: the file ends before the data asked for"),
+              std::string::npos)
+        << readText(path("short.err"));
 }
 
 TEST_F(GameRunTest, FifosInPlaceOfMediaAndLevelFilesFailAtOnce) {
@@ -554,7 +571,7 @@ TEST_F(GameRunTest, ShippedLevelOneIsPlayedToItsEndAndTheProgramAgrees) {
     if (!started) {
         runtimeSettings = RuntimeSettings();
         runtimeSettings.fullScreen = 0;
-        ASSERT_TRUE(startRuntime("Crumlet bot"));
+        startRuntime("Crumlet bot");
         setEscapeEnds(0);
         setPacingEnabled(false);
         dimensionGameArrays();
