@@ -8,6 +8,7 @@
 #include "app/startup.h"
 #include "game/routines.h"
 #include "runtime/lifecycle.h"
+#include "runtime/player_folder_lock.h"
 
 namespace {
 
@@ -47,6 +48,8 @@ int main(int argc, char** argv) {
     registerGameRoutines();
     configureDriver(options.driverScript);  // reads its script before start-up changes the folder
     chooseFolders(options.dataDir, options.saveDir);
+    // One running program per player folder: a second one ends here, having touched nothing.
+    if (!claimPlayerFolder()) return 1;
     prepareSaveFiles(kSaveFiles, 3);
     startRuntime("Crumlet");  // ends the process when there is no window to play in
 

@@ -91,6 +91,7 @@ TEST_F(AtomicWritesDeathTest, AFailedWriteStopsWithCode3AndKeepsTheOldFile) {
         setrlimit(RLIMIT_FSIZE, &limit);
         openChannel(0, TextValue(target.c_str()), 0);
         for (int i = 0; i < 2000; ++i) writeByte(0, 0);
+        closeChannel(0);  // the buffered bytes reach the disk here at the latest
     };
     EXPECT_EXIT(fillBeyondLimit(), ExitedWithCode(3), "runtime error 3");
     EXPECT_EQ(readFileBytes(target), oldProfile());

@@ -1,12 +1,15 @@
 // Resolving media names: loose files first, then the archive by base name in any letter case.
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "tests/support/archive_fixtures.h"
 #include "runtime/archive.h"
 #include "runtime/lifecycle.h"
+#include "runtime/temp_folder.h"
 
 using namespace archive_test;
 
@@ -48,7 +51,7 @@ class MediaArchiveTest : public ScratchFolder {
     EXPECT_TRUE(kql::readDirectory(readBytes(archivePath), entries, style, error));
     for (const kql::EntryInfo& e : entries) {
       if (e.name == entry) {
-        std::string s = userTempFolder() + "kql";
+        std::string s = processTempFolder() + "kql";
         s += static_cast<char>('A' + (static_cast<uint32_t>(e.rawOffset) & 0xFF) % 26);
         s += static_cast<char>('A' + (static_cast<uint32_t>(e.dataSize) & 0xFF) % 26);
         return s + e.name;
@@ -67,7 +70,7 @@ TEST_F(MediaArchiveTest, FindsEntryByBaseNameInAnyCaseAndSeparator) {
     SCOPED_TRACE(name);
     ASSERT_EQ(1, resolve(name, path));
     EXPECT_EQ(tempNameOf("Media.kql", "Suck.wav"), path);
-    EXPECT_EQ(0, path.rfind(userTempFolder(), 0));  // in the private folder
+    EXPECT_EQ(0, path.rfind(processTempFolder(), 0));  // in the process's own folder
     EXPECT_EQ(suck_, readBytes(path));
   }
   struct stat st;
@@ -221,6 +224,19 @@ TEST_F(MediaArchiveTest, ReplacesAStaleFileOfTheSameName) {
   std::string path;
   ASSERT_EQ(1, resolve("Suck.wav", path));
   EXPECT_EQ(suck_, readBytes(path));
+}
+
+TEST_F(MediaArchiveTest, ARefusedTemporaryFolderStillGivesTheMedia) {
+  pack("Media.kql", kql::OffsetStyle::Positive);
+  const std::string planted = root_ + "/tmp/tovrik-" + std::to_string(::getuid());
+  ASSERT_EQ(0, ::symlink(root_.c_str(), planted.c_str()));
+  auto load = [&] {
+    setMediaArchives("Media.kql", "");
+    std::string path;
+    bool ok = resolve("Suck.wav", path) == 1 && readBytes(path) == suck_ && path.rfind(planted + "/", 0) != 0;
+    std::exit(ok ? 0 : 1);
+  };
+  EXPECT_EXIT(load(), ::testing::ExitedWithCode(0), "refused \\(it is a symbolic link\\)");
 }
 
 TEST_F(MediaArchiveTest, EmptyEntryExtractsToAnEmptyFile) {
