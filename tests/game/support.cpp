@@ -23,13 +23,8 @@ void releaseKeys() { holdKeys({}); }
 void resetGame() {
     dimensionGameArrays();
     DataInit();
+    startMenuState();
     GameGlobals& g = game;
-    g.level = 1;
-    g.boxX = 64;
-    g.boxY = 64;
-    g.boxFrame = 0;
-    g.boxMode = 0;
-    g.keyRepeat = 0;
     g.playerName = "";
     g.typedChar = "";
     g.formationText = "";
