@@ -20,17 +20,18 @@
 #include <thread>
 #include <vector>
 
+#include "app/driver.h"
+#include "app/startup.h"
 #include "devices/input.h"
 #include "game/constants.h"
 #include "game/globals.h"
 #include "game/routines.h"
+#include "game/trace.h"
 #include "graphics/images.h"
 #include "graphics/present.h"
-#include "app/driver.h"
-#include "game/trace.h"
 #include "runtime/lifecycle.h"
 #include "runtime/maths.h"
-#include "app/startup.h"
+#include "tests/support/temp_folder.h"
 
 #ifndef CRUMLET_EXECUTABLE
 #error "CRUMLET_EXECUTABLE must name the game executable"
@@ -123,12 +124,10 @@ void writeLevel(const std::string& maps, int level, const std::vector<std::strin
 
 class GameRunTest : public ::testing::Test {
 protected:
-    std::string dir;
+    TempFolder scratch{"crumlet-e2e"};
+    std::string dir = scratch.path();
 
     void SetUp() override {
-        char pattern[] = "/tmp/crumlet-e2e-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
         ASSERT_EQ(mkdir((dir + "/Maps").c_str(), 0700), 0);
         ASSERT_TRUE(copyFile(CRUMLET_EXECUTABLE, dir + "/crumlet"));
         ASSERT_EQ(chmod((dir + "/crumlet").c_str(), 0755), 0);
@@ -157,7 +156,7 @@ protected:
     }
 
     void TearDown() override {
-        if (!HasFailure()) std::system(("rm -rf '" + dir + "'").c_str());
+        if (HasFailure()) scratch.keep();  // the session's files, for a look at what went wrong
     }
 
     // Runs the game with the script; returns the exit status (-1 on a signal or a time-out).

@@ -6,7 +6,8 @@
 #include <string>
 
 #include "runtime/files.h"
-#include "tests/runtime/test_dir.h"
+#include "tests/runtime/file_helpers.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ protected:
         for (int c = 0; c < kFileChannelCount; ++c) closeChannel(c);
     }
     TextValue name(const std::string& file) { return TextValue(dir.file(file).c_str()); }
-    TestDir dir;
+    TempFolder dir;
 };
 using ChannelsDeathTest = Channels;
 
