@@ -14,10 +14,16 @@
 #include <string>
 #include <vector>
 
+#include "runtime/archive_limits.h"
+
 namespace kql {
 
-// The runtime refuses entries that unpack to more than this; the packer refuses to write them.
-constexpr uint32_t kMaxUnpackedSize = 256u * 1024u * 1024u;
+// The runtime refuses entries that unpack to more than this, or to far more than their stream can
+// give (plausibleUnpackedSize); the packer refuses to write them and to unpack them.
+constexpr uint32_t kMaxUnpackedSize = kMaxMediaEntrySize;
+// Longest entry name: an extracted entry's file name, with the 7 characters of a writer's
+// temporary suffix, must stay within the 255 bytes a file name may have.
+constexpr size_t kMaxEntryNameLength = 248;
 constexpr size_t kTrailerSize = 7;
 
 enum class OffsetStyle { Positive, Negative };
@@ -49,8 +55,13 @@ bool readDirectory(const std::vector<uint8_t>& archive, std::vector<EntryInfo>& 
 bool unpackEntry(const std::vector<uint8_t>& archive, const EntryInfo& entry, std::vector<uint8_t>& out,
                  std::string& error);
 
-// A name that can be used as a file name inside a folder: no separators, not "." or "..".
+// A name that can be used as a file name inside a folder: 1 to kMaxEntryNameLength bytes, no
+// separators or zero bytes, not "." or "..".
 bool safeEntryName(const std::string& name);
+
+// The name with every byte outside printable ASCII, and the backslash, written as \xHH, so that
+// a name from an archive can never move a terminal's cursor or change its colours.
+std::string printableName(const std::string& name);
 
 // Whole-file helpers.
 bool readFile(const std::string& path, std::vector<uint8_t>& out);
