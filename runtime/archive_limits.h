@@ -11,6 +11,6 @@ constexpr uint32_t kMaxMediaEntrySize = 256u * 1024u * 1024u;
 // bytes), so an entry announcing far more than that is damaged; refusing it early keeps a
 // 20-byte entry from claiming a 256 MiB buffer.
 constexpr bool plausibleUnpackedSize(int32_t unpacked, int32_t streamSize) {
-  if (unpacked < 0 || static_cast<uint32_t>(unpacked) > kMaxMediaEntrySize) return false;
-  return static_cast<int64_t>(unpacked) <= static_cast<int64_t>(streamSize) * 256 + 256;
+    if (unpacked < 0 || static_cast<uint32_t>(unpacked) > kMaxMediaEntrySize) return false;
+    return static_cast<int64_t>(unpacked) <= static_cast<int64_t>(streamSize) * 256 + 256;
 }

@@ -24,6 +24,8 @@ constexpr int kMaxExitCleanups = 32;
 void (*exitCleanups[kMaxExitCleanups])() = {};
 int exitCleanupCount = 0;
 
+void (*errorHandler)(int code) = nullptr;
+
 const char* errorMeaning(int code) {
     switch (code) {
         case kErrorFileTransfer: return "a file read or write transferred fewer bytes than asked";
@@ -80,8 +82,11 @@ void setSourcePosition(double unit, double line) {
 
 void runtimeError(double code) {
     setErrorCode(code);
+    if (errorHandler) errorHandler(truncateToInt32(code));
     stopProgram();
 }
+
+void setRuntimeErrorHandler(void (*handler)(int code)) { errorHandler = handler; }
 
 void setServiceRelease(ServiceStage stage, void (*release)()) {
     int i = static_cast<int>(stage);
