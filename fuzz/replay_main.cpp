@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     std::sort(inputs.begin(), inputs.end());
     for (const fs::path& p : inputs) {
         std::ifstream in(p, std::ios::binary);
-        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                         std::istreambuf_iterator<char>());
         std::fprintf(stderr, "replay %s (%zu bytes)\n", p.c_str(), bytes.size());
         // An empty vector's data() may be null; libFuzzer never passes null.
         static const uint8_t kNone = 0;

@@ -30,9 +30,11 @@ void catchRuntimeErrors() { setRuntimeErrorHandler(throwStop); }
 
 const std::string& usePrivateFolder() {
     if (!folder.empty()) return folder;
-    // Harnesses write a file or more per input: memory is much faster than a disk, and fsync is free.
+    // Harnesses write a file or more per input: memory is much faster than a disk, and fsync is
+    // free.
     std::string base = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    if (const char* tmp = std::getenv("TMPDIR"); tmp != nullptr && *tmp != '\0' && base == "/tmp") base = tmp;
+    if (const char* tmp = std::getenv("TMPDIR"); tmp != nullptr && *tmp != '\0' && base == "/tmp")
+        base = tmp;
     std::string pattern = base + "/tovrik-fuzz-XXXXXX";
     if (::mkdtemp(&pattern[0]) == nullptr) {
         std::perror("tovrik fuzz: cannot make a private folder");
@@ -52,7 +54,8 @@ const std::string& usePrivateFolder() {
 
 void writeFile(const std::string& path, const uint8_t* data, size_t size) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr || (size > 0 && std::fwrite(data, 1, size, f) != size) || std::fclose(f) != 0) {
+    if (f == nullptr || (size > 0 && std::fwrite(data, 1, size, f) != size) ||
+        std::fclose(f) != 0) {
         std::fprintf(stderr, "tovrik fuzz: cannot write %s\n", path.c_str());
         std::abort();
     }

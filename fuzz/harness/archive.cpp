@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::strcpy(dest, name);
         if (resolveMediaFile(primaryMediaArchive(), dest, dest) == 1) {
             const std::string unpacked = fuzzing::readFile(dest);
-            fuzzing::require(unpacked.size() <= kMaxMediaEntrySize, "an entry within the size limit");
+            fuzzing::require(unpacked.size() <= kMaxMediaEntrySize,
+                             "an entry within the size limit");
         }
     }
     releaseMediaArchives();
@@ -33,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const kql::EntryInfo& e : entries) {
             std::vector<uint8_t> out;
             if (kql::unpackEntry(archive, e, out, error))
-                fuzzing::require(out.size() == e.unpackedSize, "an entry unpacks to its announced size");
+                fuzzing::require(out.size() == e.unpackedSize,
+                                 "an entry unpacks to its announced size");
             kql::printableName(e.name);
         }
     }

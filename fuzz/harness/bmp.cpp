@@ -9,7 +9,8 @@ namespace {
 
 void checkImage(const RgbaImage& image) {
     fuzzing::require(image.width > 0 && image.height > 0, "a decoded bitmap has pixels");
-    fuzzing::require(image.width <= kMaxImageSide && image.height <= kMaxImageSide, "sides within the limit");
+    fuzzing::require(image.width <= kMaxImageSide && image.height <= kMaxImageSide,
+                     "sides within the limit");
     fuzzing::require(image.pixels.size() >= static_cast<size_t>(image.width) * image.height * 4,
                      "the buffer holds every pixel");
 }

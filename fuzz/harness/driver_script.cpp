@@ -21,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         driverKeysForFrame(script, span.from, keys);
         driverKeysForFrame(script, span.to, keys);
     }
-    for (const DriverScript::Shot& shot : script.shots) fuzzing::require(shot.frame >= 1, "a shot names a frame");
+    for (const DriverScript::Shot& shot : script.shots)
+        fuzzing::require(shot.frame >= 1, "a shot names a frame");
     return 0;
 }

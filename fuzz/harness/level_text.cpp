@@ -41,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!parseLevelText(text, legend, level, error)) return 0;
 
     std::string written;
-    fuzzing::require(formatLevelText(level, legend, written, error), "a parsed level can be written");
+    fuzzing::require(formatLevelText(level, legend, written, error),
+                     "a parsed level can be written");
     Level again;
     fuzzing::require(parseLevelText(written, legend, again, error), "a written level parses");
     fuzzing::require(sameCells(level, again), "writing and parsing keep every cell");
@@ -57,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     Level compiled;
-    fuzzing::require(parseLevelText(rewritten, legend, compiled, error), "a marked source compiles");
+    fuzzing::require(parseLevelText(rewritten, legend, compiled, error),
+                     "a marked source compiles");
     fuzzing::require(sameCells(marked, compiled), "the marked source holds the new marks");
     fuzzing::require(rewritten.size() == text.size(), "marking changes characters, never lines");
 

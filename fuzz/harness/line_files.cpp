@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzing::require(lastLine >= 0 && lastLine < kLineFileEntries, "the last line is an entry");
     for (double n : {1.0, 17.0, 255.0}) {
         lineFileGetText(name, n, text);
-        fuzzing::require(text.length > 0 && text.length < kLineFileEntrySize, "an entry is a line's text");
+        fuzzing::require(text.length > 0 && text.length < kLineFileEntrySize,
+                         "an entry is a line's text");
     }
 
     // Storing an entry's own text marks the file changed without changing it.

@@ -23,17 +23,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (lines % 2 == 0) {
                 readLine(channel, line);
                 fuzzing::require(line.length <= 1024, "a line is at most 1024 bytes");
-                fuzzing::require(std::memchr(line.buffer, '\n', line.length) == nullptr, "no line feed in a line");
+                fuzzing::require(std::memchr(line.buffer, '\n', line.length) == nullptr,
+                                 "no line feed in a line");
             } else {
                 double number;
                 readNumberLine(channel, number);
             }
-            fuzzing::require(c->position > before && c->position <= c->size, "every read moves on, within the file");
+            fuzzing::require(c->position > before && c->position <= c->size,
+                             "every read moves on, within the file");
             ++lines;
         }
     } catch (const fuzzing::RuntimeStop& stop) {
         // Only the end of the file may stop a reader that tests channelAtEnd first.
-        fuzzing::require(stop.code == kErrorFileTransfer, "only a failed transfer stops the reading");
+        fuzzing::require(stop.code == kErrorFileTransfer,
+                         "only a failed transfer stops the reading");
     }
     fuzzing::require(lines <= size, "no more lines than bytes");
     closeChannel(channel);

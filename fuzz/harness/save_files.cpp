@@ -1,9 +1,9 @@
 // Fuzzing harness: the game's own files (profile, names, scores) as the game loads them at start:
 // the three loads through file channel 1, then the names and the player's name built from them.
 // The input is cut into the three files in order; a short input leaves the last ones short.
+#include <sys/stat.h>
 #include <cstddef>
 #include <cstdint>
-#include <sys/stat.h>
 
 #include "fuzz/support.h"
 #include "game/constants.h"
@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         MakeString();
         playerNameFromCodes();
     } catch (const fuzzing::RuntimeStop& stop) {
-        fuzzing::require(stop.code == kErrorFileTransfer && size < 9608, "only a short file stops the loading");
+        fuzzing::require(stop.code == kErrorFileTransfer && size < 9608,
+                         "only a short file stops the loading");
         releaseFileChannels(false);
         return 0;
     }
