@@ -3,7 +3,7 @@
 #include "devices/input.h"
 
 #include "devices/devices_internal.h"
-#include "platform/input.h"
+#include "platform/platform_input.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,7 @@
 // Replays fuzzing inputs without libFuzzer: every file in the folders (or the files) named on the
 // command line goes once through the harness, in name order. A missing folder is skipped; no input
-// at all is a failure, so a replay test can never pass by running nothing.
+// at all is a failure, so a replay test can never pass by running nothing. Paths are made absolute
+// first: harnesses that run the game move into a private folder.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -19,9 +20,9 @@ int main(int argc, char** argv) {
         std::error_code error;
         if (fs::is_directory(argv[i], error)) {
             for (const fs::directory_entry& e : fs::directory_iterator(argv[i]))
-                if (e.is_regular_file()) inputs.push_back(e.path());
+                if (e.is_regular_file()) inputs.push_back(fs::absolute(e.path()));
         } else if (fs::is_regular_file(argv[i], error)) {
-            inputs.push_back(argv[i]);
+            inputs.push_back(fs::absolute(argv[i]));
         }
     }
     std::sort(inputs.begin(), inputs.end());

@@ -2,9 +2,9 @@
 #include <string>
 
 #include "game/routines.h"
-#include "runtime/driver.h"
+#include "app/driver.h"
 #include "runtime/lifecycle.h"
-#include "runtime/startup.h"
+#include "app/startup.h"
 
 int main(int argc, char** argv) {
     // The command line is kept as text for the runtime, the arguments joined by blanks.

@@ -9,7 +9,7 @@
 #include "graphics/present.h"
 #include "graphics/renderer.h"
 #include "runtime/convert.h"
-#include "runtime/driver.h"
+#include "game/trace.h"
 
 using namespace crumlet;
 
@@ -54,7 +54,7 @@ void MainGame() {
         LevelFrameState state{frame,       g.bugX,      g.bugY,    g.bugDir,   g.score,
                               g.pickupsLeft, g.bombStock, g.bugDead, g.levelDone, &g.mapGrid,
                               &g.itemGrid};
-        driverLevelFrame(state);
+        traceLevelFrame(state);
         presentFrame();
     }
 }

@@ -4,7 +4,7 @@
 // their classic PC scan codes 0..255, which are positions on the keyboard just
 // like SDL's scancodes. The table below maps every SDL scancode that has a
 // counterpart.
-#include "platform/input.h"
+#include "platform/platform_input.h"
 #include "platform/platform.h"
 
 #include <SDL.h>

@@ -2,6 +2,7 @@
 // the packer tool refuse the same damaged entries.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Entries announcing more than this are treated as damage, not unpacked.
@@ -14,3 +15,7 @@ constexpr bool plausibleUnpackedSize(int32_t unpacked, int32_t streamSize) {
     if (unpacked < 0 || static_cast<uint32_t>(unpacked) > kMaxMediaEntrySize) return false;
     return static_cast<int64_t>(unpacked) <= static_cast<int64_t>(streamSize) * 256 + 256;
 }
+
+// Longest entry name an archive can serve: the game unpacks an entry into a file named "kql", two
+// letters and the entry's name, which must stay within the 255 bytes a file name may have.
+constexpr size_t kMaxMediaEntryNameLength = 250;

@@ -53,8 +53,9 @@ for h in "${harnesses[@]}"; do
   program=$build/fuzz/fuzz_$h
   [ -x "$program" ] || { echo "no harness $h" >&2; exit 2; }
   mkdir -p "$build/corpus/$h" "$build/findings/$h"
-  inputs=("$build/corpus/$h" "fuzz/corpus/$h")
-  [ -d "fuzz/findings/$h" ] && inputs+=("fuzz/findings/$h")
+  # Absolute paths: harnesses that run the game work in a private folder of their own.
+  inputs=("$build/corpus/$h" "$root/fuzz/corpus/$h")
+  [ -d "fuzz/findings/$h" ] && inputs+=("$root/fuzz/findings/$h")
   log=$build/logs/$h.log
   result=ok
   # -timeout: one input running for 10 s is a hang; -rss_limit_mb: the readers' own limits stay

@@ -29,7 +29,11 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 build_tree() {  # dir, build type, extra cmake args...
   local dir=$1 type=$2; shift 2
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+  local launcher=()
+  if command -v ccache >/dev/null; then  # rebuilds of unchanged files come from the cache
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  fi
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" "${launcher[@]}" "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
 }
 

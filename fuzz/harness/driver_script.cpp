@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fuzz/support.h"
-#include "runtime/driver.h"
+#include "app/driver.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

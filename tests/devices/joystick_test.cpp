@@ -1,7 +1,7 @@
 // Joysticks through the platform's virtual devices, and the answers without
 // any joystick.
 #include "devices/input.h"
-#include "platform/input.h"
+#include "platform/platform_input.h"
 #include "platform/input_testing.h"
 
 #include <gtest/gtest.h>

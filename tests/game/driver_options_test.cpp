@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "runtime/driver.h"
+#include "app/driver.h"
 
 namespace {
 

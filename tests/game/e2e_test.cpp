@@ -26,10 +26,11 @@
 #include "game/routines.h"
 #include "graphics/images.h"
 #include "graphics/present.h"
-#include "runtime/driver.h"
+#include "app/driver.h"
+#include "game/trace.h"
 #include "runtime/lifecycle.h"
 #include "runtime/maths.h"
-#include "runtime/startup.h"
+#include "app/startup.h"
 
 #ifndef CRUMLET_EXECUTABLE
 #error "CRUMLET_EXECUTABLE must name the game executable"
@@ -434,7 +435,7 @@ void botHook() {
     double frame = static_cast<double>(run.trace.size() + 1);
     LevelFrameState st{frame, g.bugX, g.bugY, g.bugDir, g.score, g.pickupsLeft, g.bombStock, g.bugDead,
                        g.levelDone, &g.mapGrid, &g.itemGrid};
-    run.trace.push_back(driverTraceLine(st));
+    run.trace.push_back(levelTraceLine(st));
     double key = 0;
     if (run.trace.size() >= 6000 || g.bugDead == 1) {
         key = kKeyEscape;  // give up

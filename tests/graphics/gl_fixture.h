@@ -13,7 +13,7 @@
 #include "graphics/present.h"
 #include "graphics/renderer.h"
 #include "runtime/lifecycle.h"
-#include "test_images_helpers.h"
+#include "picture_helpers.h"
 
 inline void useHeadlessVideoIfNoDisplay() {
   const char* display = std::getenv("DISPLAY");

@@ -7,7 +7,7 @@
 #include "graphics/present.h"
 #include "graphics/renderer.h"
 #include "runtime/lifecycle.h"
-#include "runtime/startup.h"
+#include "app/startup.h"
 
 int main(int argc, char** argv) {
   runtimeSettings = RuntimeSettings();

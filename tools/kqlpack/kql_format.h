@@ -21,9 +21,8 @@ namespace kql {
 // The runtime refuses entries that unpack to more than this, or to far more than their stream can
 // give (plausibleUnpackedSize); the packer refuses to write them and to unpack them.
 constexpr uint32_t kMaxUnpackedSize = kMaxMediaEntrySize;
-// Longest entry name: an extracted entry's file name, with the 7 characters of a writer's
-// temporary suffix, must stay within the 255 bytes a file name may have.
-constexpr size_t kMaxEntryNameLength = 248;
+// Longest entry name: longer ones could be neither unpacked by the game nor extracted by the tool.
+constexpr size_t kMaxEntryNameLength = kMaxMediaEntryNameLength;
 constexpr size_t kTrailerSize = 7;
 
 enum class OffsetStyle { Positive, Negative };
@@ -65,7 +64,7 @@ std::string printableName(const std::string& name);
 
 // Whole-file helpers.
 bool readFile(const std::string& path, std::vector<uint8_t>& out);
-// Writes through a temporary file beside `path` and renames it into place.
+// Replaces `path` whole through the runtime's file replacement.
 bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& data, std::string& error);
 
 }  // namespace kql

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/files.h"
+#include "tools/common/tool_files.h"
 
 namespace levels {
 

@@ -4,10 +4,10 @@
 
 #include "art.h"
 #include "codecs.h"
-#include "fonts.h"
+#include "font_art.h"
 #include "pixelart.h"
 #include "sfx.h"
-#include "tools/common/files.h"
+#include "tools/common/tool_files.h"
 
 namespace media {
 

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "graphics/images.h"
-#include "test_images_helpers.h"
+#include "picture_helpers.h"
 
 namespace {
 

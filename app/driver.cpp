@@ -1,7 +1,5 @@
 // The scripted driver (see driver.h and docs/driver.md).
-#include "runtime/driver.h"
-
-#include <zlib.h>
+#include "app/driver.h"
 
 #include <unistd.h>
 
@@ -17,8 +15,6 @@
 #include "devices/input.h"
 #include "graphics/present.h"
 #include "graphics/renderer.h"
-#include "runtime/arrays.h"
-#include "runtime/convert.h"
 #include "runtime/lifecycle.h"
 #include "runtime/maths.h"
 
@@ -123,18 +119,6 @@ void onPresent() {
         endProgram();
     }
     injectFrameKeys(frame + 1);
-}
-
-// A cell value as the trace's checksum sees it: truncated toward zero, then its low 8 bits.
-unsigned char cellByte(double v) {
-    if (!(v > -2147483649.0 && v < 2147483648.0)) return 0;
-    return static_cast<unsigned char>(static_cast<int64_t>(v) & 0xFF);
-}
-
-std::string numberText(double x) {
-    char buf[64];
-    numberToChars(x, buf);
-    return buf;
 }
 
 }  // namespace
@@ -301,22 +285,6 @@ void startDriver() {
 
 bool driverActive() { return run.started; }
 
-std::string driverTraceLine(const LevelFrameState& s) {
-    unsigned char cells[2400];
-    for (int i = 0; i < 1200; ++i) {
-        cells[i] = cellByte(numberArrayAt(*s.mapGrid, i));
-        cells[1200 + i] = cellByte(numberArrayAt(*s.itemGrid, i));
-    }
-    uLong crc = crc32(0L, cells, sizeof cells);
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%08lx", static_cast<unsigned long>(crc));
-    return "F=" + numberText(s.frame) + " bug=" + numberText(s.bugX) + "," + numberText(s.bugY) +
-           " dir=" + numberText(s.bugDir) + " score=" + numberText(s.score) + " left=" +
-           numberText(s.pickupsLeft) + " bombs=" + numberText(s.bombStock) + " dead=" + numberText(s.bugDead) +
-           " done=" + numberText(s.levelDone) + " grid=" + hex;
-}
+bool driverTracing() { return run.trace != nullptr; }
 
-void driverLevelFrame(const LevelFrameState& state) {
-    if (run.trace == nullptr) return;
-    writeTraceLine(driverTraceLine(state));
-}
+void driverWriteTrace(const std::string& line) { writeTraceLine(line); }

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "codecs.h"
-#include "fonts.h"
+#include "font_art.h"
 #include "image.h"
 #include "pixelart.h"
 #include "sfx.h"

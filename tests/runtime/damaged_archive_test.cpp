@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "archive_test_util.h"
+#include "tests/support/archive_fixtures.h"
 #include "runtime/archive.h"
 #include "runtime/lifecycle.h"
 

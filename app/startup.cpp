@@ -1,5 +1,5 @@
 // startRuntime: brings every service up in the order the rest of the runtime relies on.
-#include "runtime/startup.h"
+#include "app/startup.h"
 
 #include <unistd.h>
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "archive_test_util.h"
+#include "tests/support/archive_fixtures.h"
 
 using namespace archive_test;
 
@@ -91,9 +91,9 @@ TEST(Packer, RefusesNamesTheLookupCouldNotServe) {
   EXPECT_FALSE(kql::buildArchive({{"", {}}}, kql::OffsetStyle::Positive, out, error));
   EXPECT_FALSE(kql::buildArchive({{"dir/a.png", {}}}, kql::OffsetStyle::Positive, out, error));
   EXPECT_FALSE(kql::buildArchive({{"dir\\a.png", {}}}, kql::OffsetStyle::Positive, out, error));
-  // Longer names could not be extracted: with a writer's temporary suffix they pass 255 bytes.
-  EXPECT_FALSE(kql::buildArchive({{std::string(249, 'n'), {}}}, kql::OffsetStyle::Positive, out, error));
-  EXPECT_TRUE(kql::buildArchive({{std::string(248, 'n'), {}}}, kql::OffsetStyle::Positive, out, error));
+  // Longer names could not be unpacked: the game's file for one would pass 255 bytes.
+  EXPECT_FALSE(kql::buildArchive({{std::string(251, 'n'), {}}}, kql::OffsetStyle::Positive, out, error));
+  EXPECT_TRUE(kql::buildArchive({{std::string(250, 'n'), {}}}, kql::OffsetStyle::Positive, out, error));
   EXPECT_TRUE(kql::buildArchive({}, kql::OffsetStyle::Positive, out, error));  // an empty archive is valid
   EXPECT_EQ(8u, out.size());
 }

@@ -7,15 +7,13 @@
 // - the random generator is seeded with the script's seed instead of the clock;
 // - frame pacing can be switched off;
 // - the logical screen is written to PNG files at the frames the script names;
-// - a state trace gets one line per presented level frame.
+// - a state trace gets the lines the program writes to it (the game: one per level frame).
 // The format is described in docs/driver.md.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-struct NumberArray;
 
 // One directive of a parsed script. Frames count the presented frames from 1, starting with the
 // first frame after start-up.
@@ -61,24 +59,7 @@ void startDriver();
 
 bool driverActive();
 
-// The state a level frame reports to the trace. frame counts the frames of the level loop
-// from 1.
-struct LevelFrameState {
-    double frame;
-    double bugX, bugY, bugDir;
-    double score, pickupsLeft, bombStock;
-    double bugDead, levelDone;
-    NumberArray* mapGrid;
-    NumberArray* itemGrid;
-};
-
-// Called by the level loop right before it presents a frame; writes the trace line when a trace
-// is on, otherwise does nothing.
-void driverLevelFrame(const LevelFrameState& state);
-
-// The trace line of a level frame, exactly as written (without the line end):
-// F=<frame> bug=<x>,<y> dir=<dir> score=<score> left=<left> bombs=<bombs> dead=<dead>
-// done=<done> grid=<crc>, numbers by the number-to-text rule, crc the CRC-32 (lower-case hex,
-// 8 digits) of the 1200 mapGrid values followed by the 1200 itemGrid values, each truncated to
-// a byte.
-std::string driverTraceLine(const LevelFrameState& state);
+// True while the script asked for a trace; then driverWriteTrace appends one line (without its
+// line end) to it, flushed at once so a killed run keeps every line written so far.
+bool driverTracing();
+void driverWriteTrace(const std::string& line);

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "archive_test_util.h"
+#include "tests/support/archive_fixtures.h"
 #include "runtime/archive.h"
 #include "runtime/lifecycle.h"
 

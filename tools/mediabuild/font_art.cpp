@@ -1,6 +1,6 @@
-#include "fonts.h"
+#include "font_art.h"
 
-#include "tools/common/files.h"
+#include "tools/common/tool_files.h"
 
 #include <fstream>
 #include <sstream>

@@ -1,4 +1,4 @@
-#include "test_images_helpers.h"
+#include "picture_helpers.h"
 
 #include <png.h>
 #include <sys/stat.h>

@@ -10,7 +10,7 @@
 #include "gl_fixture.h"
 #include "graphics/fonts.h"
 #include "platform/platform.h"
-#include "runtime/startup.h"
+#include "app/startup.h"
 
 namespace {
 
