@@ -1,7 +1,10 @@
 // Replays fuzzing inputs without libFuzzer: every file in the folders (or the files) named on the
 // command line goes once through the harness, in name order. A missing folder is skipped; no input
 // at all is a failure, so a replay test can never pass by running nothing. Paths are made absolute
-// first: harnesses that run the game move into a private folder.
+// first: harnesses that run the game move into a private folder. A peak memory over 1 GiB fails
+// the replay as it fails a fuzzing run.
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -36,5 +39,12 @@ int main(int argc, char** argv) {
         LLVMFuzzerTestOneInput(bytes.empty() ? &kNone : bytes.data(), bytes.size());
     }
     std::printf("replayed %zu inputs\n", inputs.size());
+    // The same bound as the fuzzing runs (-rss_limit_mb=1024): a reader whose memory follows a
+    // size its input announces, not what the input holds, fails here too.
+    struct rusage usage;
+    if (getrusage(RUSAGE_SELF, &usage) == 0 && usage.ru_maxrss > 1024 * 1024) {
+        std::printf("peak memory %ld KiB is over 1 GiB\n", usage.ru_maxrss);
+        return 1;
+    }
     return inputs.empty() ? 1 : 0;
 }

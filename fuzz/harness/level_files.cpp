@@ -102,7 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // edge, walks an index out of its arrays, and the runtime stops the program with error 9
         // (its orderly stop, as for any index fault). Anything else is a finding.
         if (stop.code != kErrorIndex) std::fprintf(stderr, "runtime error %d\n", stop.code);
-        fuzzing::require(stop.code == kErrorIndex, "a level stops the game only for an index out of range");
+        fuzzing::require(stop.code == kErrorIndex,
+                         "a level stops the game only for an index out of range");
         releaseFileChannels(false);
     }
     return 0;
