@@ -1,7 +1,7 @@
 // The operations that take or give the runtime's texts.
 #include "devices/input.h"
 #include "devices/sound.h"
-#include "platform/input.h"
+#include "platform/platform_input.h"
 
 #include "runtime/text.h"
 

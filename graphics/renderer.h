@@ -254,7 +254,6 @@ extern OpenGLPrismo* theRenderer;
 const char* rendererName();
 void setFramebufferObjectsAllowed(bool allowed);
 bool framebufferObjectsAvailable();
-bool multitextureAvailable();
 
 // --- game operations: window
 double setScreenMode(double width, double height, double colourBits, double fullscreen);

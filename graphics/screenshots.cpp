@@ -8,7 +8,7 @@
 
 #include "graphics/images.h"
 #include "graphics/renderer.h"
-#include "platform/platform.h"
+#include "runtime/folders.h"
 
 double saveScreenshot(const char* path) {
     std::vector<uint8_t> rgba;
@@ -31,11 +31,9 @@ std::string nextScreenshotName(const std::string& folder) {
 }
 
 double saveNumberedScreenshot() {
-    std::string folder = platformProgramPath();
-    const size_t cut = folder.find_last_of('/');
-    folder = cut == std::string::npos ? std::string(".") : folder.substr(0, cut);
-    folder += "/Screenshots";
-    mkdir(folder.c_str(), 0755);
+    // The player's own folder (without one, the current folder: the program's after start-up).
+    const std::string folder = playerFolder() + "Screenshots";
+    mkdir(folder.c_str(), 0700);
     const std::string path = nextScreenshotName(folder);
     return path.empty() ? 0 : saveScreenshot(path.c_str());
 }

@@ -36,8 +36,8 @@
 #include "game/constants.h"
 #include "game/globals.h"
 #include "game/routines.h"
+#include "game/trace.h"
 #include "graphics/fonts.h"
-#include "runtime/driver.h"
 #include "runtime/maths.h"
 #include "runtime/text.h"
 
@@ -184,23 +184,7 @@ double botKey(const std::vector<int>& way) {
 // all drawing does nothing).
 void levelFrame() {
     GameGlobals& g = game;
-    ShowMap1();
-    ShowMap2();
-    ScanBaddy();
-    ScanBug();
-    FruitAnimation();
-    BugAnimation();
-    BaddyAnimation();
-    KleeAnimation();
-    BlumeAnimation();
-    ShrinkAnimation();
-    SpikeyAnimation();
-    TakeAnimation();
-    ExpAnimation();
-    FireAnimation();
-    RandomFruit();
-    g.baddyTick += 1;
-    if (g.baddyTick == 16) g.baddyTick = 0;
+    LevelFrame();
     if (g.bugDead == 1) {
         selectFont(kFontMenu);
         drawText(TextValue("PRESS ESCAPE!"), 68, 100);
@@ -255,7 +239,7 @@ InProcessRun playInProcess(const std::string& runDir, int frames) {
                            g.levelDone,
                            &g.mapGrid,
                            &g.itemGrid};
-        run.trace.push_back(driverTraceLine(st));
+        run.trace.push_back(levelTraceLine(st));
     }
     // The game's own cost: the same frames again, best of five.
     double best = 1e300;

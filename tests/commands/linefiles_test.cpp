@@ -14,6 +14,7 @@
 #include "commands/linefiles.h"
 #include "runtime/archive.h"
 #include "runtime/lifecycle.h"
+#include "tests/support/temp_folder.h"
 #include "tools/kqlpack/kql_format.h"
 
 namespace {
@@ -45,9 +46,7 @@ size_t filesIn(const std::string& folder) {
 class LineFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/tovrik-linefiles-test-XXXXXX";
-    ASSERT_NE(nullptr, ::mkdtemp(tmpl));
-    root_ = tmpl;
+    root_ = folder_.path();
     ASSERT_NE(nullptr, ::getcwd(oldCwd_, sizeof oldCwd_));
     ASSERT_EQ(0, ::chdir(root_.c_str()));
     ASSERT_EQ(0, ::mkdir("tmp", 0700));
@@ -60,14 +59,13 @@ class LineFiles : public ::testing::Test {
     flushLineFile();
     releaseMediaArchives();
     if (::chdir(oldCwd_) != 0) ADD_FAILURE();
-    std::string cmd = "rm -rf '" + root_ + "'";
-    if (std::system(cmd.c_str()) != 0) ADD_FAILURE();
   }
   std::string get(const char* file, double line) {
     TextValue out;
     lineFileGetText(TextValue(file), line, out);
     return textCString(out);
   }
+  TempFolder folder_{"tovrik-linefiles-test"};
   std::string root_;
   char oldCwd_[4096] = {};
 };
@@ -176,12 +174,20 @@ TEST_F(LineFiles, LongTextsAreCutTo1023Characters) {
   EXPECT_EQ("end", get("over.txt", 3));
 }
 
-TEST_F(LineFiles, OnlyTheFirst256LinesAreLoaded) {
+TEST_F(LineFiles, OnlyTheFirst256LinesAreEntriesTheRestIsKept) {
   std::string text;
   for (int i = 0; i < 300; ++i) text += "line" + std::to_string(i) + "\n";
   writeAll("many.txt", text);
   EXPECT_EQ("line255", get("many.txt", 255));
   EXPECT_EQ(255, lineFileCache().lastLine);
+
+  // Writing an entry back keeps the lines past the 256th, byte for byte.
+  lineFileSetText("many.txt", 3, "three");
+  flushLineFile();
+  std::string expected;
+  for (int i = 0; i < 256; ++i) expected += (i == 3 ? std::string("three") : "line" + std::to_string(i)) + "\r\n";
+  for (int i = 256; i < 300; ++i) expected += "line" + std::to_string(i) + "\n";
+  EXPECT_EQ(expected, readAll("many.txt"));
 }
 
 TEST_F(LineFiles, NamesAreComparedExactly) {

@@ -1,8 +1,8 @@
 // Joysticks through the platform's virtual devices, and the answers without
 // any joystick.
 #include "devices/input.h"
-#include "platform/input.h"
-#include "platform/input_testing.h"
+#include "platform/platform_input.h"
+#include "tests/support/input_testing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Keyboard logic through injected snapshots, and the scan-code and layout
 // translation on SDL's dummy video driver (US layout).
 #include "devices/input.h"
-#include "platform/input.h"
+#include "platform/platform_input.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 //        devices_startup_probe --runtime   (the whole runtime start-up once)
 #include "devices/input.h"
 #include "devices/sound.h"
-#include "platform/input.h"
+#include "platform/platform_input.h"
 #include "runtime/lifecycle.h"
-#include "runtime/startup.h"
+#include "app/startup.h"
 
 #include <chrono>
 #include <cstdio>

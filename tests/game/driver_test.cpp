@@ -1,7 +1,8 @@
 // The scripted driver: script parsing, per-frame keys and the trace line.
 #include "support.h"
 
-#include "runtime/driver.h"
+#include "app/driver.h"
+#include "game/trace.h"
 
 namespace {
 
@@ -96,17 +97,17 @@ TEST(DriverScriptTest, KeyNames) {
 TEST(DriverTraceTest, LineFormat) {
     resetGame();
     LevelFrameState st{1, 32, 16, 1, 0, 16, 0, 0, 0, &game.mapGrid, &game.itemGrid};
-    EXPECT_EQ(driverTraceLine(st),
+    EXPECT_EQ(levelTraceLine(st),
               "F=1 bug=32,16 dir=1 score=0 left=16 bombs=0 dead=0 done=0 grid=9d4bb32a");
     numAt(game.mapGrid, 0) = 1;
     numAt(game.mapGrid, 41) = 3;
     numAt(game.itemGrid, 42) = 2;
     LevelFrameState st2{1234, 47, 16, 2, 155, 3, 2, 1, 0, &game.mapGrid, &game.itemGrid};
-    EXPECT_EQ(driverTraceLine(st2),
+    EXPECT_EQ(levelTraceLine(st2),
               "F=1234 bug=47,16 dir=2 score=155 left=3 bombs=2 dead=1 done=0 grid=aa07446e");
     // Values are truncated to a byte: 257.9 counts as 1.
     numAt(game.mapGrid, 0) = 257.9;
-    EXPECT_EQ(driverTraceLine(st2).substr(driverTraceLine(st2).size() - 8), "aa07446e");
+    EXPECT_EQ(levelTraceLine(st2).substr(levelTraceLine(st2).size() - 8), "aa07446e");
 }
 
 }  // namespace

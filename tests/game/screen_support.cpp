@@ -11,7 +11,7 @@
 #include "graphics/screenshots.h"
 #include "graphics/sprites.h"
 #include "runtime/lifecycle.h"
-#include "runtime/startup.h"
+#include "app/startup.h"
 
 using namespace crumlet;
 

@@ -15,7 +15,7 @@
 #include "graphics/renderer.h"
 #include "graphics/screenshots.h"
 #include "runtime/lifecycle.h"
-#include "test_images_helpers.h"
+#include "picture_helpers.h"
 
 inline void useHeadlessVideoIfNoDisplay() {
   const char* display = std::getenv("DISPLAY");

@@ -4,10 +4,10 @@
 
 #include "art.h"
 #include "codecs.h"
-#include "fonts.h"
+#include "font_art.h"
 #include "pixelart.h"
 #include "sfx.h"
-#include "tools/common/files.h"
+#include "tools/common/tool_files.h"
 
 namespace media {
 
@@ -118,6 +118,24 @@ bool buildContactSheet(const std::string& assets, const std::string& out, std::s
     drawLabel(sheet, glyphs, 4, y, "Bild.png", rgb(255, 255, 200));
     sheet.draw(buildMenuPicture(strips).scaled(2), labelW, y);
     return writePng(out, sheet, error);
+  } catch (const std::exception& e) {
+    error = e.what();
+    return false;
+  }
+}
+
+bool buildIcon(const std::string& assets, int size, const std::string& out, std::string& error) {
+  if (size < 16 || size % 16 != 0) {
+    error = "icon size must be a multiple of 16, not " + std::to_string(size);
+    return false;
+  }
+  try {
+    ArtBook art;
+    if (!loadArt(assets, art, error)) return false;
+    for (const Strip& s : buildStrips(art))
+      if (s.file == "BugR.png") return writePng(out, frameOf(s, 0).scaled(size / 16), error);
+    error = "no BugR.png strip in the art";
+    return false;
   } catch (const std::exception& e) {
     error = e.what();
     return false;

@@ -1,6 +1,6 @@
 #include "pixelart.h"
 
-#include "tools/common/files.h"
+#include "tools/common/tool_files.h"
 
 #include <fstream>
 #include <sstream>

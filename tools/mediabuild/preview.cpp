@@ -9,7 +9,7 @@
 
 #include "art.h"
 #include "codecs.h"
-#include "fonts.h"
+#include "font_art.h"
 #include "levelfile.h"
 #include "pixelart.h"
 
