@@ -292,6 +292,8 @@ ProcessRun runProgram(const std::string& dir, const std::string& script) {
     if (pid == 0) {
         if (chdir(dir.c_str()) != 0) _exit(126);
         setenv("TOVRIK_DRIVER", scriptPath.c_str(), 1);
+        // The saves stay in the private folder, never in the real player folder.
+        setenv("CRUMLET_SAVE_DIR", dir.c_str(), 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         const char* display = std::getenv("DISPLAY");
         if (!display || !*display) setenv("SDL_VIDEODRIVER", "offscreen", 1);
