@@ -92,7 +92,7 @@ void OpenGLPrismo::addTexturedQuad(unsigned texture, const float v[16]) {
 
 void OpenGLPrismo::drawSpriteQuad(int slot, const float v[16]) {
     const SpriteEntry* e = entry(slot);
-    if (!e) return;
+    if (!e || !e->texture) return;  // an empty slot shows nothing
     // What binding the slot on unit 0 alone would record.
     boundSprite0 = slot;
     boundSprite1 = -1;
