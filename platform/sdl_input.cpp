@@ -101,6 +101,8 @@ std::atomic<int> wheelSteps{0};
 // Filled from text events, cleared when the key goes up.
 unsigned char typedByKey[SDL_NUM_SCANCODES] = {};
 int lastKeyDown = -1;
+// Keys that went down since platformTakeKeyPresses last looked.
+unsigned char pressedSinceTaken[256] = {};
 
 // The first character of a UTF-8 text as one byte of the runtime's 8-bit
 // texts: ASCII and Latin-1; 0 for anything else.
@@ -127,7 +129,10 @@ int SDLCALL watchEvents(void*, SDL_Event* event) {
         case SDL_KEYDOWN: {
             const int sc = event->key.keysym.scancode;
             if (sc >= 0 && sc < SDL_NUM_SCANCODES) {
-                if (!event->key.repeat) typedByKey[sc] = 0;
+                if (!event->key.repeat) {
+                    typedByKey[sc] = 0;
+                    if (const int code = scanMaps().toCode[sc]) pressedSinceTaken[code] = 0x80;
+                }
                 lastKeyDown = sc;
             }
             break;
@@ -207,6 +212,7 @@ void platformKeyboardClose() {
         watchInstalled = false;
     }
     std::memset(typedByKey, 0, sizeof typedByKey);
+    std::memset(pressedSinceTaken, 0, sizeof pressedSinceTaken);
     lastKeyDown = -1;
     if (videoStarted) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -216,6 +222,11 @@ void platformKeyboardClose() {
 }
 
 void platformPumpInputEvents() { pump(); }
+
+void platformTakeKeyPresses(unsigned char pressed[256]) {
+    std::memcpy(pressed, pressedSinceTaken, sizeof pressedSinceTaken);
+    std::memset(pressedSinceTaken, 0, sizeof pressedSinceTaken);
+}
 
 bool platformInputHasWindow() { return inputWindow() != nullptr; }
 
