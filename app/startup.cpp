@@ -58,6 +58,7 @@ void startDeviceServices() {  // step 8: input on the main window, sound handed 
   hooks.pollKeyboard = pollKeyboard;
   hooks.markMouseStale = markMouseStale;
   hooks.isKeyDown = isKeyDown;
+  hooks.takePauseRequest = takePauseRequest;
   setFrameInputHooks(hooks);
 #endif
 }
