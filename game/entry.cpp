@@ -3,6 +3,7 @@
 
 #include "game/routines.h"
 #include "app/driver.h"
+#include "app/settings.h"
 #include "runtime/lifecycle.h"
 #include "app/startup.h"
 
@@ -23,6 +24,10 @@ int main(int argc, char** argv) {
     runtimeSettings.multisample = 0;
     runtimeSettings.captureMouse = 0;
     runtimeSettings.debugMode = 0;
+
+    // The player's keys, controller, volume and screen (settings.ini in the player folder).
+    const PlayerSettings settings = loadPlayerSettings();
+    runtimeSettings.fullScreen = settings.fullscreen ? 1 : 0;
 
     registerGameRoutines();
     configureDriver(argc, argv);  // reads its script before start-up changes the folder

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 PACKAGES=(
   cmake g++ make pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev liblzo2-dev libpng-dev zlib1g-dev
+  libsdl2-dev liblzo2-dev libpng-dev zlib1g-dev libinih-dev
   libgl-dev libgl1-mesa-dri libglx-mesa0 libegl1 libegl-mesa0
   xvfb xauth xdotool imagemagick
 )
