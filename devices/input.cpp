@@ -191,6 +191,12 @@ void injectDeviceKeys(const unsigned char keys[256]) {
 
 void allowPauseKey(double flag) {
     const bool allowed = flag != 0;
+    if (allowed && !input.pauseAllowed) {
+        // The Start or P that led into the level is not a pause.
+        unsigned char pressed[256];
+        platformTakeKeyPresses(pressed);
+        if (input.pads) platformPadTakePresses();
+    }
     if (input.pauseAllowed && !allowed && input.pads) {
         // A Start that paused or ended the level must not go on to select in the menu.
         PlatformPadSample sample;
