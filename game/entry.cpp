@@ -1,11 +1,24 @@
 // The program entry: the screen settings, the runtime's start-up, then the game.
 #include <string>
 
-#include "game/routines.h"
 #include "app/driver.h"
+#include "app/folder_setup.h"
+#include "app/save_files.h"
 #include "app/settings.h"
-#include "runtime/lifecycle.h"
 #include "app/startup.h"
+#include "game/routines.h"
+#include "runtime/lifecycle.h"
+
+namespace {
+
+// The player's own files (formats in game/files.cpp), made from the defaults when missing.
+const SaveFileDefault kSaveFiles[] = {
+    {"Maps/Player.bin", 8},
+    {"Maps/Name.bin", 6400},
+    {"Maps/Data.bin", 3200},
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // The command line is kept as text for the runtime, the arguments joined by blanks.
@@ -25,12 +38,13 @@ int main(int argc, char** argv) {
     runtimeSettings.captureMouse = 0;
     runtimeSettings.debugMode = 0;
 
+    registerGameRoutines();
+    configureDriver(argc, argv);  // reads its script before start-up changes the folder
+    chooseFolders("", "");
+    prepareSaveFiles(kSaveFiles, 3);
     // The player's keys, controller, volume and screen (settings.ini in the player folder).
     const PlayerSettings settings = loadPlayerSettings();
     runtimeSettings.fullScreen = settings.fullscreen ? 1 : 0;
-
-    registerGameRoutines();
-    configureDriver(argc, argv);  // reads its script before start-up changes the folder
     if (!startRuntime("Crumlet")) {
         // No window or OpenGL context (the reason is on standard error): a game that cannot be
         // seen or played must not run on as if it had started.

@@ -14,6 +14,7 @@
 #include "graphics/numbers.h"
 #include "graphics/present.h"
 #include "platform/platform.h"
+#include "runtime/folders.h"
 #include "runtime/lifecycle.h"
 
 OpenGLPrismo* theRenderer = nullptr;
@@ -494,11 +495,9 @@ double saveScreenshot(const char* path) {
 }
 
 double saveNumberedScreenshot() {
-  std::string folder = platformProgramPath();
-  size_t cut = folder.find_last_of('/');
-  folder = cut == std::string::npos ? std::string(".") : folder.substr(0, cut);
-  folder += "/Screenshots";
-  mkdir(folder.c_str(), 0755);
+  // The player's own folder (without one, the current folder: the program's after start-up).
+  std::string folder = playerFolder() + "Screenshots";
+  mkdir(folder.c_str(), 0700);
   for (int n = 1; n < 10000; ++n) {
     char name[64];
     std::snprintf(name, sizeof name, "/shot%04d.png", n);

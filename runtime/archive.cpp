@@ -6,10 +6,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "runtime/files.h"
+#include "runtime/folders.h"
 #include "runtime/lifecycle.h"
 
 namespace {
@@ -101,13 +105,29 @@ bool sameNameIgnoringCase(const char* a, size_t an, const char* b, size_t bn) {
   return true;
 }
 
-bool isRegularFile(const char* path) {
+// 0 when the path is a plain file that can be read, else the reason (an errno value).
+int plainFileError(const char* path) {
   int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return errno;
   struct stat st;
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  int error = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EISDIR;
   ::close(fd);
-  return ok;
+  return error;
+}
+
+// Each missing media file and each unusable archive is reported once on standard error: the game
+// runs on without it (a blank sprite, a silent sound), so the player or packager needs the word.
+std::set<std::string> reported;
+
+void reportOnce(const std::string& message) {
+  if (!reported.insert(message).second) return;
+  std::fprintf(stderr, "Tovrik: %s\n", message.c_str());
+}
+
+bool archiveReported(const std::string& archiveName) { return reported.count("archive " + archiveName) != 0; }
+
+void reportArchive(const std::string& archiveName, const std::string& message) {
+  if (reported.insert("archive " + archiveName).second) std::fprintf(stderr, "Tovrik: %s\n", message.c_str());
 }
 
 bool lzoReady() {
@@ -227,28 +247,34 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
     return 0;
   }
   std::string diskName;
-  if (!toSystemPath(name, diskName)) {  // 1024 characters or more: not a name the runtime takes
+  // 1024 characters or more: not a name the runtime takes.
+  if (!pathForReading(name, diskName) || diskName.size() >= kMediaPathSize) {
     dest[0] = '\0';
     return 0;
   }
-  if (isRegularFile(diskName.c_str())) {
-    if (dest != name) storePath(dest, name);
+  const int diskError = plainFileError(diskName.c_str());
+  if (diskError == 0) {
+    // A name that no folder changed comes back as it was given.
+    std::string asGiven;
+    const bool unchanged = toSystemPath(name, asGiven) && asGiven == diskName;
+    if (!unchanged) storePath(dest, diskName.c_str());
+    else if (dest != name) storePath(dest, name);
     return 1;
   }
+  const std::string missing = "media file " + diskName + ": " + std::strerror(diskError);
 
-  if (!archive.enabled) return 0;
-  if (archive.archivePath[0] == '\0') {
-    archive.enabled = 0;
-    return 0;
-  }
   std::string archiveName;
-  if (!toSystemPath(archive.archivePath, archiveName)) {
+  if (archive.enabled && !pathForReading(archive.archivePath, archiveName)) archive.enabled = 0;
+  if (!archive.enabled || archiveName.empty()) {
     archive.enabled = 0;
+    // An archive that could not be read has been reported already, and explains every file.
+    if (!archiveReported(archiveName)) reportOnce(missing);
     return 0;
   }
   int fd = ::open(archiveName.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     archive.enabled = 0;
+    reportArchive(archiveName, "cannot read the media archive " + archiveName + ": " + std::strerror(errno));
     return 0;
   }
 
@@ -261,9 +287,14 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
   ::close(fd);
   if (result == Lookup::NotAnArchive) {
     archive.enabled = 0;
+    // Start-up names the archives after the program's folder until the game names its own.
+    if (plainFileError(archiveName.c_str()) != EISDIR)
+      reportArchive(archiveName, archiveName + " is not a media archive");
+    if (!archiveReported(archiveName)) reportOnce(missing);
     return 0;
   }
   if (result == Lookup::NotFound) {
+    reportOnce(missing + ", and no intact " + base + " in " + archiveName);
     dest[0] = '\0';
     return 0;
   }
@@ -271,6 +302,7 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
   // The letters keep two entries of the same name from different archives apart.
   const std::string folder = userTempFolder();
   if (folder.empty()) {
+    reportOnce("cannot unpack " + entry.name + ": no private temporary folder");
     dest[0] = '\0';
     return 0;
   }
@@ -279,6 +311,7 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
   tempName += static_cast<char>('A' + (static_cast<uint32_t>(entry.dataSize) & 0xFFu) % 26);
   tempName += entry.name;
   if (tempName.size() >= kMediaPathSize || !writeNewFile(tempName, entry.unpacked)) {
+    reportOnce("cannot unpack " + entry.name + " from " + archiveName + " into " + folder);
     dest[0] = '\0';
     return 0;
   }

@@ -24,6 +24,8 @@ constexpr int kMaxExitCleanups = 32;
 void (*exitCleanups[kMaxExitCleanups])() = {};
 int exitCleanupCount = 0;
 
+std::string errorDetail;  // what the runtime error concerned; empty when nothing more is known
+
 const char* errorMeaning(int code) {
     switch (code) {
         case kErrorFileTransfer: return "a file read or write transferred fewer bytes than asked";
@@ -83,6 +85,11 @@ void runtimeError(double code) {
     stopProgram();
 }
 
+void runtimeError(double code, const std::string& detail) {
+    errorDetail = detail;
+    runtimeError(code);
+}
+
 void setServiceRelease(ServiceStage stage, void (*release)()) {
     int i = static_cast<int>(stage);
     if (i >= 0 && i < kStageCount) serviceReleases[i] = release;
@@ -114,10 +121,9 @@ void stopProgram() {
     if (code != 0) {
         status = (code > 0 && code < 256) ? code : 1;
         int line = truncateToInt32(runtimeState.currentLine);
-        if (line != 0)
-            std::fprintf(stderr, "Tovrik: runtime error %d (%s) at line %d\n", code, errorMeaning(code), line);
-        else
-            std::fprintf(stderr, "Tovrik: runtime error %d (%s)\n", code, errorMeaning(code));
+        std::string where = line != 0 ? " at line " + std::to_string(line) : std::string();
+        if (!errorDetail.empty()) where += ": " + errorDetail;
+        std::fprintf(stderr, "Tovrik: runtime error %d (%s)%s\n", code, errorMeaning(code), where.c_str());
     }
     exitProcess(status);
 }

@@ -5,7 +5,8 @@
 // sound, archives, window), closes the file channels, runs the exit clean-ups, appends the
 // error-code lines to the error log in debug mode and ends the process. A normal end exits
 // with status 0; after a runtime error (code 3, 7, 9, 20) the status is the error code and one
-// line naming it goes to standard error, so a failure never looks like success. Output
+// line naming it (and what it concerned, when known) goes to standard error, so a failure never
+// looks like success. Output
 // streams are flushed; static destructors do not run.
 #pragma once
 
@@ -56,6 +57,9 @@ double setErrorCode(double code);
 void setSourcePosition(double unit, double line);
 // setErrorCode(code), then stopProgram.
 [[noreturn]] void runtimeError(double code);
+// The same with what went wrong, for the line on standard error (for code 3 the file and the
+// system's reason: "/home/ann/.local/share/crumlet/Maps/Data.bin: Permission denied").
+[[noreturn]] void runtimeError(double code, const std::string& detail);
 [[noreturn]] void stopProgram();
 [[noreturn]] void endProgram();  // setErrorCode(0), stopProgram
 // Shuts the runtime down, runs `command` through /bin/sh in the current directory as a new

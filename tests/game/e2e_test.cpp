@@ -168,10 +168,13 @@ protected:
         if (pid == 0) {
             if (chdir(dir.c_str()) != 0) _exit(126);
             setenv("TOVRIK_DRIVER", scriptPath.c_str(), 1);
+            // The saves stay in the private folder, never in the real player folder.
+            setenv("CRUMLET_SAVE_DIR", dir.c_str(), 1);
             setenv("SDL_AUDIODRIVER", "dummy", 1);
             if (std::getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 1);
             std::string out = dir + "/" + name + ".out";
-            if (!freopen(out.c_str(), "w", stdout)) _exit(126);
+            std::string err = dir + "/" + name + ".err";
+            if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr)) _exit(126);
             execl((dir + "/crumlet").c_str(), "crumlet", static_cast<char*>(nullptr));
             _exit(127);
         }
@@ -355,10 +358,25 @@ TEST_F(GameRunTest, ABaddyCatchesTheBugAndPressEscapeIsShown) {
     EXPECT_EQ(readBytes(path("Maps/Name.bin")), std::vector<unsigned char>(6400, 0));
 }
 
-TEST_F(GameRunTest, BadScriptsAndMissingSaveFilesGiveAClearFailure) {
+std::string readText(const std::string& path) {
+    std::vector<unsigned char> bytes = readBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+TEST_F(GameRunTest, BadScriptsAndSaveFilesGiveAClearWord) {
     EXPECT_EQ(run("keys 5 Hyperspace\n", "bad"), 2);
+    // A missing save file is made anew from the defaults (here: none, so zero bytes), and said so.
     std::remove(path("Maps/Data.bin").c_str());
-    EXPECT_EQ(run("pacing off\nquit 50\n", "nodata"), 3);
+    EXPECT_EQ(run("pacing off\nquit 50\n", "nodata"), 0);
+    EXPECT_EQ(readBytes(path("Maps/Data.bin")), std::vector<unsigned char>(3200, 0));
+    EXPECT_NE(readText(path("nodata.err")).find("Maps/Data.bin missing from " + dir + "/"), std::string::npos)
+        << readText(path("nodata.err"));
+    // A damaged one stops the program, naming the file and what is wrong with it.
+    writeBytes(path("Maps/Data.bin"), std::vector<unsigned char>(3199, 0));
+    EXPECT_EQ(run("pacing off\nquit 50\n", "short"), 3);
+    EXPECT_NE(readText(path("short.err")).find(dir + "/Maps/Data.bin: the file ends before the data asked for"),
+              std::string::npos)
+        << readText(path("short.err"));
 }
 
 // ---- the shipped level 1, played to its end by a bot --------------------------------------

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
 
 #include "runtime/files.h"
+#include "runtime/folders.h"
 #include "tests/runtime/test_dir.h"
 
 namespace {
@@ -271,7 +273,16 @@ TEST_F(ChannelsDeathTest, FourthByteOfAThreeByteFileStopsWithCode3) {
     EXPECT_EQ(channelAtEnd(0), 0);
     for (int i = 0; i < 3; ++i) readByte(0, v);
     EXPECT_EQ(channelAtEnd(0), 1);
-    EXPECT_EXIT(readByte(0, v), ExitedWithCode(3), "runtime error 3");
+    EXPECT_EXIT(readByte(0, v), ExitedWithCode(3), "runtime error 3 .*three.bin: the file ends before");
+}
+
+// The message of a failed transfer says which file and why, so a player can act on it.
+TEST_F(ChannelsDeathTest, AFailedOpenIsNamedWithTheSystemsReason) {
+    double v;
+    EXPECT_EQ(openChannel(1, name("gone.bin"), 1), 0);
+    EXPECT_EXIT(readByte(1, v), ExitedWithCode(3), "gone.bin: No such file or directory");
+    EXPECT_EQ(openChannel(1, name("no-folder/x.bin"), 0), 0);
+    EXPECT_EXIT(writeByte(1, 1), ExitedWithCode(3), "no-folder/x.bin: No such file or directory");
 }
 
 TEST_F(ChannelsDeathTest, ReadLineAtTheEndStopsWithCode3) {
@@ -322,6 +333,43 @@ TEST_F(ChannelsDeathTest, ChannelNumbersOutsideTheTableStopWithCode7) {
     EXPECT_EXIT(readByte(8, v), ExitedWithCode(7), "");
     EXPECT_EXIT(writeByte(-1, 0), ExitedWithCode(7), "");
     EXPECT_EXIT(closeChannel(100), ExitedWithCode(7), "");
+}
+
+// Relative names: read from the player folder when the file is there, else from the data folder;
+// always written into the player folder, whose Maps/ is made on the way.
+TEST_F(Channels, RelativeNamesResolveInThePlayerAndDataFolders) {
+    const std::string player = dir.file("player/"), data = dir.file("data/");
+    ASSERT_EQ(mkdir(player.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir(data.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir((data + "Maps").c_str(), 0700), 0);
+    writeBytesToFile(data + "Maps/Data.bin", "D");
+    struct Reset {
+        ~Reset() {
+            setPlayerFolder("");
+            setDataFolder("");
+        }
+    } reset;
+    setPlayerFolder(player);
+    setDataFolder(data);
+    double v = 0;
+    ASSERT_EQ(openChannel(1, TextValue("./Maps/Data.bin"), 1), 1);
+    readByte(1, v);
+    closeChannel(1);
+    EXPECT_EQ(v, 'D');  // only the default exists
+
+    ASSERT_EQ(openChannel(1, TextValue("Maps\\Data.bin"), 0), 1);
+    writeByte(1, 'P');
+    closeChannel(1);
+    EXPECT_EQ(readFileBytes(player + "Maps/Data.bin"), "P");
+    EXPECT_EQ(readFileBytes(data + "Maps/Data.bin"), "D");  // the data folder is never written
+    ASSERT_EQ(openChannel(1, TextValue("./Maps/Data.bin"), 1), 1);
+    readByte(1, v);
+    closeChannel(1);
+    EXPECT_EQ(v, 'P');  // the player's own file hides the default
+
+    EXPECT_EQ(deleteFile(TextValue("Maps/Data.bin")), 1);
+    EXPECT_EQ(deleteFile(TextValue("Maps/Data.bin")), 0);  // the default stays
+    EXPECT_EQ(fileSize(TextValue("Maps/Data.bin")), 1);
 }
 
 }  // namespace

@@ -2,12 +2,13 @@
 // Files of the media and level tools: reading text sources, and writing outputs so that a failed
 // build never leaves a short file behind.
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "runtime/atomic_file.h"
 
 namespace toolfiles {
 
@@ -34,26 +35,11 @@ inline std::vector<std::string> splitLines(const std::string& text) {
   return lines;
 }
 
-// Writes to a side file and renames it over `path`: the old file stays whole until the new one is.
-inline bool writeFileReplacing(const std::string& path, const void* data, size_t size, std::string& error) {
-  const std::string tmp = path + ".tmp";
-  std::FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (!f) {
-    error = tmp + ": cannot create";
-    return false;
-  }
-  const bool written = std::fwrite(data, 1, size, f) == size;
-  if (std::fclose(f) != 0 || !written) {
-    std::remove(tmp.c_str());
-    error = path + ": write failed";
-    return false;
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    error = path + ": cannot replace";
-    return false;
-  }
-  return true;
+// Replaces `path` whole (the runtime's one file replacement): the old file stays until the new
+// one is complete on disk.
+inline bool writeFileReplacing(const std::string& path, const void* data, size_t size,
+                               std::string& error) {
+    return replaceFile(path, data, size, &error);
 }
 
 }  // namespace toolfiles

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "runtime/atomic_file.h"
+
 namespace kql {
 namespace {
 
@@ -209,38 +211,7 @@ bool readFile(const std::string& path, std::vector<uint8_t>& out) {
 }
 
 bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& data, std::string& error) {
-  std::string tmp = path + ".XXXXXX";
-  std::vector<char> name(tmp.begin(), tmp.end());
-  name.push_back('\0');
-  int fd = mkstemp(name.data());
-  if (fd < 0) {
-    error = "cannot create a file beside " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  size_t done = 0;
-  while (done < data.size()) {
-    ssize_t w = ::write(fd, data.data() + done, data.size() - done);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) {
-      error = "cannot write " + path + ": " + std::strerror(errno);
-      ::close(fd);
-      ::unlink(name.data());
-      return false;
-    }
-    done += static_cast<size_t>(w);
-  }
-  ::fchmod(fd, 0644);
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
-    error = "cannot finish " + path + ": " + std::strerror(errno);
-    ::unlink(name.data());
-    return false;
-  }
-  if (std::rename(name.data(), path.c_str()) != 0) {
-    error = "cannot replace " + path + ": " + std::strerror(errno);
-    ::unlink(name.data());
-    return false;
-  }
-  return true;
+  return replaceFile(path, data.data(), data.size(), &error);
 }
 
 }  // namespace kql

@@ -54,7 +54,7 @@ bool safeEntryName(const std::string& name);
 
 // Whole-file helpers.
 bool readFile(const std::string& path, std::vector<uint8_t>& out);
-// Writes through a temporary file beside `path` and renames it into place.
+// Replaces `path` whole through the runtime's file replacement.
 bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& data, std::string& error);
 
 }  // namespace kql
