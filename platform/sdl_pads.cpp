@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "platform/platform_input.h"
@@ -83,14 +82,9 @@ bool platformPadsOpen(const char* mappingFile) {
     // Starting the layer reads SDL's built-in mappings and SDL_GAMECONTROLLERCONFIG.
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
     padsStarted = true;
-    if (mappingFile && *mappingFile && access(mappingFile, R_OK) == 0) {
+    // SDL keeps the variable's mappings above any added later, so the file cannot override them.
+    if (mappingFile && *mappingFile && access(mappingFile, R_OK) == 0)
         SDL_GameControllerAddMappingsFromFile(mappingFile);
-        // A mapping given for this one run is the more deliberate choice: it wins over the file.
-        if (const char* config = std::getenv("SDL_GAMECONTROLLERCONFIG"); config && *config) {
-            SDL_GameControllerAddMappingsFromRW(
-                SDL_RWFromConstMem(config, static_cast<int>(std::strlen(config))), 1);
-        }
-    }
     SDL_AddEventWatch(watchPadEvents, nullptr);
     pressesSinceTaken = 0;
     followPlugging();
