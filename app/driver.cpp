@@ -247,8 +247,6 @@ void startDriver() {
     setPresentHook(onPresent);
 }
 
-bool driverActive() { return run.started; }
-
 bool driverTracing() { return run.trace != nullptr; }
 
 void driverWriteTrace(const std::string& line) { writeTraceLine(line); }

@@ -53,8 +53,6 @@ void configureDriver(int argc, char** argv);
 // and hooks itself into the frame present. Does nothing when the driver is off.
 void startDriver();
 
-bool driverActive();
-
 // True while the script asked for a trace; then driverWriteTrace appends one line (without its
 // line end) to it, flushed at once so a killed run keeps every line written so far.
 bool driverTracing();

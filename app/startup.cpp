@@ -7,23 +7,15 @@
 #include <cstdlib>
 #include <string>
 
+#include "devices/input.h"
+#include "devices/sound.h"
 #include "graphics/fonts.h"
 #include "graphics/present.h"
 #include "graphics/renderer.h"
 #include "platform/platform.h"
+#include "runtime/archive.h"
 #include "runtime/lifecycle.h"
 #include "runtime/maths.h"
-
-// The services of other modules, connected where they exist in this build.
-#if __has_include("devices/input.h") && __has_include("devices/sound.h")
-#include "devices/input.h"
-#include "devices/sound.h"
-#define TOVRIK_HAVE_DEVICES 1
-#endif
-#if __has_include("runtime/archive.h")
-#include "runtime/archive.h"
-#define TOVRIK_HAVE_ARCHIVE 1
-#endif
 
 namespace {
 
@@ -41,59 +33,13 @@ void releaseWindow() {
   platformStopVideo();
 }
 
-// ---- Input and sound --------------------------------------------------------------------------
-// Every call into the input and sound services sits in these three functions.
-
-void createDeviceServices() {  // step 5: the sound device and its slots
-#ifdef TOVRIK_HAVE_DEVICES
-  openSound();
-#endif
-}
-
-void startDeviceServices() {  // step 8: input on the main window, sound handed the window
-#ifdef TOVRIK_HAVE_DEVICES
-  openInput(runtimeSettings.captureMouse != 0);
-  setSoundWindow();
-  FrameInputHooks hooks;
-  hooks.pollKeyboard = pollKeyboard;
-  hooks.markMouseStale = markMouseStale;
-  hooks.isKeyDown = isKeyDown;
-  hooks.takePauseRequest = takePauseRequest;
-  setFrameInputHooks(hooks);
-#endif
-}
-
-void hidePointerForLoading() {  // step 15
-#ifdef TOVRIK_HAVE_DEVICES
-  hideSystemPointer();
-#endif
-}
-
 // A debugger break hides the window and forgets transient input.
 void onDebugBreak() {
   if (theRenderer) theRenderer->hideWindow();
-#ifdef TOVRIK_HAVE_DEVICES
   resetInputState();
-#endif
 }
 
-void applyFinalMouseMode() {  // step 18
-#ifdef TOVRIK_HAVE_DEVICES
-  applyMouseMode(runtimeSettings.captureMouse != 0);
-#endif
-}
-
-// ---- Media archives ---------------------------------------------------------------------------
-
-void nameMediaArchives(const std::string& folder) {  // step 11
-#ifdef TOVRIK_HAVE_ARCHIVE
-  setMediaArchives(folder.c_str(), folder.c_str());
-#else
-  (void)folder;
-#endif
-}
-
-// Step 10: the folder of the program file becomes the current directory.
+// The folder of the program file, which becomes the current directory.
 std::string programFolder() {
   std::string path = platformProgramPath();
   if (path.size() > 1024) path.resize(1024);
@@ -105,11 +51,12 @@ std::string programFolder() {
 
 }  // namespace
 
-bool startRuntime(const char* applicationName, int showCommand) {
+void startRuntime(const char* applicationName, int showCommand) {
   const char* name = applicationName ? applicationName : "";
-  runtimeState.autoPause = 1;  // 1
+  runtimeState.autoPause = 1;
 
-  // 2: renderer, window and context.
+  // The renderer with its window and OpenGL context comes first: everything below draws or
+  // reads input through them.
   theRenderer = new OpenGLPrismo;
   if (!theRenderer->openWindow(runtimeSettings.screenWidth, runtimeSettings.screenHeight, 0,
                                runtimeSettings.frameRate, runtimeSettings.multisample)) {
@@ -125,48 +72,58 @@ bool startRuntime(const char* applicationName, int showCommand) {
   setServiceRelease(ServiceStage::Window, releaseWindow);
   setDebugBreakHook(onDebugBreak);
 
-  // 3: the window's title is the application's name.
+  // The window's title is the application's name.
   runtimeState.mainWindow = &windowMarker;
   platformSetWindowTitle(name);
   runtimeState.applicationName = name;
 
-  deleteErrorLog();                                    // 4
-  createDeviceServices();                              // 5
-  seedRandom(static_cast<int32_t>(static_cast<int64_t>(timeStampMs())));  // 6
-  if (runtimeSettings.fullScreen)                      // 7
+  deleteErrorLog();
+  openSound();
+  seedRandomFromClock();
+  if (runtimeSettings.fullScreen)
     theRenderer->enterFullscreen();
   else
     theRenderer->enterWindowed();
-  startDeviceServices();                               // 8
-  selectFont(0);                                       // 9
 
-  const std::string folder = programFolder();          // 10
+  // Input on the main window, the sound device handed the window, and the frame present wired
+  // to the keyboard and mouse.
+  openInput(runtimeSettings.captureMouse != 0);
+  setSoundWindow();
+  FrameInputHooks hooks;
+  hooks.pollKeyboard = pollKeyboard;
+  hooks.markMouseStale = markMouseStale;
+  hooks.isKeyDown = isKeyDown;
+  hooks.takePauseRequest = takePauseRequest;
+  setFrameInputHooks(hooks);
+  selectFont(0);
+
+  // The program's folder becomes the current directory and names both media archives.
+  const std::string folder = programFolder();
   if (!folder.empty() && chdir(folder.c_str()) != 0) {
     // The directory stays as it was.
   }
-  nameMediaArchives(folder);                           // 11
+  setMediaArchives(folder.c_str(), folder.c_str());
 
-  clearFrame();                                        // 12
+  clearFrame();
   resetRuntimeClock();
   theRenderer->swapAndPace();
   theRenderer->resetViewport(0, 0, 0, 0);
 
-  loadFontImage("", 0);                                // 13
+  // The default font (the built-in one unless smalfont.bmp is there) and the loading screen.
+  loadFontImage("", 0);
   loadFontImage("smalfont.bmp", 0);
-
-  double cellWidth = 0, cellHeight = 0;                // 14
+  double cellWidth = 0, cellHeight = 0;
   queryFontSize(cellWidth, cellHeight);
   const char* loading = "Loading...";
   drawText(loading, (runtimeSettings.screenWidth - 10 * cellWidth) / 2,
            (runtimeSettings.screenHeight - cellHeight) / 2);
   presentFrame();
 
-  runtimeState.paused = 0;                             // 15
-  hidePointerForLoading();
-  resetRuntimeClock();                                 // 16
-  if (showCommand == 0) theRenderer->hideWindow();     // 17
-  applyFinalMouseMode();                               // 18
-  std::fputs("Init OK\n", stdout);                     // 19
+  runtimeState.paused = 0;
+  hideSystemPointer();
+  resetRuntimeClock();  // game time starts at 0 when start-up returns
+  if (showCommand == 0) theRenderer->hideWindow();
+  applyMouseMode(runtimeSettings.captureMouse != 0);
+  std::fputs("Init OK\n", stdout);
   std::fflush(stdout);
-  return true;
 }

@@ -4,7 +4,8 @@
 
 // Brings the runtime up: renderer, window and OpenGL context, error log, input, sound, random
 // seed, display mode, working directory (the program's folder), media archives, the default font
-// and the "Loading..." screen; prints "Init OK" on standard output and returns true. showCommand 0
-// starts with the window hidden. When no window with an OpenGL context can be made, the reason
-// goes to standard error and the process ends with status 1 (the program cannot run without one).
-bool startRuntime(const char* applicationName, int showCommand = 1);
+// and the "Loading..." screen, then prints "Init OK" on standard output. showCommand 0 starts with
+// the window hidden. When no window with an OpenGL context can be made, the reason goes to
+// standard error and the process ends with status 1 (the program cannot run without one), so
+// start-up always returns with every service up.
+void startRuntime(const char* applicationName, int showCommand = 1);

@@ -5,6 +5,7 @@
 #include "devices/devices_internal.h"
 #include "devices/player_keys.h"
 #include "platform/platform_input.h"
+#include "runtime/convert.h"
 #include "runtime/folders.h"
 
 #include <algorithm>
@@ -43,15 +44,6 @@ struct InputPreferences {
     bool controllers = true;
 };
 InputPreferences preferences;
-
-// Game numbers are truncated toward zero; values outside the integer range
-// saturate instead of being undefined.
-long long truncated(double value) {
-    if (std::isnan(value)) return 0;
-    if (value >= 9.0e18) return 9000000000000000000LL;
-    if (value <= -9.0e18) return -9000000000000000000LL;
-    return static_cast<long long>(value);
-}
 
 bool held(int code) { return (input.keys[code & 0xFF] & 0x80) != 0; }
 
@@ -234,7 +226,7 @@ const unsigned char* keyboardState() { return input.keys; }
 
 double isKeyDown(double code) {
     pollKeyboard();
-    return held(static_cast<int>(truncated(code) & 0xFF)) ? 1 : 0;
+    return held(truncateToInt32(code) & 0xFF) ? 1 : 0;  // the low 8 bits of the truncated code
 }
 
 int charCodeForKey(int code) {
@@ -336,8 +328,8 @@ void setPointerVisible(double flag) {
 }
 
 void moveMouseTo(double x, double y) {
-    input.mouseX = static_cast<int>(std::clamp<long long>(truncated(x), -1000000000LL, 1000000000LL));
-    input.mouseY = static_cast<int>(std::clamp<long long>(truncated(y), -1000000000LL, 1000000000LL));
+    input.mouseX = std::clamp(truncToInt(x), -1000000000, 1000000000);
+    input.mouseY = std::clamp(truncToInt(y), -1000000000, 1000000000);
 }
 
 void readMouse(double& x, double& y, double& button1, double& button2) {
@@ -354,7 +346,7 @@ void readMouse(double& x, double& y, double& button1, double& button2) {
 double mouseAxis(double n) {
     MouseState state;
     if (!readMouseState(state)) return 0;
-    switch (truncated(n)) {
+    switch (truncToInt(n)) {
         case 0: return state.dx;
         case 1: return state.dy;
         case 2: return state.wheel;
@@ -386,8 +378,8 @@ bool readJoystickState(int n, JoystickState& out) {
 
 namespace {
 int joystickIndex(double n) {
-    const long long i = truncated(n);
-    return (i < 0 || i >= kMaxJoysticks) ? -1 : static_cast<int>(i);
+    const int i = truncToInt(n);
+    return (i < 0 || i >= kMaxJoysticks) ? -1 : i;
 }
 double scaledAxis(double n, int JoystickState::*axis) {
     JoystickState s;
@@ -431,6 +423,6 @@ double joystickForce(double n, double duration, double x, double y) {
     const double fx = std::clamp(std::isnan(x) ? 0.0 : x, -1.0, 1.0);
     const double fy = std::clamp(std::isnan(y) ? 0.0 : y, -1.0, 1.0);
     const int magnitude = static_cast<int>((fx * fx + fy * fy) * 10000 / 2);
-    const long long ms = std::clamp<long long>(truncated(duration), 0, 0x7FFFFFFF);
-    return platformJoystickForce(j, static_cast<int>(ms), fx, fy, magnitude) ? 1 : 0;
+    const int ms = std::max(truncToInt(duration), 0);
+    return platformJoystickForce(j, ms, fx, fy, magnitude) ? 1 : 0;
 }

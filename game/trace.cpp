@@ -3,7 +3,6 @@
 
 #include <zlib.h>
 
-#include <cstdint>
 #include <cstdio>
 
 #include "app/driver.h"
@@ -14,10 +13,7 @@
 namespace {
 
 // A cell value as the trace's checksum sees it: truncated toward zero, then its low 8 bits.
-unsigned char cellByte(double v) {
-    if (!(v > -2147483649.0 && v < 2147483648.0)) return 0;
-    return static_cast<unsigned char>(static_cast<int64_t>(v) & 0xFF);
-}
+unsigned char cellByte(double v) { return static_cast<unsigned char>(truncateToInt32(v) & 0xFF); }
 
 std::string numberText(double x) {
     char buf[64];

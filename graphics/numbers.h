@@ -1,16 +1,11 @@
-// Game numbers are doubles; where one names a slot, frame, colour or pixel it is truncated toward
-// zero. These helpers do that without undefined behaviour for NaN or huge values.
+// Game numbers as the renderer's sizes and positions: a 16-bit frame size and a whole pixel,
+// both on top of the runtime's truncation (truncToInt), safe for NaN and huge values.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
 
-inline int truncToInt(double v) {
-  if (std::isnan(v)) return 0;
-  if (v >= 2147483647.0) return 2147483647;
-  if (v <= -2147483648.0) return -2147483647 - 1;
-  return static_cast<int>(v);
-}
+#include "runtime/convert.h"
 
 inline int16_t truncToShort(double v) {
   int i = truncToInt(v);

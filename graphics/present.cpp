@@ -21,7 +21,7 @@ bool pacingSleeps = true;
 FrameInputHooks inputHooks;
 
 double realNow(void*) { return timeStampMs(); }
-void realSleep(void*, double ms) { platformSleepMicroseconds(static_cast<int>(ms * 1000)); }
+void realSleep(void*, double ms) { sleepMicroseconds(static_cast<int>(ms * 1000)); }
 bool realService(void*) {
   if (!platformEventsWaiting()) return false;
   platformPumpEvents();
@@ -72,7 +72,6 @@ double waitForFrameDeadline(double& nextFrameTime, double interval, const Pacing
 
 void setPresentHook(void (*hook)()) { presentHook = hook; }
 void setPacingEnabled(bool enabled) { pacing = enabled; }
-bool pacingEnabled() { return pacing; }
 void setPacingSleeps(bool sleeps) { pacingSleeps = sleeps; }
 void setFrameInputHooks(const FrameInputHooks& hooks) { inputHooks = hooks; }
 
@@ -144,7 +143,7 @@ void presentFrame() {
     if (pauseKey && pauseKeyPressed()) pauseKey = false;
     if (!runtimeState.paused && !pauseKey) break;
     if (pauseKey) r->showLogicalScreen();  // keeps the notice up through exposes and resizes
-    platformSleepMs(100);
+    sleepMs(100);
   }
   if (inputHooks.pollKeyboard) inputHooks.pollKeyboard();
   if (inputHooks.markMouseStale) inputHooks.markMouseStale();

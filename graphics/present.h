@@ -27,7 +27,6 @@ double crossfadeToBackground(const TextValue& fileName);
 void setPresentHook(void (*hook)());
 // Off: presentFrame never waits (frames run as fast as they can). On by default.
 void setPacingEnabled(bool enabled);
-bool pacingEnabled();
 // On: the deadline wait sleeps in short steps while more than about 2 ms remain (the default).
 // Off: it polls the clock the whole time, as a pure busy wait (kept for comparison).
 void setPacingSleeps(bool sleeps);

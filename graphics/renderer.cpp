@@ -120,7 +120,6 @@ bool haveFramebufferObjects() {
 const char* rendererName() { return glRendererString.c_str(); }
 void setFramebufferObjectsAllowed(bool allowed) { framebufferObjectsAllowed = allowed; }
 bool framebufferObjectsAvailable() { return haveFramebufferObjects(); }
-bool multitextureAvailable() { return gl.glActiveTextureARB != nullptr; }
 
 // ---------------------------------------------------------------------------------------------
 

@@ -180,7 +180,6 @@ extern OpenGLPrismo* theRenderer;
 const char* rendererName();
 void setFramebufferObjectsAllowed(bool allowed);
 bool framebufferObjectsAvailable();
-bool multitextureAvailable();
 
 // --- game operations: drawing (numbers are truncated where they name slots, frames, colours)
 void drawSpriteFrame(double slot, double frame, double x, double y);

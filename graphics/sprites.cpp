@@ -1,8 +1,6 @@
 // Sprite table, texture upload and the image-loading operations.
 #include "graphics/sprites.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -10,11 +8,7 @@
 #include "graphics/gl_entry.h"
 #include "graphics/numbers.h"
 #include "graphics/renderer.h"
-
-#if __has_include("runtime/archive.h")
 #include "runtime/archive.h"
-#define TOVRIK_HAVE_ARCHIVE 1
-#endif
 
 namespace {
 
@@ -223,14 +217,8 @@ int OpenGLPrismo::loadImageIntoSlot(int slot, const char* path, int colourKey, b
 
 bool resolveImageFile(const char* name, std::string& path) {
   if (!name || !*name) return false;
-#ifdef TOVRIK_HAVE_ARCHIVE
   // A loose file first, then the media archive.
   return resolveMediaFile(name, path);
-#else
-  path = systemPath(name);
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-#endif
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -17,7 +17,6 @@ using PlatformAudioCallback = void (*)(void* user, int16_t* out, int frames);
 bool platformAudioOpen(int frequency, PlatformAudioCallback callback, void* user);
 // Stops the callback and closes the device. Safe to call when not open.
 void platformAudioClose();
-bool platformAudioIsOpen();
 // The rate the callback is fed at (0 when closed).
 int platformAudioFrequency();
 // Guards state shared with the callback. Nestable; no-ops when closed.

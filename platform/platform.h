@@ -1,6 +1,7 @@
-// The machine behind the runtime: one window with an OpenGL context, the event pump, the clock,
-// message boxes and GL entry-point lookup. SDL2 does the work behind this interface; no header
-// outside platform/ includes SDL, so the rest of the runtime sees only these functions.
+// The machine behind the runtime: one window with an OpenGL context, the event pump, message
+// boxes and GL entry-point lookup. SDL2 does the work behind this interface; no header outside
+// platform/ includes SDL, so the rest of the runtime sees only these functions. (The clock and
+// sleeping need no window and live in the runtime: runtime/clock.cpp.)
 //
 // Everything here runs on the thread that opened the window.
 #pragma once
@@ -15,18 +16,6 @@
 bool platformStartVideo();
 // Releases the video subsystem again (after the window is gone).
 void platformStopVideo();
-// Name of the active video driver ("x11", "offscreen", ...), empty before start.
-const char* platformVideoDriver();
-
-// ---------------------------------------------------------------------------------------------
-// Clock
-
-// Monotonic high-resolution clock in milliseconds (arbitrary origin).
-double platformClockMs();
-// Blocks the thread for about the given number of milliseconds (nothing for 0 or less).
-void platformSleepMs(int ms);
-// The same in microseconds, for the last fraction of a frame's wait.
-void platformSleepMicroseconds(int microseconds);
 
 // ---------------------------------------------------------------------------------------------
 // Window and OpenGL context
@@ -54,7 +43,6 @@ void platformHideWindow();
 // Brings the window to the front and asks for the input focus.
 void platformRaiseWindow();
 bool platformWindowVisible();
-bool platformWindowFocused();
 
 // Desktop fullscreen on or off (the display mode itself is never changed). False when the
 // switch failed; the window is then left windowed.
@@ -95,7 +83,6 @@ struct PlatformPlacement {
 
 // Records the logical screen size (set by the renderer when it opens its window).
 void platformSetLogicalSize(int width, int height);
-void platformLogicalSize(int* width, int* height);
 // Placement of the logical screen in a drawing area of the given size (pure arithmetic).
 PlatformPlacement platformPlacementFor(int areaWidth, int areaHeight, int logicalWidth,
                                        int logicalHeight);
@@ -136,8 +123,6 @@ void platformSetEventHandler(PlatformEventHandler handler);
 int platformPumpEvents();
 // True when at least one event is waiting.
 bool platformEventsWaiting();
-// Puts a close request into the queue (as the window manager would).
-void platformPostCloseRequest();
 
 // ---------------------------------------------------------------------------------------------
 // Messages

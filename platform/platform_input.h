@@ -51,7 +51,6 @@ void platformMouseClose();
 bool platformMouseRead(PlatformMouseSample& out, bool takeMotion);
 // Captured relative mode on or off (the pointer is hidden while on).
 bool platformMouseSetRelative(bool on);
-bool platformMouseIsRelative();
 // Measures motion of a hidden, uncaptured pointer: puts the pointer back at
 // the window's centre and returns how far it was from there, in logical
 // pixels.
@@ -61,8 +60,6 @@ void platformMouseShowPointer(bool visible);
 void platformMouseWarpLogical(int x, int y);
 // Puts the system pointer at a window position (window pixels).
 void platformMouseWarpWindow(int x, int y);
-// The pointer position in window pixels.
-void platformMouseWindowPosition(int& x, int& y);
 // Converts a window-pixel position to logical pixels (the window layer's
 // placement of the logical screen).
 void platformMouseToLogical(int wx, int wy, int& lx, int& ly);

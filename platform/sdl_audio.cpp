@@ -85,8 +85,6 @@ void platformAudioClose() {
     }
 }
 
-bool platformAudioIsOpen() { return device != 0; }
-
 int platformAudioFrequency() { return deviceFrequency; }
 
 void platformAudioLock() {

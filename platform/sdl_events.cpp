@@ -1,11 +1,8 @@
-// Event pump, clock, messages and program path over SDL2.
+// Event pump, messages and program path over SDL2.
 #include "platform/platform.h"
 
 #include <SDL.h>
-#include <time.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 #include <cstdio>
 #include <string>
@@ -77,29 +74,6 @@ bool platformEventsWaiting() {
   if (!SDL_WasInit(SDL_INIT_EVENTS)) return false;
   SDL_PumpEvents();
   return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
-}
-
-void platformPostCloseRequest() {
-  if (!SDL_WasInit(SDL_INIT_EVENTS)) return;
-  SDL_Event ev{};
-  ev.type = SDL_QUIT;
-  SDL_PushEvent(&ev);
-}
-
-double platformClockMs() {
-  static const double frequency = static_cast<double>(SDL_GetPerformanceFrequency());
-  return static_cast<double>(SDL_GetPerformanceCounter()) * 1000.0 / frequency;
-}
-
-void platformSleepMs(int ms) {
-  if (ms > 0) SDL_Delay(static_cast<Uint32>(ms));
-}
-
-void platformSleepMicroseconds(int microseconds) {
-  if (microseconds <= 0) return;
-  timespec t{microseconds / 1000000, static_cast<long>(microseconds % 1000000) * 1000};
-  while (nanosleep(&t, &t) != 0 && errno == EINTR) {
-  }
 }
 
 void platformShowMessage(const char* caption, const char* text) {

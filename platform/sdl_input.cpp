@@ -334,8 +334,6 @@ bool platformMouseSetRelative(bool on) {
     return true;
 }
 
-bool platformMouseIsRelative() { return mouseRelative; }
-
 void platformMouseShowPointer(bool visible) {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
     SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
@@ -351,12 +349,6 @@ void platformMouseWarpLogical(int x, int y) {
     platformLogicalToWindow(x, y, &wx, &wy);
     const int half = std::max(platformCurrentPlacement().scale, 1) / 2;
     platformMouseWarpWindow(wx + half, wy + half);
-}
-
-void platformMouseWindowPosition(int& x, int& y) {
-    x = y = 0;
-    if (!SDL_WasInit(SDL_INIT_VIDEO)) return;
-    SDL_GetMouseState(&x, &y);
 }
 
 bool platformMouseRecentre(int& dx, int& dy) {

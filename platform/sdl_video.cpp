@@ -124,11 +124,6 @@ void platformStopVideo() {
   videoStarted = false;
 }
 
-const char* platformVideoDriver() {
-  const char* d = videoStarted ? SDL_GetCurrentVideoDriver() : nullptr;
-  return d ? d : "";
-}
-
 const char* platformLastError() { return lastError.c_str(); }
 
 bool platformOpenWindow(int clientWidth, int clientHeight, int samples, int* samplesGot) {
@@ -237,10 +232,6 @@ bool platformWindowVisible() {
          !(SDL_GetWindowFlags(window) & SDL_WINDOW_HIDDEN);
 }
 
-bool platformWindowFocused() {
-  return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_INPUT_FOCUS);
-}
-
 bool platformSetFullscreen(bool on) {
   if (!window) return false;
   if (on) {
@@ -334,11 +325,6 @@ void platformAllowScreenSaver(bool allow) {
 void platformSetLogicalSize(int width, int height) {
   logicalWidth = std::max(1, width);
   logicalHeight = std::max(1, height);
-}
-
-void platformLogicalSize(int* width, int* height) {
-  *width = logicalWidth;
-  *height = logicalHeight;
 }
 
 PlatformPlacement platformPlacementFor(int areaWidth, int areaHeight, int lw, int lh) {

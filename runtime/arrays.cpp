@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "runtime/convert.h"
 #include "runtime/lifecycle.h"
 
 namespace {
@@ -18,19 +19,12 @@ struct Shape {
     int64_t count;  // element count; -1 when it does not fit the runtime's 32-bit counts
 };
 
-int32_t truncateSize(double s) {
-    if (std::isnan(s)) return 0;
-    if (s >= 2147483647.0) return INT32_MAX;
-    if (s <= -2147483648.0) return INT32_MIN;
-    return static_cast<int32_t>(s);
-}
-
 Shape makeShape(double s1, double s2, double s3, double s4) {
     Shape shape{};
-    shape.sizes[0] = (s1 < 1 || std::isnan(s1)) ? 0 : truncateSize(s1);
-    shape.sizes[1] = truncateSize(s2);
-    shape.sizes[2] = truncateSize(s3);
-    shape.sizes[3] = truncateSize(s4);
+    shape.sizes[0] = (s1 < 1 || std::isnan(s1)) ? 0 : truncToInt(s1);
+    shape.sizes[1] = truncToInt(s2);
+    shape.sizes[2] = truncToInt(s3);
+    shape.sizes[3] = truncToInt(s4);
     if (shape.sizes[3] != 0) shape.dimensions = 4;
     else if (shape.sizes[2] != 0) shape.dimensions = 3;
     else if (shape.sizes[1] != 0) shape.dimensions = 2;

@@ -1,10 +1,20 @@
-// The runtime's millisecond clock (monotonic) and sleeping.
+// The runtime's one clock: monotonic milliseconds, the runtime clock's stamps, and sleeping.
 #include <time.h>
 
 #include <cerrno>
 #include <cmath>
 
 #include "runtime/lifecycle.h"
+
+namespace {
+
+void sleepNanoseconds(long long total) {
+    timespec wait{static_cast<time_t>(total / 1000000000), static_cast<long>(total % 1000000000)};
+    timespec rest;
+    while (nanosleep(&wait, &rest) != 0 && errno == EINTR) wait = rest;
+}
+
+}  // namespace
 
 double timeStampMs() {
     timespec now;
@@ -24,8 +34,9 @@ double elapsedMs() { return timeStampMs() - runtimeState.startTime; }
 void sleepMs(double ms) {
     if (!(ms >= 1)) return;
     double whole = std::trunc(ms > 2147483647.0 ? 2147483647.0 : ms);
-    long long total = static_cast<long long>(whole);
-    timespec wait{static_cast<time_t>(total / 1000), static_cast<long>((total % 1000) * 1000000)};
-    timespec rest;
-    while (nanosleep(&wait, &rest) != 0 && errno == EINTR) wait = rest;
+    sleepNanoseconds(static_cast<long long>(whole) * 1000000);
+}
+
+void sleepMicroseconds(int microseconds) {
+    if (microseconds > 0) sleepNanoseconds(static_cast<long long>(microseconds) * 1000);
 }

@@ -6,6 +6,7 @@
 // dropped, the point itself stays in exponent form, a trailing point is dropped otherwise.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "runtime/text.h"
@@ -18,8 +19,19 @@ int integerToChars(int32_t v, char* out);
 TextValue numberToText(double x);
 
 // Truncates toward zero to a 32-bit integer; values beyond 32 bits wrap modulo 2^32 (so
-// 4294967295 gives -1), NaN and infinities give 0.
+// 4294967295 gives -1), NaN and infinities give 0. For numbers whose low bits matter: bytes
+// written to files, key codes, seeds.
 int32_t truncateToInt32(double x);
+
+// Truncates toward zero to an int; values beyond the int range saturate and NaN gives 0. For
+// numbers that name a slot, frame, size, pixel or count, where a wrapped value would be a wrong
+// one; the game's numbers become integers through this one helper.
+inline int truncToInt(double v) {
+    if (std::isnan(v)) return 0;
+    if (v >= 2147483647.0) return 2147483647;
+    if (v <= -2147483648.0) return -2147483647 - 1;
+    return static_cast<int>(v);
+}
 
 // The C library's atof: leading white space, then the longest decimal prefix
 // (sign, digits, point, digits, exponent); 0 when there is none.

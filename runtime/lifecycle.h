@@ -88,6 +88,8 @@ void resetRuntimeClock();
 double elapsedMs();
 // Blocks for the truncated number of milliseconds (nothing for 0 or less).
 void sleepMs(double ms);
+// The same in microseconds, for the last fraction of a frame's wait.
+void sleepMicroseconds(int microseconds);
 
 // ---- debugging aids -------------------------------------------------------------------------
 // True when a debugger (tracer) is attached to the process.

@@ -12,7 +12,7 @@
 int main(int argc, char** argv) {
   runtimeSettings = RuntimeSettings();
   runtimeSettings.fullScreen = argc > 1 && std::strcmp(argv[1], "--fullscreen") == 0 ? 1 : 0;
-  if (!startRuntime("Crumlet")) return 2;
+  startRuntime("Crumlet");
   setEscapeEnds(0);
   int shownFullscreen = -1;
   for (double frame = 0;; ++frame) {
