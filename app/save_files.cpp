@@ -12,6 +12,7 @@
 
 #include "runtime/atomic_file.h"
 #include "runtime/folders.h"
+#include "runtime/regular_file.h"
 
 namespace {
 
@@ -19,9 +20,9 @@ namespace {
 std::vector<char> defaultContent(const SaveFileDefault& file) {
     std::vector<char> bytes;
     const std::string path = dataFolder() + file.name;
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st;
-    if (fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= file.size) {
+    int fd = openRegularFile(path.c_str(), O_RDONLY, &st);
+    if (fd >= 0 && st.st_size >= file.size) {
         bytes.resize(static_cast<size_t>(st.st_size));
         size_t done = 0;
         while (done < bytes.size()) {

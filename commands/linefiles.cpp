@@ -16,6 +16,7 @@
 #include "runtime/files.h"
 #include "runtime/folders.h"
 #include "runtime/lifecycle.h"
+#include "runtime/regular_file.h"
 
 namespace {
 
@@ -125,7 +126,7 @@ double selectLineFile(const char* name) {
     return 3;
   }
   std::string path;
-  FILE* f = toSystemPath(resolved, path) ? std::fopen(path.c_str(), "rb") : nullptr;
+  FILE* f = toSystemPath(resolved, path) ? openRegularFileForReading(path.c_str()) : nullptr;
   if (f == nullptr) {
     setErrorCode(kErrorFileTransfer);
     return 3;

@@ -3,11 +3,13 @@
 
 #include "app/driver.h"
 #include "app/folder_setup.h"
+#include "app/options.h"
 #include "app/save_files.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "game/routines.h"
 #include "runtime/lifecycle.h"
+#include "runtime/player_folder_lock.h"
 
 namespace {
 
@@ -21,6 +23,10 @@ const SaveFileDefault kSaveFiles[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
+    ProgramOptions options;
+    const int status = parseProgramOptions(argc, argv, options);
+    if (status >= 0) return status;  // --help, --version or a mistake on the command line
+
     // The command line is kept as text for the runtime, the arguments joined by blanks.
     std::string line;
     for (int i = 1; i < argc; ++i) {
@@ -39,12 +45,18 @@ int main(int argc, char** argv) {
     runtimeSettings.debugMode = 0;
 
     registerGameRoutines();
-    configureDriver(argc, argv);  // reads its script before start-up changes the folder
-    chooseFolders("", "");
+    configureDriver(options.driverScript);  // reads its script before start-up changes the folder
+    chooseFolders(options.dataDir, options.saveDir);
+    // One running program per player folder: a second one ends here, having touched nothing.
+    if (!claimPlayerFolder()) return 1;
     prepareSaveFiles(kSaveFiles, 3);
-    // The player's keys, controller, volume and screen (settings.ini in the player folder).
+    // The player's keys, controller, volume and screen (settings.ini in the player folder); the
+    // command line's screen options win over the file's.
     const PlayerSettings settings = loadPlayerSettings();
     runtimeSettings.fullScreen = settings.fullscreen ? 1 : 0;
+    runtimeSettings.windowScale = settings.scale;
+    if (options.fullScreen >= 0) runtimeSettings.fullScreen = options.fullScreen;
+    if (options.windowScale > 0) runtimeSettings.windowScale = options.windowScale;
     startRuntime("Crumlet");  // ends the process when there is no window to play in
 
     runtimeState.errorCode = 0;

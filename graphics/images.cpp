@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "runtime/regular_file.h"
+
 namespace {
 
 // Files larger than this cannot be a picture we accept (64 Mi pixels of 32 bits plus headers).
@@ -42,7 +44,7 @@ bool readWholeFile(const char* path, std::vector<uint8_t>& out, size_t maxBytes)
   out.clear();
   std::string p = systemPath(path);
   if (p.empty()) return false;
-  FILE* f = std::fopen(p.c_str(), "rb");
+  FILE* f = openRegularFileForReading(p.c_str());
   if (!f) return false;
   bool ok = true;
   uint8_t chunk[65536];
@@ -163,7 +165,7 @@ namespace {
 // Whether the file begins with the given bytes; saves reading a whole large file that is not an
 // image of that kind.
 bool fileStartsWith(const char* path, const char* magic, size_t n) {
-  FILE* f = std::fopen(systemPath(path).c_str(), "rb");
+  FILE* f = openRegularFileForReading(systemPath(path).c_str());
   if (!f) return false;
   char head[8] = {};
   size_t got = std::fread(head, 1, n, f);

@@ -15,6 +15,8 @@
 #include "runtime/files.h"
 #include "runtime/folders.h"
 #include "runtime/lifecycle.h"
+#include "runtime/regular_file.h"
+#include "runtime/temp_folder.h"
 
 namespace {
 
@@ -107,12 +109,10 @@ bool sameNameIgnoringCase(const char* a, size_t an, const char* b, size_t bn) {
 
 // 0 when the path is a plain file that can be read, else the reason (an errno value).
 int plainFileError(const char* path) {
-  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  int fd = openRegularFile(path);
   if (fd < 0) return errno;
-  struct stat st;
-  int error = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EISDIR;
   ::close(fd);
-  return error;
+  return 0;
 }
 
 // Each missing media file and each unusable archive is reported once on standard error: the game
@@ -229,6 +229,7 @@ void releaseMediaArchives() {
 }
 
 void setMediaArchives(const char* primary, const char* secondary) {
+  reported.clear();  // newly named archives are reported afresh
   resetArchive(primaryArchive, primary);
   resetArchive(secondaryArchive, secondary);
   setServiceRelease(ServiceStage::Archives, releaseMediaArchives);
@@ -264,14 +265,14 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
   const std::string missing = "media file " + diskName + ": " + std::strerror(diskError);
 
   std::string archiveName;
-  if (archive.enabled && !pathForReading(archive.archivePath, archiveName)) archive.enabled = 0;
+  if (!pathForReading(archive.archivePath, archiveName)) archive.enabled = 0;
   if (!archive.enabled || archiveName.empty()) {
     archive.enabled = 0;
     // An archive that could not be read has been reported already, and explains every file.
     if (!archiveReported(archiveName)) reportOnce(missing);
     return 0;
   }
-  int fd = ::open(archiveName.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = openRegularFile(archiveName.c_str());
   if (fd < 0) {
     archive.enabled = 0;
     reportArchive(archiveName, "cannot read the media archive " + archiveName + ": " + std::strerror(errno));
@@ -299,8 +300,9 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
     return 0;
   }
 
-  // The letters keep two entries of the same name from different archives apart.
-  const std::string folder = userTempFolder();
+  // The letters keep two entries of the same name from different archives apart; the folder is
+  // this process's own, so another running program never deletes or overwrites the file.
+  const std::string folder = processTempFolder();
   if (folder.empty()) {
     reportOnce("cannot unpack " + entry.name + ": no private temporary folder");
     dest[0] = '\0';
@@ -311,7 +313,8 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
   tempName += static_cast<char>('A' + (static_cast<uint32_t>(entry.dataSize) & 0xFFu) % 26);
   tempName += entry.name;
   if (tempName.size() >= kMediaPathSize || !writeNewFile(tempName, entry.unpacked)) {
-    reportOnce("cannot unpack " + entry.name + " from " + archiveName + " into " + folder);
+    reportOnce("cannot unpack " + entry.name + " from " + archiveName + " into " + folder + ": " +
+               std::strerror(errno));
     dest[0] = '\0';
     return 0;
   }

@@ -3,8 +3,9 @@
 // A file that exists on disk (a relative name in the player folder or else the data folder,
 // runtime/folders.h) is used as it is. Otherwise the name's base name (the part after
 // the last '/' or '\') is looked up, letter case ignored, in the archive's directory; the entry
-// is unpacked (LZO1X) into a temporary file in the private per-user folder
-// (userTempFolder() + "kql" + two capital letters + entry name) and the load reads that file.
+// is unpacked (LZO1X) into a temporary file in this process's own temporary folder
+// (processTempFolder() + "kql" + two capital letters + entry name, runtime/temp_folder.h) and the
+// load reads that file.
 // Each archive keeps at most one extracted file at a time: the next lookup deletes it.
 //
 // Two archives exist: the primary one serves images, fonts, sounds and the line-numbered data
@@ -13,7 +14,7 @@
 // sizes outside the file, short reads, a stream that does not unpack to its announced size) makes
 // the lookup fail like a name that is not in it; nothing half-unpacked is ever written. Each media
 // file that cannot be found and each archive that cannot be read is reported once on standard
-// error, naming it; the load itself fails quietly as before.
+// error (once per naming of the archives), naming it; the load itself fails quietly as before.
 //
 // Archive layout (integers little-endian, 32-bit signed): entry blocks (unpacked size, then the
 // LZO1X stream), a directory (per entry: name length 1..255, name, data offset, data size; a

@@ -21,11 +21,19 @@ void readExact(double channel, void* into, uint32_t width) {
     if (readFully(c.handle, into, width) != width) fileTransferFailed(c, errno);
 }
 
+// Writes go through the channel's buffer, so a save is a few system calls, not one per value; a
+// failure shows when the buffer is handed on, at the latest when the channel is closed.
 void writeExact(double channel, const void* from, size_t width) {
     FileChannel& c = checkedChannel(channel);
     if (c.handle < 0) fileTransferFailed(c, 0);
     errno = 0;
-    if (!writeFully(c.handle, from, width)) fileTransferFailed(c, errno != 0 ? errno : ENOSPC);
+    if (!c.replacement.active()) {  // a channel open for reading refuses the write
+        if (!writeFully(c.handle, from, width)) fileTransferFailed(c, errno != 0 ? errno : ENOSPC);
+        return;
+    }
+    c.pending.append(static_cast<const char*>(from), width);
+    if (c.pending.size() >= kChannelBufferSize && !flushChannel(c))
+        fileTransferFailed(c, errno != 0 ? errno : ENOSPC);
 }
 
 uint32_t littleEndian(const unsigned char* b, int width) {

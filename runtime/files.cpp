@@ -46,6 +46,7 @@ void clearChannel(FileChannel& c) {
     c.targetLock = -1;
     c.replacement.discard();
     c.createdTarget = false;
+    c.pending.clear();
     c.path.clear();
     c.openError = 0;
 }
@@ -64,11 +65,20 @@ void abandonChannel(FileChannel& c) {
     clearChannel(c);
 }
 
-// Flushes a writing channel's side file to disk and renames it over the target. On failure
-// `error` receives the system's reason.
+// Completes a writing channel: its buffered bytes and its side file go to disk, then the side
+// file takes the target's place, or waits for the open save group's commit. On failure `error`
+// receives the system's reason.
 bool commitChannel(FileChannel& c, int& error) {
-    bool ok = c.replacement.commit();
-    error = ok ? 0 : errno;
+    errno = 0;
+    bool ok = flushChannel(c) && c.replacement.finish();
+    if (ok && saveGroupOpen()) {
+        holdInSaveGroup(c);
+        clearChannel(c);
+        error = 0;
+        return true;
+    }
+    ok = ok && c.replacement.publish();
+    error = ok ? 0 : (errno != 0 ? errno : EIO);
     abandonChannel(c);
     return ok;
 }
@@ -104,6 +114,7 @@ bool openForWriting(FileChannel& c, const std::string& path) {
     // Opening it for writing asks the file's own permission: a read-only save is not replaced.
     int lockFd = openRegularFile(path.c_str(), O_RDWR | O_CREAT);
     if (lockFd < 0) return false;
+    dropWaitingSave(lockFd);
     Lock lock = lockExclusive(lockFd);
     if (lock == Lock::Busy || !c.replacement.begin(path)) {
         c.replacement.discard();
@@ -181,7 +192,8 @@ double channelAtEnd(double channel) {
     return c.position >= c.size ? 1 : 0;
 }
 
-void releaseFileChannels(bool commit) {
+bool releaseFileChannels(bool commit) {
+    bool ok = true;
     for (FileChannel& c : channels) {
         if (c.handle < 0) continue;
         if (!isWriting(c)) {
@@ -189,11 +201,21 @@ void releaseFileChannels(bool commit) {
             clearChannel(c);
         } else if (commit) {
             int error = 0;
-            commitChannel(c, error);
+            ok = commitChannel(c, error) && ok;
         } else {
             abandonChannel(c);
         }
     }
+    return finishSaveGroup(commit) && ok;
+}
+
+void abandonWriting(FileChannel& c) { abandonChannel(c); }
+
+bool flushChannel(FileChannel& c) {
+    if (c.pending.empty()) return true;
+    bool ok = c.replacement.write(c.pending.data(), c.pending.size());
+    c.pending.clear();
+    return ok;
 }
 
 void fileTransferFailed(const FileChannel& c, int error) {

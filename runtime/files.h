@@ -2,9 +2,9 @@
 //
 // Values are stored little-endian: byte, 16-bit word, 32-bit long, 64-bit IEEE double.
 // A channel opened for reading (mode != 0) takes the file's size; `position` counts the bytes
-// consumed. A channel opened for writing (mode 0) writes into a side file in the target's
-// folder (runtime/atomic_file.h); closeChannel flushes it to disk and puts it in the target's
-// place in one rename, so the old file stays whole until the new one is complete. A file the user
+// consumed. A channel opened for writing (mode 0) writes through a buffer into a side file in
+// the target's folder (runtime/atomic_file.h); closeChannel flushes it to disk and puts it in the
+// target's place in one rename (or, inside a save group, with the group: runtime/save_group.h), so the old file stays whole until the new one is complete. A file the user
 // may not write is not opened for writing (result 0). Files are opened "not shared" (an
 // exclusive advisory lock): a second opener, on another channel or in another program, fails.
 //
@@ -33,6 +33,7 @@ struct FileChannel {
     int targetLock = -1;    // writing: descriptor holding the lock on the target file
     FileReplacement replacement;  // writing: the side file that replaces the target on close
     bool createdTarget = false;   // writing: the target did not exist before the open
+    std::string pending;          // writing: bytes not yet handed to the side file
     std::string path;  // the file last opened, kept after a failed open for the error message
     int openError = 0;  // errno of a failed open
 };
@@ -61,8 +62,9 @@ void writeLine(double channel, const TextValue& text);
 void writeNumberLine(double channel, double value);
 
 // Closes every open channel when the program ends: writing channels are committed when
-// `commit` is true, otherwise their temporary files are removed and the old files stay.
-void releaseFileChannels(bool commit);
+// `commit` is true, otherwise their side files are removed and the old files stay. False when a
+// commit failed.
+bool releaseFileChannels(bool commit);
 
 double deleteFile(const TextValue& name);
 double fileExists(const TextValue& name);

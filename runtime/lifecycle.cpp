@@ -37,14 +37,16 @@ const char* errorMeaning(int code) {
 }
 
 // After the services are gone: close the file channels (a write in progress is completed
-// only on a normal end) and run the exit clean-ups, each once.
-void finishRuntime(bool normalEnd) {
-    releaseFileChannels(normalEnd);
+// only on a normal end) and run the exit clean-ups, each once. False when a save that a normal
+// end completes could not be put in place.
+bool finishRuntime(bool normalEnd) {
+    bool saved = releaseFileChannels(normalEnd);
     for (int i = 0; i < exitCleanupCount; ++i) {
         void (*fn)() = exitCleanups[i];
         exitCleanups[i] = nullptr;
         if (fn) fn();
     }
+    return saved;
 }
 
 // Ends the process at once after flushing every output stream. Static destructors are not
@@ -82,6 +84,7 @@ void setSourcePosition(double unit, double line) {
 
 void runtimeError(double code) {
     setErrorCode(code);
+    runtimeState.failed = 1;
     stopProgram();
 }
 
@@ -114,11 +117,17 @@ void addExitCleanup(void (*fn)()) {
 void stopProgram() {
     runtimeState.stopping = 1;
     shutdownRuntime();
-    int code = truncateToInt32(runtimeState.errorCode);
-    finishRuntime(code == 0);
+    // Only a runtime error makes the stop a failure. A code that an operation recorded before
+    // going on (a line file that could not be read, an entry number out of range) leaves a
+    // later normal end a normal end: the saves are completed and the status is 0.
+    if (!finishRuntime(runtimeState.failed == 0)) {
+        setErrorCode(kErrorFileTransfer);  // a save the normal end completes could not be kept
+        runtimeState.failed = 1;
+    }
     if (runtimeSettings.debugMode) logEndLines();
+    int code = truncateToInt32(runtimeState.errorCode);
     int status = 0;
-    if (code != 0) {
+    if (runtimeState.failed != 0 && code != 0) {
         status = (code > 0 && code < 256) ? code : 1;
         int line = truncateToInt32(runtimeState.currentLine);
         std::string where = line != 0 ? " at line " + std::to_string(line) : std::string();

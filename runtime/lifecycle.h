@@ -3,11 +3,13 @@
 //
 // Stopping: stopProgram releases the registered services in a fixed order (renderer, input,
 // sound, archives, window), closes the file channels, runs the exit clean-ups, appends the
-// error-code lines to the error log in debug mode and ends the process. A normal end exits
-// with status 0; after a runtime error (code 3, 7, 9, 20) the status is the error code and one
-// line naming it (and what it concerned, when known) goes to standard error, so a failure never
-// looks like success. Output
-// streams are flushed; static destructors do not run.
+// error-code lines to the error log in debug mode and ends the process. A normal end (the
+// game returns, endProgram, the window is closed) completes the saves still open and exits
+// with status 0, whatever code an operation that went on recorded before; after a runtime
+// error (runtimeError: code 3, 7, 9, 20) the open saves are dropped, the status is the error
+// code and one line naming it (and what it concerned, when known) goes to standard error, so a
+// failure never looks like success. A normal end whose saves cannot be completed is runtime
+// error 3. Output streams are flushed; static destructors do not run.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +25,7 @@ struct RuntimeSettings {
     int32_t multisample = 0;
     int32_t captureMouse = 0;
     int32_t debugMode = 0;
+    int32_t windowScale = 0;  // windowed size as this whole multiple of the screen; 0: largest that fits
 };
 extern RuntimeSettings runtimeSettings;
 
@@ -42,6 +45,7 @@ struct RuntimeState {
     double frameTime = 0;
     double previousFrameTime = 0;
     uint8_t stopping = 0;  // set once stopProgram or endAndRun has begun
+    uint8_t failed = 0;    // set by runtimeError: the stop that follows is a failure
 };
 extern RuntimeState runtimeState;
 
@@ -119,7 +123,8 @@ TextValue commandLine();
 
 // ---- error log and temporary folder ---------------------------------------------------------
 // The private per-user folder ${TMPDIR:-/tmp}/tovrik-<uid>/ (mode 0700, created when missing),
-// with a final '/'. Empty when it cannot be made or is not a directory owned by this user.
+// with a final '/'. When that folder is refused, a fresh private folder for this run, said once on
+// standard error (runtime/temp_folder.h); empty only when no folder at all can be made.
 std::string userTempFolder();
 // Full path of "ErrorLog.txt" in that folder (empty when there is no folder).
 std::string errorLogPath();

@@ -3,28 +3,23 @@
 #include "app/settings.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <fstream>
 #include <sstream>
 #include <string>
 
 #include "runtime/folders.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
 class SettingsFile : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/crumlet-settings-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = std::string(pattern) + "/";
+        folder_ = temp_.path() + "/";
         path_ = folder_ + kSettingsFileName;
     }
-    void TearDown() override {
-        setPlayerFolder("");
-        std::system(("rm -rf '" + folder_ + "'").c_str());
-    }
+    void TearDown() override { setPlayerFolder(""); }
     std::string read() const {
         std::ifstream in(path_, std::ios::binary);
         std::stringstream s;
@@ -32,6 +27,7 @@ class SettingsFile : public ::testing::Test {
         return s.str();
     }
     void write(const std::string& text) const { std::ofstream(path_, std::ios::binary) << text; }
+    TempFolder temp_{"crumlet-settings"};
     std::string folder_, path_;
 };
 

@@ -5,7 +5,7 @@
 
 #include "devices/input.h"
 #include "graphics/present.h"
-#include "platform/input_testing.h"
+#include "tests/support/input_testing.h"
 #include "screen_support.h"
 
 using namespace crumlet;

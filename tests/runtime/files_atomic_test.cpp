@@ -13,7 +13,8 @@
 
 #include "runtime/files.h"
 #include "runtime/lifecycle.h"
-#include "tests/runtime/test_dir.h"
+#include "tests/runtime/file_helpers.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ protected:
     void TearDown() override {
         for (int c = 0; c < kFileChannelCount; ++c) closeChannel(c);
     }
-    TestDir dir;
+    TempFolder dir;
     std::string target;
 };
 using AtomicWritesDeathTest = AtomicWrites;
@@ -91,6 +92,7 @@ TEST_F(AtomicWritesDeathTest, AFailedWriteStopsWithCode3AndKeepsTheOldFile) {
         setrlimit(RLIMIT_FSIZE, &limit);
         openChannel(0, TextValue(target.c_str()), 0);
         for (int i = 0; i < 2000; ++i) writeByte(0, 0);
+        closeChannel(0);  // the buffered bytes reach the disk here at the latest
     };
     EXPECT_EXIT(fillBeyondLimit(), ExitedWithCode(3), "runtime error 3");
     EXPECT_EQ(readFileBytes(target), oldProfile());

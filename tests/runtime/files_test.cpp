@@ -4,11 +4,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
+#include "runtime/archive.h"
 #include "runtime/files.h"
 #include "runtime/folders.h"
-#include "tests/runtime/test_dir.h"
+#include "tests/runtime/file_helpers.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -20,7 +24,7 @@ protected:
         for (int c = 0; c < kFileChannelCount; ++c) closeChannel(c);
     }
     TextValue name(const std::string& file) { return TextValue(dir.file(file).c_str()); }
-    TestDir dir;
+    TempFolder dir;
 };
 using ChannelsDeathTest = Channels;
 
@@ -242,6 +246,33 @@ TEST_F(Channels, FileSystemCommands) {
     EXPECT_EQ(deleteFile(name("f.bin")), 1);
     EXPECT_EQ(deleteFile(name("f.bin")), 0);
     EXPECT_EQ(fileExists(name("f.bin")), 0);
+}
+
+// A FIFO has no writer here, so any open that waits for one would hang: the alarm turns that
+// into a failure instead of a stuck test.
+TEST_F(ChannelsDeathTest, AFifoInPlaceOfAFileFailsAtOnce) {
+    std::string fifo = dir.file("Data.bin");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    auto openEverything = [&] {
+        alarm(10);
+        writeBytesToFile(dir.file("real.bin"), "real");
+        int failures = 0;
+        if (openChannel(0, name("Data.bin"), 1) != 0) failures |= 1;
+        if (openChannel(0, name("Data.bin"), 0) != 0) failures |= 2;
+        if (fileExists(name("Data.bin")) != 0 || fileSize(name("Data.bin")) != 0) failures |= 4;
+        if (copyFile(name("Data.bin"), name("copy.bin")) != 0) failures |= 8;
+        if (copyFile(name("real.bin"), name("Data.bin")) != 0) failures |= 16;
+        std::string path;
+        if (resolveMediaFile(fifo.c_str(), path)) failures |= 32;  // as a loose media file
+        setMediaArchives(fifo.c_str(), "");
+        if (resolveMediaFile("Tiles1.png", path)) failures |= 64;  // as the archive
+        std::fprintf(stderr, "failures=%d\n", failures);
+        std::exit(failures == 0 ? 0 : 1);
+    };
+    EXPECT_EXIT(openEverything(), ExitedWithCode(0), "failures=0");
+    struct stat st;
+    ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST_F(Channels, WorkingDirectoryEndsWithASlash) {
