@@ -10,7 +10,7 @@ mode=${1:-}
 # Building and playing: the compiler and CMake, the libraries, and OpenGL (GLX and EGL) from Mesa.
 PLAY_PACKAGES=(
   cmake g++ make pkg-config
-  libsdl2-dev liblzo2-dev libpng-dev zlib1g-dev
+  libsdl2-dev liblzo2-dev libpng-dev zlib1g-dev libinih-dev
   libgl-dev libgl1-mesa-dri libglx-mesa0 libegl1 libegl-mesa0
 )
 # Testing besides: GoogleTest and Google Benchmark, a virtual X server with key events and image

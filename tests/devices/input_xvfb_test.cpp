@@ -91,6 +91,23 @@ TEST_F(RealKeys, ShiftedCharactersComeFromTheLayout) {
     EXPECT_TRUE(within(kEventWait, [] { return isKeyDown(2) == 0; }));
 }
 
+TEST_F(RealKeys, ATapOfPPausesOnlyWhileALevelAllowsIt) {
+    // A tap shorter than a frame: the press is remembered even though the key is up again.
+    allowPauseKey(1);
+    ASSERT_TRUE(xdotool("key p"));
+    EXPECT_TRUE(within(kEventWait, [] { return takePauseRequest(); }));
+    EXPECT_FALSE(takePauseRequest());  // once per press
+
+    // In a menu P is a letter; its press does not wait for the next level either.
+    allowPauseKey(0);
+    ASSERT_TRUE(xdotool("key p keydown Up"));
+    ASSERT_TRUE(within(kEventWait, [] { return isKeyDown(200) == 1; }));
+    EXPECT_FALSE(takePauseRequest());
+    allowPauseKey(1);
+    EXPECT_FALSE(takePauseRequest());
+    allowPauseKey(0);
+}
+
 }  // namespace
 
 namespace {

@@ -6,13 +6,19 @@ if ! command -v Xvfb >/dev/null 2>&1; then
   echo "Xvfb is missing (scripts/setup.sh installs it)" >&2
   exit 1
 fi
-n=55
-while [ -e /tmp/.X$n-lock ] && [ $n -lt 99 ]; do n=$((n + 1)); done
-Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display number itself and writes it once it accepts clients: choosing one by
+# looking for lock files first would race with other test runs starting at the same moment.
+number=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null' EXIT INT TERM
-for _ in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do
-  [ -e /tmp/.X11-unix/X$n ] && break
+trap 'kill $xvfb 2>/dev/null; rm -f "$number"' EXIT INT TERM
+for _ in $(seq 100); do
+  [ -s "$number" ] && break
   sleep 0.1
 done
+n=$(head -n 1 "$number")
+if [ -z "$n" ]; then
+  echo "Xvfb did not start" >&2
+  exit 1
+fi
 DISPLAY=:$n "$@"
