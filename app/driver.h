@@ -11,6 +11,7 @@
 // The format is described in docs/driver.md.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,10 +36,22 @@ struct DriverScript {
     int64_t quitFrame = 0;  // 0: never
 };
 
+// The last frame a script may name (about 46 hours at 60 frames per second).
+constexpr int64_t kMaxDriverFrame = 10000000;
+// No script comes near this size.
+constexpr size_t kMaxDriverScriptBytes = 1024 * 1024;
+
 // Parses a script. Relative file names are taken relative to baseDir (which ends in '/' or is
-// empty). False with a message naming the line when the script is not understood.
+// empty). A UTF-8 byte-order mark at the start is skipped. False with a message naming the line
+// when the script is not understood: an unknown directive or key, a frame number outside
+// 1..kMaxDriverFrame, a zero byte.
 bool parseDriverScript(const std::string& text, const std::string& baseDir, DriverScript& out,
                        std::string& error);
+
+// Reads a script file (a regular file of at most kMaxDriverScriptBytes) and parses it. False with
+// a message when the file cannot be read or the script is not understood.
+bool loadDriverScript(const std::string& path, const std::string& baseDir, DriverScript& out,
+                      std::string& error);
 
 // The scan code of a key name of the script ("Right", "Space", "a", "7", "@57" for a raw scan
 // code, ...), or -1.

@@ -21,6 +21,9 @@
 namespace {
 
 LineFileCache cache;  // zero-initialised: no file held
+// The file's bytes after entry 255's line, kept as they were: the store has no entries for them,
+// but writing the file back must not drop them.
+std::string tail;
 bool cleanupRegistered = false;
 
 void registerCleanup() {
@@ -52,6 +55,7 @@ void writeBack() {
     text.append(cache.lines[n], ::strnlen(cache.lines[n], kLineFileEntrySize));
     text += "\r\n";
   }
+  text += tail;
   // A file that cannot be written loses the changes; the old file stays.
   replaceFile(path, text.data(), text.size());
 }
@@ -61,9 +65,11 @@ void clearStore() {
   cache.dirty = 0;
   cache.fileName[0] = '\0';
   cache.lastLine = 0;
+  tail.clear();
 }
 
-// Reads up to 256 lines ("\n" or "\r\n" ended; the last may have no line end) into the entries.
+// Reads up to 256 lines ("\n" or "\r\n" ended; the last may have no line end) into the entries,
+// and whatever follows them into the tail.
 void loadLines(FILE* f) {
   std::vector<char> line;
   line.reserve(kLineFileEntrySize);
@@ -90,6 +96,8 @@ void loadLines(FILE* f) {
     cache.lastLine = n;
     if (!ended) return;
   }
+  char chunk[4096];
+  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, f)) > 0;) tail.append(chunk, got);
 }
 
 void trimTrailingControls(TextValue& t) {

@@ -135,14 +135,6 @@ bool lzoReady() {
   return ok;
 }
 
-// An LZO1X stream gives at most 255 bytes per input byte (long runs cost one length byte per 255
-// bytes), so an entry announcing far more than that is damaged; refusing it early keeps a
-// 20-byte entry from claiming a 256 MiB buffer.
-bool plausibleUnpackedSize(int32_t unpacked, int32_t streamSize) {
-  if (unpacked < 0 || static_cast<uint32_t>(unpacked) > kMaxMediaEntrySize) return false;
-  return static_cast<int64_t>(unpacked) <= static_cast<int64_t>(streamSize) * 256 + 256;
-}
-
 bool writeNewFile(const std::string& path, const std::vector<uint8_t>& data) {
   ::unlink(path.c_str());
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);

@@ -25,11 +25,10 @@
 #include <cstdint>
 #include <string>
 
+#include "runtime/archive_limits.h"
 #include "runtime/text.h"
 
 constexpr size_t kMediaPathSize = 1024;
-// Entries announcing more than this are treated as damage, not unpacked.
-constexpr uint32_t kMaxMediaEntrySize = 256u * 1024u * 1024u;
 
 struct MediaArchive {
   uint8_t enabled = 0;

@@ -25,6 +25,7 @@ void (*exitCleanups[kMaxExitCleanups])() = {};
 int exitCleanupCount = 0;
 
 std::string errorDetail;  // what the runtime error concerned; empty when nothing more is known
+void (*errorHandler)(int code) = nullptr;
 
 const char* errorMeaning(int code) {
     switch (code) {
@@ -84,6 +85,7 @@ void setSourcePosition(double unit, double line) {
 
 void runtimeError(double code) {
     setErrorCode(code);
+    if (errorHandler) errorHandler(truncateToInt32(code));
     runtimeState.failed = 1;
     stopProgram();
 }
@@ -92,6 +94,8 @@ void runtimeError(double code, const std::string& detail) {
     errorDetail = detail;
     runtimeError(code);
 }
+
+void setRuntimeErrorHandler(void (*handler)(int code)) { errorHandler = handler; }
 
 void setServiceRelease(ServiceStage stage, void (*release)()) {
     int i = static_cast<int>(stage);

@@ -59,11 +59,16 @@ constexpr int kErrorNoData = 20;
 // errorCode := code; errorLine := currentLine; returns the code.
 double setErrorCode(double code);
 void setSourcePosition(double unit, double line);
-// setErrorCode(code), then stopProgram.
+// setErrorCode(code), then stopProgram (or the runtime error handler, when one is set).
 [[noreturn]] void runtimeError(double code);
 // The same with what went wrong, for the line on standard error (for code 3 the file and the
 // system's reason: "/home/ann/.local/share/crumlet/Maps/Data.bin: Permission denied").
 [[noreturn]] void runtimeError(double code, const std::string& detail);
+// Takes runtime errors over from stopProgram for code that must survive them, such as a fuzzing
+// harness that feeds one damaged file after another to a reader: runtimeError records the code and
+// calls the handler, which must not return (it throws back to its own loop). nullptr restores the
+// stop. The game never sets one.
+void setRuntimeErrorHandler(void (*handler)(int code));
 [[noreturn]] void stopProgram();
 [[noreturn]] void endProgram();  // setErrorCode(0), stopProgram
 // Shuts the runtime down, runs `command` through /bin/sh in the current directory as a new

@@ -12,14 +12,35 @@
 
 namespace toolfiles {
 
-// Reads the whole file; on failure names it in `error`.
-inline bool readTextFile(const std::string& path, std::string& text, std::string& error) {
+// No text source of the tools comes near this; a larger file is a mistake (a wrong path, a binary)
+// that must not take the machine's memory.
+constexpr size_t kMaxTextSourceBytes = 1024 * 1024;
+
+// Reads the whole file, at most maxBytes; on failure (missing, a folder, unreadable, larger than
+// maxBytes) names it in `error`.
+inline bool readTextFile(const std::string& path, std::string& text, std::string& error,
+                         size_t maxBytes = kMaxTextSourceBytes) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = path + ": cannot open";
     return false;
   }
-  text.assign((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  text.clear();
+  char chunk[16384];
+  while (in) {
+    in.read(chunk, sizeof chunk);
+    text.append(chunk, static_cast<size_t>(in.gcount()));
+    if (text.size() > maxBytes) {
+      text.clear();
+      error = path + ": larger than " + std::to_string(maxBytes) + " bytes";
+      return false;
+    }
+  }
+  if (in.bad()) {  // a folder opens but cannot be read
+    text.clear();
+    error = path + ": cannot read";
+    return false;
+  }
   return true;
 }
 

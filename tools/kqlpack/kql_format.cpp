@@ -41,11 +41,27 @@ std::string lower(const std::string& s) {
 }  // namespace
 
 bool safeEntryName(const std::string& name) {
-  if (name.empty() || name.size() > 255 || name == "." || name == "..") return false;
+  if (name.empty() || name.size() > kMaxEntryNameLength || name == "." || name == "..") return false;
   for (char c : name) {
     if (c == '/' || c == '\\' || c == '\0') return false;
   }
   return true;
+}
+
+std::string printableName(const std::string& name) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string out;
+  for (char ch : name) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (c >= 0x20 && c < 0x7F && c != '\\') {
+      out += ch;
+    } else {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
 }
 
 bool buildArchive(const std::vector<PackInput>& inputs, OffsetStyle style, std::vector<uint8_t>& out,
@@ -57,7 +73,8 @@ bool buildArchive(const std::vector<PackInput>& inputs, OffsetStyle style, std::
   std::vector<std::string> seen;
   for (const PackInput& in : inputs) {
     if (!safeEntryName(in.name)) {
-      error = "unusable entry name \"" + in.name + "\" (1 to 255 bytes, no folder part)";
+      error = "unusable entry name \"" + in.name + "\" (1 to " +
+              std::to_string(kMaxEntryNameLength) + " bytes, no folder part)";
       return false;
     }
     std::string key = lower(in.name);
@@ -86,6 +103,10 @@ bool buildArchive(const std::vector<PackInput>& inputs, OffsetStyle style, std::
     const uint8_t* src = in.data.empty() ? &kEmpty : in.data.data();
     if (lzo1x_1_compress(src, in.data.size(), packed.data(), &packedLen, work.data()) != LZO_E_OK) {
       error = "compression of \"" + in.name + "\" failed";
+      return false;
+    }
+    if (!plausibleUnpackedSize(static_cast<int32_t>(in.data.size()), static_cast<int32_t>(packedLen))) {
+      error = "\"" + in.name + "\" packs so small that readers would take it for damage";
       return false;
     }
     positions.push_back(static_cast<int64_t>(data.size()));
@@ -181,7 +202,8 @@ bool unpackEntry(const std::vector<uint8_t>& archive, const EntryInfo& e, std::v
     return false;
   }
   const int32_t announced = getLe32(&archive[static_cast<size_t>(e.position)]);
-  if (announced < 0 || static_cast<uint32_t>(announced) > kMaxUnpackedSize) {
+  // The same refusal as the game's lookup: nothing is allocated for a size the stream cannot give.
+  if (!plausibleUnpackedSize(announced, e.dataSize - 4)) {
     error = "entry \"" + e.name + "\" announces an impossible size";
     return false;
   }
