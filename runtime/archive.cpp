@@ -267,7 +267,12 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
   int fd = openRegularFile(archiveName.c_str());
   if (fd < 0) {
     archive.enabled = 0;
-    reportArchive(archiveName, "cannot read the media archive " + archiveName + ": " + std::strerror(errno));
+    // Start-up names the archives after the program's folder until the game names its own: that
+    // is no archive to report, only the file that is missing.
+    if (errno == EISDIR)
+      reportOnce(missing);
+    else
+      reportArchive(archiveName, "cannot read the media archive " + archiveName + ": " + std::strerror(errno));
     return 0;
   }
 
@@ -280,10 +285,7 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
   ::close(fd);
   if (result == Lookup::NotAnArchive) {
     archive.enabled = 0;
-    // Start-up names the archives after the program's folder until the game names its own.
-    if (plainFileError(archiveName.c_str()) != EISDIR)
-      reportArchive(archiveName, archiveName + " is not a media archive");
-    if (!archiveReported(archiveName)) reportOnce(missing);
+    reportArchive(archiveName, archiveName + " is not a media archive");
     return 0;
   }
   if (result == Lookup::NotFound) {
