@@ -206,7 +206,9 @@ bool takePauseRequest() {
     // A scripted run is played by its script alone.
     if (!input.pauseAllowed || input.injected) return false;
     bool wanted = (padPresses & kPadStart) != 0;
-    for (int code : preferences.keys[GameAction::Pause]) wanted = wanted || (pressed[code & 0xFF] & 0x80);
+    for (int code : preferences.keys[GameAction::Pause]) {
+        wanted = wanted || (pressed[code & 0xFF] & 0x80) != 0;
+    }
     return wanted;
 }
 

@@ -118,5 +118,6 @@ void platformPadsClose();
 // Opens controllers plugged in since the last read, forgets unplugged ones, and reads all of
 // them together as the last event pump left them.
 void platformPadRead(PlatformPadSample& out);
-// The buttons that went down since the last call, even when already released again.
+// The buttons that went down since the last call, even when already released again. Opens
+// controllers plugged in since the last look first, as platformPadRead does.
 unsigned platformPadTakePresses();

@@ -117,4 +117,8 @@ void platformPadRead(PlatformPadSample& out) {
     out.controllers = static_cast<int>(pads.size());
 }
 
-unsigned platformPadTakePresses() { return pressesSinceTaken.exchange(0); }
+unsigned platformPadTakePresses() {
+    // A controller plugged in while the game waits in its pause can end the pause too.
+    if (padsStarted) followPlugging();
+    return pressesSinceTaken.exchange(0);
+}
