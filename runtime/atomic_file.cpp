@@ -140,14 +140,14 @@ bool FileReplacement::finish() {
     return ok;
 }
 
-bool FileReplacement::publish() {
+bool FileReplacement::publish(bool syncFolder) {
     if (fd_ >= 0 || side_.empty()) {
         errno = EBADF;
         return false;
     }
     if (rename(side_.c_str(), target_.c_str()) != 0) return false;
     side_.clear();
-    syncFolderOf(target_);
+    if (syncFolder) syncFolderOf(target_);
     return true;
 }
 

@@ -32,8 +32,9 @@ class FileReplacement {
     bool write(const void* data, size_t size);  // false on a short write (errno set)
     // Flushes the side file to disk and closes it; the target is untouched.
     bool finish();
-    // Puts the finished side file in the target's place and makes the rename durable.
-    bool publish();
+    // Puts the finished side file in the target's place and makes the rename durable (unless
+    // the caller flushes the folder itself, after several renames: syncFolderOf).
+    bool publish(bool syncFolder = true);
     // finish() and publish().
     bool commit();
     // Removes the side file; the target keeps its old content.

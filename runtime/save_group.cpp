@@ -111,7 +111,10 @@ bool publishGroup() {
             dropGroup();
             return false;
         }
-        for (FileChannel& c : waiting) ok = c.replacement.publish() && ok;
+        // The renames follow each other directly, so the files differ on disk for as short a
+        // time as can be; the folders are flushed after them.
+        for (FileChannel& c : waiting) ok = c.replacement.publish(false) && ok;
+        for (FileChannel& c : waiting) syncFolderOf(c.replacement.target());
         // A rename that failed stays in the journal for the next start to finish.
         if (ok) removeJournal(journal);
     }
