@@ -225,24 +225,10 @@ void driverKeysForFrame(const DriverScript& script, int64_t frame, unsigned char
     }
 }
 
-void configureDriver(int argc, char** argv) {
-    std::string scriptPath;
-    if (const char* env = std::getenv("TOVRIK_DRIVER"); env != nullptr && *env != '\0') scriptPath = env;
-    for (int i = 1; i < argc; ++i) {
-        bool named = true;
-        if (std::strcmp(argv[i], "--driver") == 0) {
-            named = i + 1 < argc && argv[i + 1][0] != '\0';
-            if (named) scriptPath = argv[++i];
-        } else if (std::strncmp(argv[i], "--driver=", 9) == 0) {
-            named = argv[i][9] != '\0';
-            scriptPath = argv[i] + 9;
-        }
-        // Asked for without a script: an unattended run would wait in the menu for ever.
-        if (!named) {
-            std::fprintf(stderr, "driver: --driver needs a script file\n");
-            std::exit(2);
-        }
-    }
+void configureDriver(const std::string& commandLineScript) {
+    std::string scriptPath = commandLineScript;
+    const char* env = std::getenv("TOVRIK_DRIVER");
+    if (scriptPath.empty() && env != nullptr) scriptPath = env;
     if (scriptPath.empty()) return;
 
     std::ifstream in(scriptPath, std::ios::binary);

@@ -2,7 +2,7 @@
 // end-to-end tests and for watching a session frame by frame.
 //
 // Off unless asked for, by the environment variable TOVRIK_DRIVER=<script> or the command-line
-// option "--driver <script>" (also "--driver=<script>"). While it is on:
+// option "--driver <script>" (also "--driver=<script>"), which wins. While it is on:
 // - the keyboard snapshot of every frame comes from the script, not from the device;
 // - the random generator is seeded with the script's seed instead of the clock;
 // - frame pacing can be switched off;
@@ -47,11 +47,12 @@ int driverKeyCode(const std::string& name);
 // The keyboard snapshot (bit 7 = held) the script gives for a frame.
 void driverKeysForFrame(const DriverScript& script, int64_t frame, unsigned char keys[256]);
 
-// Reads the switch from the environment or the command line and loads the script, before the
-// runtime starts (file names are then still relative to the folder the program was started
-// from). A script that cannot be read or parsed ends the process with status 2 and a message on
-// standard error. Does nothing when the driver is not asked for.
-void configureDriver(int argc, char** argv);
+// Loads the script named on the command line (`--driver`, given here as commandLineScript) or
+// else by the environment variable TOVRIK_DRIVER, before the runtime starts (file names are then
+// still relative to the folder the program was started from). A script that cannot be read or
+// parsed ends the process with status 2 and a message on standard error. Does nothing when the
+// driver is not asked for.
+void configureDriver(const std::string& commandLineScript);
 
 // After the runtime's start-up: seeds the generator, sets pacing, injects the first frame's keys
 // and hooks itself into the frame present. Does nothing when the driver is off.

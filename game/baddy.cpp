@@ -1,5 +1,5 @@
-// The baddies: every 16 frames each standing baddy gets an order (a step or a wait), and for the
-// next 16 frames the ordered baddies slide one pixel per frame.
+// The baddies: every kStepFrames frames each standing baddy gets an order (a step or a wait), and
+// for the next kStepFrames frames the ordered baddies slide one pixel per frame.
 #include "game/constants.h"
 #include "game/globals.h"
 #include "game/routines.h"
@@ -12,14 +12,6 @@ using namespace crumlet;
 
 namespace {
 
-// Neighbour offset of a direction (1 right, 2 left, 3 up, 4 down).
-double offsetOf(double dir) {
-    if (dir == kRight) return 1;
-    if (dir == kLeft) return -1;
-    if (dir == kUp) return -40;
-    return 40;
-}
-
 // The heading of a standing baddy's code, as a direction.
 double headingOf(double code) { return code - 11; }
 
@@ -28,12 +20,12 @@ struct Baddy {
     double i;
     double cellX, cellY;
 
-    double at(double dir) const { return numAt(game.mapGrid, i + offsetOf(dir)); }
+    double at(double dir) const { return numAt(game.mapGrid, i + neighbourOffset(dir)); }
     bool isFree(double dir) const { return at(dir) == kEmpty; }
 
     void order(double dir) const {
         GameGlobals& g = game;
-        numAt(g.mapGrid, i + offsetOf(dir)) = kReserved;
+        numAt(g.mapGrid, i + neighbourOffset(dir)) = kReserved;
         numAt(g.mapGrid, i) = kReserved;
         numAt(g.baddyState, i) = dir;
         numAt(g.baddyX, i) = cellX * kCellSize;
@@ -50,12 +42,8 @@ struct Baddy {
     // The fruit's cell already holds the reservation from the order.
     void eatFruitAt(double dir) const {
         GameGlobals& g = game;
-        double nx = cellX, ny = cellY;
-        if (dir == kRight) nx += 1;
-        if (dir == kLeft) nx -= 1;
-        if (dir == kUp) ny -= 1;
-        if (dir == kDown) ny += 1;
-        FireAt(nx * kCellSize, ny * kCellSize);
+        const DirectionStep step = stepOf(dir);
+        FireAt((cellX + step.dx) * kCellSize, (cellY + step.dy) * kCellSize);
         g.fruitShown = 0;
         playSoundEffect(kSoundFruitEaten, 0, 1);
     }
@@ -91,8 +79,9 @@ void decide(const Baddy& b, double code) {
     GameGlobals& g = game;
     bool horizontal = code == kBaddyRight || code == kBaddyLeft;
     bool vertical = code == kBaddyUp || code == kBaddyDown;
+    // The rules below in their order: the first that applies gives the order.
 
-    // 1 and 2: the bug beside the baddy is hunted.
+    // The bug beside the baddy is hunted first.
     if (horizontal && (b.at(kUp) == kBug || b.at(kDown) == kBug)) {
         b.order(b.at(kUp) == kBug ? kUp : kDown);
         return;
@@ -102,7 +91,7 @@ void decide(const Baddy& b, double code) {
         return;
     }
 
-    // 3: fruit straight ahead.
+    // Then fruit straight ahead.
     double heading = headingOf(code);
     if (b.at(heading) == kFruit) {
         b.order(heading);
@@ -110,7 +99,7 @@ void decide(const Baddy& b, double code) {
         return;
     }
 
-    // 4: fruit beside a horizontal baddy. This one order leaves the baddy's own cell empty
+    // Fruit beside a horizontal baddy. This one order leaves the baddy's own cell empty
     // rather than reserved.
     if (horizontal && (b.at(kDown) == kFruit || b.at(kUp) == kFruit)) {
         double dir = b.at(kDown) == kFruit ? kDown : kUp;
@@ -120,7 +109,7 @@ void decide(const Baddy& b, double code) {
         return;
     }
 
-    // 5: fruit beside a vertical baddy.
+    // Fruit beside a vertical baddy.
     if (vertical && (b.at(kLeft) == kFruit || b.at(kRight) == kFruit)) {
         double dir = b.at(kLeft) == kFruit ? kLeft : kRight;
         b.order(dir);
@@ -128,7 +117,7 @@ void decide(const Baddy& b, double code) {
         return;
     }
 
-    // 6: a junction; the bug does not count as free here.
+    // A junction; the bug does not count as free here.
     if (numAt(g.junctionGrid, b.i) == kJunction) {
         const JunctionRow* rows = kJunctionRows[static_cast<int>(code - kBaddyRight)];
         for (int r = 0; r < 4; ++r) {
@@ -142,14 +131,14 @@ void decide(const Baddy& b, double code) {
         }
     }
 
-    // 7: straight on, into an empty cell or onto the bug (whose cell the reservation takes).
+    // Straight on, into an empty cell or onto the bug (whose cell the reservation takes).
     double ahead = b.at(heading);
     if (ahead == kEmpty || ahead == kBug) {
         b.order(heading);
         return;
     }
 
-    // 8: blocked ahead: a side, else back, else wait.
+    // Blocked ahead: a side, else back, else wait.
     if (ahead > 0) {
         const double* tries = kBlockedOrder[static_cast<int>(code - kBaddyRight)];
         for (int k = 0; k < 3; ++k) {
@@ -168,8 +157,8 @@ void ScanBaddy() {
     GameGlobals& g = game;
     if (g.baddyTick != 0) return;
     // A baddy ordered into a cell later in the scan is not met again: that cell now holds 34.
-    for (double cellY = 1; cellY <= 14; ++cellY) {
-        for (double cellX = 1; cellX <= 19; ++cellX) {
+    for (double cellY = 1; cellY < kScreenRows; ++cellY) {
+        for (double cellX = 1; cellX < kScreenColumns; ++cellX) {
             double cellIndex = cellX + cellY * kGridColumns;
             double code = numAt(g.mapGrid, cellIndex);
             if (code < kBaddyRight || code > kBaddyDown) continue;
@@ -180,30 +169,30 @@ void ScanBaddy() {
 
 void BaddyAnimation() {
     GameGlobals& g = game;
-    for (double i = 40; i <= 1160; ++i) {
+    // From the first cell of row 1 to the first cell of the last row.
+    for (double i = kGridColumns; i <= kGridCells - kGridColumns; ++i) {
         double state = numAt(g.baddyState, i);
         if (state == 0) continue;
         if (state == -1) {
             drawSpriteFrame(kSpriteBaddy, numAt(g.baddyFrame, i), numAt(g.baddyX, i), numAt(g.baddyY, i));
             numAt(g.baddyFrame, i) += 1;
-            if (numAt(g.baddyFrame, i) == 16) {
+            if (numAt(g.baddyFrame, i) == kStepFrames) {
                 numAt(g.baddyFrame, i) = 0;
                 numAt(g.baddyState, i) = 0;
             }
             continue;
         }
         if (state < 1 || state > 4) continue;
-        if (state == kRight) numAt(g.baddyX, i) += 1;
-        if (state == kLeft) numAt(g.baddyX, i) -= 1;
-        if (state == kUp) numAt(g.baddyY, i) -= 1;
-        if (state == kDown) numAt(g.baddyY, i) += 1;
+        const DirectionStep step = stepOf(state);
+        numAt(g.baddyX, i) += step.dx;
+        numAt(g.baddyY, i) += step.dy;
         drawSpriteFrame(kSpriteBaddy, numAt(g.baddyFrame, i), numAt(g.baddyX, i), numAt(g.baddyY, i));
         numAt(g.baddyFrame, i) += 1;
-        if (numAt(g.baddyFrame, i) == 16) {
+        if (numAt(g.baddyFrame, i) == kStepFrames) {
             numAt(g.baddyFrame, i) = 0;
             numAt(g.baddyState, i) = 0;
             double t = numAt(g.baddyX, i) / kCellSize + (numAt(g.baddyY, i) / kCellSize) * kGridColumns;
-            numAt(g.mapGrid, t - offsetOf(state)) = kEmpty;  // the cell it came from
+            numAt(g.mapGrid, t - neighbourOffset(state)) = kEmpty;  // the cell it came from
             numAt(g.mapGrid, t) = kBaddyRight + state - 1;
         }
     }

@@ -1,4 +1,4 @@
-// The player's bug: a decision whenever it stands exactly on a cell, then a 16-frame step.
+// The player's bug: a decision whenever it stands exactly on a cell, then a step of kStepFrames.
 #include "game/constants.h"
 #include "game/globals.h"
 #include "game/routines.h"
@@ -12,19 +12,17 @@ using namespace crumlet;
 
 namespace {
 
-// The four directions in the order every test tries them: right, left, up, down.
+// The four directions with their keys, in the order every test tries them: right, left, up, down.
 struct Direction {
     double dir;
     double key;
-    double offset;  // neighbour index offset
-    double dx, dy;  // pixel offset
 };
 
 const Direction kDirections[4] = {
-    {kRight, kKeyRight, 1, 16, 0},
-    {kLeft, kKeyLeft, -1, -16, 0},
-    {kUp, kKeyUp, -40, 0, -16},
-    {kDown, kKeyDown, 40, 0, 16},
+    {kRight, kKeyRight},
+    {kLeft, kKeyLeft},
+    {kUp, kKeyUp},
+    {kDown, kKeyDown},
 };
 
 double playSound(double slot) { return playSoundEffect(slot, 0, 1); }
@@ -71,13 +69,13 @@ void ScanBug() {
 
     // Fruit comes before everything else, even a held Space.
     for (const Direction& d : kDirections) {
-        double n = cellIndex + d.offset;
+        double n = cellIndex + neighbourOffset(d.dir);
         if (isKeyDown(d.key) != 0 && numAt(g.mapGrid, n) == kFruit) {
             numAt(g.mapGrid, cellIndex) = kEmpty;
             numAt(g.mapGrid, n) = kBug;
             g.bugDir = d.dir;
-            g.takeX = g.bugX + d.dx;
-            g.takeY = g.bugY + d.dy;
+            g.takeX = g.bugX + stepOf(d.dir).dx * kCellSize;
+            g.takeY = g.bugY + stepOf(d.dir).dy * kCellSize;
             g.score += 100;
             g.fruitShown = 0;
             g.bugFacing = 0;
@@ -101,14 +99,15 @@ void ScanBug() {
     const double passes[3] = {kSpikeyBomb, kFlower, kClover};
     for (double item : passes) {
         for (const Direction& d : kDirections) {
-            double n = cellIndex + d.offset;
+            double n = cellIndex + neighbourOffset(d.dir);
             if (isKeyDown(d.key) != 0 && numAt(g.itemGrid, n) == item && numAt(g.mapGrid, n) == kEmpty) {
                 numAt(g.itemGrid, n) = 0;
                 numAt(g.mapGrid, n) = kBug;
                 numAt(g.mapGrid, cellIndex) = kEmpty;
                 g.bugDir = d.dir;
                 g.bugFacing = 0;
-                double x = g.bugX + d.dx, y = g.bugY + d.dy;
+                double x = g.bugX + stepOf(d.dir).dx * kCellSize;
+                double y = g.bugY + stepOf(d.dir).dy * kCellSize;
                 if (item == kSpikeyBomb) {
                     g.shrinkX = x;
                     g.shrinkY = y;
@@ -134,7 +133,7 @@ void ScanBug() {
     }
 
     for (const Direction& d : kDirections) {
-        double n = cellIndex + d.offset;
+        double n = cellIndex + neighbourOffset(d.dir);
         if (isKeyDown(d.key) != 0 && numAt(g.mapGrid, n) == kEmpty) {
             numAt(g.mapGrid, cellIndex) = kEmpty;
             numAt(g.mapGrid, n) = kBug;
@@ -155,19 +154,12 @@ void BugAnimation() {
         drawSpriteFrame(g.bugFacing, 0, g.bugX, g.bugY);
         return;
     }
-    if (g.bugDir == kRight) {
-        g.bugX += 1;
-    } else if (g.bugDir == kLeft) {
-        g.bugX -= 1;
-    } else if (g.bugDir == kUp) {
-        g.bugY -= 1;
-    } else if (g.bugDir == kDown) {
-        g.bugY += 1;
-    } else {
-        return;  // dead: nothing is drawn any more
-    }
+    const DirectionStep step = stepOf(g.bugDir);
+    if (step.dx == 0 && step.dy == 0) return;  // dead: nothing is drawn any more
+    g.bugX += step.dx;
+    g.bugY += step.dy;
     drawSpriteFrame(g.bugDir, g.bugFrame, g.bugX, g.bugY);
-    if (g.bugFrame + 1 < 16) {
+    if (g.bugFrame + 1 < kStepFrames) {
         g.bugStep += 1;
         g.bugFrame += 1;
     } else {

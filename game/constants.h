@@ -15,11 +15,20 @@ constexpr double kKeyLeft = 203;
 constexpr double kKeyRight = 205;
 constexpr double kKeyDown = 208;
 
-// The level grid: 40 x 30 cells of 16 x 16 pixels, index = column + 40 * row.
+// The level grid: 40 x 30 cells of 16 x 16 pixels, index = column + 40 * row. Columns 0 to 19
+// and rows 0 to 14 are on screen.
 constexpr int kGridColumns = 40;
 constexpr int kGridRows = 30;
 constexpr int kGridCells = kGridColumns * kGridRows;
 constexpr double kCellSize = 16;
+constexpr int kScreenColumns = 20;
+constexpr int kScreenRows = 15;
+
+// Game time in frames of the 60 per second loop: a step of an actor and every one-shot effect
+// take kStepFrames (an actor moves one pixel a frame, so a step is one cell), a laid bomb's fuse
+// kFuseFrames.
+constexpr double kStepFrames = 16;
+constexpr double kFuseFrames = 48;
 
 // mapGrid codes.
 constexpr double kEmpty = 0;
@@ -46,6 +55,37 @@ constexpr double kRight = 1;
 constexpr double kLeft = 2;
 constexpr double kUp = 3;
 constexpr double kDown = 4;
+
+// The way a direction goes: dx and dy of 1, 0 or -1 (the pixels of one frame's motion, the cells
+// of one step). Both are 0 for anything that is not a direction, such as a dead bug's 0.
+struct DirectionStep {
+    double dx, dy;
+};
+
+inline DirectionStep stepOf(double dir) {
+    if (dir == kRight) return {1, 0};
+    if (dir == kLeft) return {-1, 0};
+    if (dir == kUp) return {0, -1};
+    if (dir == kDown) return {0, 1};
+    return {0, 0};
+}
+
+// The index offset from a cell to its neighbour in a direction.
+inline double neighbourOffset(double dir) {
+    const DirectionStep step = stepOf(dir);
+    return step.dx + step.dy * kGridColumns;
+}
+
+// Levels 1 to kLastLevel can be chosen in the menu.
+constexpr double kLastLevel = 28;
+
+// The title menu: the column of its texts and of the cursor box, and the rows of its entries,
+// on which the box comes to rest.
+constexpr double kMenuLeft = 64;
+constexpr double kMenuRowLevels = 64;
+constexpr double kMenuRowPlayer = 80;
+constexpr double kMenuRowScores = 96;
+constexpr double kMenuRowHome = 112;
 
 // Sprite slots.
 constexpr double kSpriteTiles = 0;

@@ -12,13 +12,13 @@ using namespace crumlet;
 
 namespace {
 
-// A one-shot effect: shown for 16 frames while its y is above 0. Starting it again while it
-// runs only moves it; the frame counter goes on.
+// A one-shot effect: shown for kStepFrames frames while its y is above 0. Starting it again while
+// it runs only moves it; the frame counter goes on.
 void animateOneShot(double slot, double& frame, double x, double& y) {
     if (y <= 0) return;
     drawSpriteFrame(slot, frame, x, y);
     frame += 1;
-    if (frame == 16) {
+    if (frame == kStepFrames) {
         frame = 0;
         y = 0;
     }
@@ -76,7 +76,7 @@ void SpikeyAnimation() {
     g.spikeyFrame += 1;
     if (g.spikeyFrame == 16) g.spikeyFrame = 0;
     g.spikeyTimer += 1;
-    if (g.spikeyTimer == 48) {
+    if (g.spikeyTimer == kFuseFrames) {
         // The blast takes over the bomb's cell; ExpAnimation applies it later in this frame.
         g.expX = g.spikeyX;
         g.expY = g.spikeyY;
@@ -90,14 +90,14 @@ void SpikeyAnimation() {
 void ExpAnimation() {
     GameGlobals& g = game;
     if (!(g.expY > 0)) return;
-    // The blast repeats its clearing on each of its 16 frames: centre, right, left, up, down.
+    // The blast repeats its clearing on each of its frames: centre, right, left, up, down.
     ExplodeCell(g.expX, g.expY);
-    ExplodeCell(g.expX + 16, g.expY);
-    ExplodeCell(g.expX - 16, g.expY);
-    ExplodeCell(g.expX, g.expY - 16);
-    ExplodeCell(g.expX, g.expY + 16);
+    ExplodeCell(g.expX + kCellSize, g.expY);
+    ExplodeCell(g.expX - kCellSize, g.expY);
+    ExplodeCell(g.expX, g.expY - kCellSize);
+    ExplodeCell(g.expX, g.expY + kCellSize);
     g.expFrame += 1;
-    if (g.expFrame == 16) {
+    if (g.expFrame == kStepFrames) {
         g.expFrame = 0;
         g.expY = 0;
     }

@@ -65,8 +65,12 @@ struct GameGlobals {
 // The one instance, alive from before the program entry until the process ends.
 extern GameGlobals game;
 
-// Dimensions every game array (GameMain's third step); all elements become 0 or empty.
+// Dimensions every game array (GameMain does it before loading anything); all elements become 0
+// or empty.
 void dimensionGameArrays();
+
+// The menu as the game starts: level 1 chosen, the cursor box resting still on the levels entry.
+void startMenuState();
 
 // Element access through the runtime's index check: an index outside the array stops the
 // program with error code 9. The index is truncated toward zero.

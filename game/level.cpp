@@ -1,7 +1,9 @@
-// The level loop, its status line and the drawing of the maze layers.
+// The level loop, one frame of the level's world, its status line and the drawing of the maze
+// layers.
 #include "game/constants.h"
 #include "game/globals.h"
 #include "game/routines.h"
+#include "game/trace.h"
 
 #include "devices/input.h"
 #include "devices/sound.h"
@@ -9,7 +11,6 @@
 #include "graphics/present.h"
 #include "graphics/renderer.h"
 #include "runtime/convert.h"
-#include "game/trace.h"
 
 using namespace crumlet;
 
@@ -21,24 +22,7 @@ void MainGame() {
         // Escape leaves at once: nothing of this frame is drawn and the level's score is lost.
         if (isKeyDown(kKeyEscape) != 0) return;
 
-        ShowMap1();
-        ShowMap2();
-        ScanBaddy();
-        ScanBug();
-        FruitAnimation();
-        BugAnimation();
-        BaddyAnimation();
-        KleeAnimation();
-        BlumeAnimation();
-        ShrinkAnimation();
-        SpikeyAnimation();
-        TakeAnimation();
-        ExpAnimation();
-        FireAnimation();
-        RandomFruit();
-
-        g.baddyTick += 1;
-        if (g.baddyTick == 16) g.baddyTick = 0;
+        LevelFrame();
 
         if (g.bugDead == 1) {
             selectFont(kFontMenu);
@@ -59,10 +43,33 @@ void MainGame() {
     }
 }
 
+void LevelFrame() {
+    GameGlobals& g = game;
+    ShowMap1();
+    ShowMap2();
+    ScanBaddy();
+    ScanBug();
+    FruitAnimation();
+    BugAnimation();
+    BaddyAnimation();
+    KleeAnimation();
+    BlumeAnimation();
+    ShrinkAnimation();
+    SpikeyAnimation();
+    TakeAnimation();
+    ExpAnimation();
+    FireAnimation();
+    RandomFruit();
+
+    // The baddies decide on the first frame of every step.
+    g.baddyTick += 1;
+    if (g.baddyTick == kStepFrames) g.baddyTick = 0;
+}
+
 void ShowMap1() {
     GameGlobals& g = game;
-    for (double cellY = 0; cellY <= 14; ++cellY) {
-        for (double cellX = 0; cellX <= 19; ++cellX) {
+    for (double cellY = 0; cellY < kScreenRows; ++cellY) {
+        for (double cellX = 0; cellX < kScreenColumns; ++cellX) {
             double code = numAt(g.mapGrid, cellX + cellY * kGridColumns);
             if (code == kWall) drawSpriteFrame(kSpriteTiles, 1, cellX * kCellSize, cellY * kCellSize);
             if (code == kBlock) drawSpriteFrame(kSpriteTiles, 7, cellX * kCellSize, cellY * kCellSize);
@@ -72,8 +79,8 @@ void ShowMap1() {
 
 void ShowMap2() {
     GameGlobals& g = game;
-    for (double cellY = 0; cellY <= 14; ++cellY) {
-        for (double cellX = 0; cellX <= 19; ++cellX) {
+    for (double cellY = 0; cellY < kScreenRows; ++cellY) {
+        for (double cellX = 0; cellX < kScreenColumns; ++cellX) {
             double item = numAt(g.itemGrid, cellX + cellY * kGridColumns);
             double x = cellX * kCellSize, y = cellY * kCellSize;
             if (item == kClover) drawSpriteFrame(kSpriteTiles, 2, x, y);

@@ -20,12 +20,12 @@ const char* const kMenuPicture = "Media/Bild.png";
 // The menu texts; name entry shows the first six (everything but the credit line).
 void drawMenuTexts(bool withCredit) {
     GameGlobals& g = game;
-    drawText(TextValue("CRUMLET DEMO"), 64, 16);
+    drawText(TextValue("CRUMLET DEMO"), kMenuLeft, 16);
     drawText(g.formationText, 32, 32);
-    drawText(charsPlusNumber("LEVELS ", g.level), 64, 64);
-    drawText(charsPlusText("PLAYER ", g.playerName), 64, 80);
-    drawText(TextValue("HSCORE "), 64, 96);
-    drawText(TextValue("GOHOME "), 64, 112);
+    drawText(charsPlusNumber("LEVELS ", g.level), kMenuLeft, kMenuRowLevels);
+    drawText(charsPlusText("PLAYER ", g.playerName), kMenuLeft, kMenuRowPlayer);
+    drawText(TextValue("HSCORE "), kMenuLeft, kMenuRowScores);
+    drawText(TextValue("GOHOME "), kMenuLeft, kMenuRowHome);
     if (withCredit) drawText(TextValue("MADE WITH TOVRIK"), 22, 224);
 }
 
@@ -41,27 +41,27 @@ void MainMenu() {
 
         // The first rule that applies is carried out. The Return rules test exact resting
         // positions, so Return, Left and Right do nothing while the box slides.
-        if (isKeyDown(kKeyDown) != 0 && g.boxY < 112 && g.boxMode == 0) {
+        if (isKeyDown(kKeyDown) != 0 && g.boxY < kMenuRowHome && g.boxMode == 0) {
             g.boxMode = 1;
             g.boxFrame = 0;
-        } else if (isKeyDown(kKeyUp) != 0 && g.boxY > 64 && g.boxMode == 0) {
+        } else if (isKeyDown(kKeyUp) != 0 && g.boxY > kMenuRowLevels && g.boxMode == 0) {
             g.boxMode = 2;
             g.boxFrame = 0;
-        } else if (isKeyDown(kKeyRight) != 0 && g.boxY == 64 && g.level < 28) {
+        } else if (isKeyDown(kKeyRight) != 0 && g.boxY == kMenuRowLevels && g.level < kLastLevel) {
             g.keyRepeat += 1;
             if (g.keyRepeat == 4) {
                 g.keyRepeat = 0;
                 g.level += 1;
             }
-        } else if (isKeyDown(kKeyLeft) != 0 && g.boxY == 64 && g.level > 1) {
+        } else if (isKeyDown(kKeyLeft) != 0 && g.boxY == kMenuRowLevels && g.level > 1) {
             g.keyRepeat += 1;
             if (g.keyRepeat == 4) {
                 g.keyRepeat = 0;
                 g.level -= 1;
             }
-        } else if (isKeyDown(kKeyReturn) != 0 && g.boxY == 80) {
+        } else if (isKeyDown(kKeyReturn) != 0 && g.boxY == kMenuRowPlayer) {
             TypeName();
-        } else if (isKeyDown(kKeyReturn) != 0 && g.boxY == 64) {
+        } else if (isKeyDown(kKeyReturn) != 0 && g.boxY == kMenuRowLevels) {
             sleepMs(25);
             DataInit();
             LoadMaps();
@@ -70,9 +70,9 @@ void MainMenu() {
             MainGame();
             loadBackground(TextValue(kMenuPicture));
             selectFont(kFontMenu);  // the status line left font 1 selected
-        } else if (isKeyDown(kKeyReturn) != 0 && g.boxY == 96) {
+        } else if (isKeyDown(kKeyReturn) != 0 && g.boxY == kMenuRowScores) {
             ShowHighScore();
-        } else if (isKeyDown(kKeyReturn) != 0 && g.boxY == 112) {
+        } else if (isKeyDown(kKeyReturn) != 0 && g.boxY == kMenuRowHome) {
             break;
         }
         presentFrame();

@@ -23,6 +23,10 @@ void MakeNsData();
 void MainMenu();
 void TypeName();
 void MainGame();
+// One frame of a level's world, without the status line and the present: the maze layers are
+// drawn, the baddies and the bug decide, the actors and effects move and are drawn, fruit may
+// appear.
+void LevelFrame();
 void WriteHighscore();
 void ShowHighScore();
 

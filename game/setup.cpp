@@ -62,6 +62,16 @@ void dimensionGameArrays() {
     dimNumberArray(g.fireX, 4, 0, 0, 0);
 }
 
+void startMenuState() {
+    GameGlobals& g = game;
+    g.level = 1;
+    g.boxX = kMenuLeft;
+    g.boxY = kMenuRowLevels;
+    g.boxFrame = 0;
+    g.boxMode = 0;
+    g.keyRepeat = 0;
+}
+
 void DataInit() {
     GameGlobals& g = game;
     g.bugX = g.bugY = g.bugStep = g.bugFrame = g.bugDir = g.bugFacing = g.bugDead = 0;
@@ -143,7 +153,6 @@ const SoundFile kSoundFiles[11] = {
 }  // namespace
 
 void GameMain() {
-    GameGlobals& g = game;
     setEscapeEnds(0);  // Escape leaves a level; it must not end the program
     setMediaArchives(TextValue("Media.kql"), TextValue(""));
     dimensionGameArrays();
@@ -151,8 +160,9 @@ void GameMain() {
     loadFontImage(TextValue("Media/xFont.png"), kFontStatus);
     loadFontImage(TextValue("Media/zFont.png"), kFontMenu);
     for (int slot = 0; slot <= 17; ++slot) {
-        double frameWidth = slot == kSpriteBox ? 96 : 16;
-        loadSpriteStrip(TextValue(kSpriteFiles[slot]), slot, frameWidth, 16);
+        // Every strip has frames of one cell, the menu's cursor box frames of 96 x 16 pixels.
+        double frameWidth = slot == kSpriteBox ? 96 : kCellSize;
+        loadSpriteStrip(TextValue(kSpriteFiles[slot]), slot, frameWidth, kCellSize);
     }
     for (int slot = 1; slot <= 11; ++slot) {
         loadSoundEffect(TextValue(kSoundFiles[slot - 1].file), slot, kSoundFiles[slot - 1].voices);
@@ -160,9 +170,7 @@ void GameMain() {
     setPointerVisible(0);
     setFrameRateCap(60);
 
-    g.level = 1;
-    g.boxY = 64;
-    g.boxX = 64;
+    startMenuState();
     Formation();
 
     LoadPlayer();

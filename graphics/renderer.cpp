@@ -65,6 +65,21 @@ void softwareRendererCheck() {
   }
 }
 
+// The windowed drawing area: the screen at the whole factor asked for on the command line, or else
+// at the largest one that fits most of the desktop.
+void scaledWindowSize(int screenWidth, int screenHeight, int* width, int* height) {
+  if (runtimeSettings.windowScale > 0) {
+    *width = screenWidth * runtimeSettings.windowScale;
+    *height = screenHeight * runtimeSettings.windowScale;
+    return;
+  }
+  int dw = 0, dh = 0;
+  platformDesktopSize(&dw, &dh);
+  PlatformPlacement p = platformPlacementFor(dw * 85 / 100, dh * 85 / 100, screenWidth, screenHeight);
+  *width = p.width;
+  *height = p.height;
+}
+
 }  // namespace
 
 void loadGlEntryPoints() {
@@ -177,11 +192,7 @@ void OpenGLPrismo::windowedClientSize(int* width, int* height) const {
     *height = screenHeight;
     return;
   }
-  int dw = 0, dh = 0;
-  platformDesktopSize(&dw, &dh);
-  PlatformPlacement p = platformPlacementFor(dw * 85 / 100, dh * 85 / 100, screenWidth, screenHeight);
-  *width = p.width;
-  *height = p.height;
+  scaledWindowSize(screenWidth, screenHeight, width, height);
 }
 
 namespace {
@@ -250,11 +261,9 @@ bool OpenGLPrismo::openWindow(int width, int height, int bits, int framesPerSeco
   samples = requestedSamples;
   platformSetLogicalSize(screenWidth, screenHeight);
 
-  int dw = 0, dh = 0;
-  platformDesktopSize(&dw, &dh);
-  PlatformPlacement p = platformPlacementFor(dw * 85 / 100, dh * 85 / 100, screenWidth, screenHeight);
-  int got = 0;
-  if (!platformOpenWindow(p.width, p.height, requestedSamples, &got)) return false;
+  int got = 0, windowWidth = 0, windowHeight = 0;
+  scaledWindowSize(screenWidth, screenHeight, &windowWidth, &windowHeight);
+  if (!platformOpenWindow(windowWidth, windowHeight, requestedSamples, &got)) return false;
   platformSetEventHandler(windowProc);
   if (requestedSamples > 0) samples = got;
 

@@ -229,6 +229,7 @@ void releaseMediaArchives() {
 }
 
 void setMediaArchives(const char* primary, const char* secondary) {
+  reported.clear();  // newly named archives are reported afresh
   resetArchive(primaryArchive, primary);
   resetArchive(secondaryArchive, secondary);
   setServiceRelease(ServiceStage::Archives, releaseMediaArchives);
@@ -264,7 +265,7 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
   const std::string missing = "media file " + diskName + ": " + std::strerror(diskError);
 
   std::string archiveName;
-  if (archive.enabled && !pathForReading(archive.archivePath, archiveName)) archive.enabled = 0;
+  if (!pathForReading(archive.archivePath, archiveName)) archive.enabled = 0;
   if (!archive.enabled || archiveName.empty()) {
     archive.enabled = 0;
     // An archive that could not be read has been reported already, and explains every file.

@@ -14,7 +14,7 @@
 // sizes outside the file, short reads, a stream that does not unpack to its announced size) makes
 // the lookup fail like a name that is not in it; nothing half-unpacked is ever written. Each media
 // file that cannot be found and each archive that cannot be read is reported once on standard
-// error, naming it; the load itself fails quietly as before.
+// error (once per naming of the archives), naming it; the load itself fails quietly as before.
 //
 // Archive layout (integers little-endian, 32-bit signed): entry blocks (unpacked size, then the
 // LZO1X stream), a directory (per entry: name length 1..255, name, data offset, data size; a

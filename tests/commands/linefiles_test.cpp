@@ -14,6 +14,7 @@
 #include "commands/linefiles.h"
 #include "runtime/archive.h"
 #include "runtime/lifecycle.h"
+#include "tests/support/temp_folder.h"
 #include "tools/kqlpack/kql_format.h"
 
 namespace {
@@ -45,9 +46,7 @@ size_t filesIn(const std::string& folder) {
 class LineFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/tovrik-linefiles-test-XXXXXX";
-    ASSERT_NE(nullptr, ::mkdtemp(tmpl));
-    root_ = tmpl;
+    root_ = folder_.path();
     ASSERT_NE(nullptr, ::getcwd(oldCwd_, sizeof oldCwd_));
     ASSERT_EQ(0, ::chdir(root_.c_str()));
     ASSERT_EQ(0, ::mkdir("tmp", 0700));
@@ -60,14 +59,13 @@ class LineFiles : public ::testing::Test {
     flushLineFile();
     releaseMediaArchives();
     if (::chdir(oldCwd_) != 0) ADD_FAILURE();
-    std::string cmd = "rm -rf '" + root_ + "'";
-    if (std::system(cmd.c_str()) != 0) ADD_FAILURE();
   }
   std::string get(const char* file, double line) {
     TextValue out;
     lineFileGetText(TextValue(file), line, out);
     return textCString(out);
   }
+  TempFolder folder_{"tovrik-linefiles-test"};
   std::string root_;
   char oldCwd_[4096] = {};
 };

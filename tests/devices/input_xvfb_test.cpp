@@ -1,6 +1,6 @@
 // Real key events from the X server (xdotool) through the platform's window.
 #include "devices/input.h"
-#include "platform/input_testing.h"
+#include "tests/support/input_testing.h"
 #include "platform/platform.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // any joystick.
 #include "devices/input.h"
 #include "platform/platform_input.h"
-#include "platform/input_testing.h"
+#include "tests/support/input_testing.h"
 
 #include <gtest/gtest.h>
 

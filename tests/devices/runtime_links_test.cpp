@@ -24,7 +24,7 @@ protected:
         const char* old = std::getenv("TMPDIR");
         oldTmp_ = old ? old : "";
         hadTmp_ = old != nullptr;
-        setenv("TMPDIR", temp_.path("").c_str(), 1);
+        setenv("TMPDIR", temp_.file("").c_str(), 1);
         deleteErrorLog();
     }
     void TearDown() override {
@@ -81,10 +81,10 @@ TEST_F(PrivateTemp, CaptureThatCannotBeHadIsLoggedAndTheProgramGoesOn) {
 
 TEST_F(PrivateTemp, ShutdownReleasesInputAndSound) {
     setenv("SDL_AUDIODRIVER", "disk", 1);
-    setenv("SDL_DISKAUDIOFILE", temp_.path("out.raw").c_str(), 1);
+    setenv("SDL_DISKAUDIOFILE", temp_.file("out.raw").c_str(), 1);
     openInput(false);
     ASSERT_TRUE(openSound());
-    const std::string click = temp_.path("click.wav");
+    const std::string click = temp_.file("click.wav");
     ASSERT_TRUE(writeFile(click, makeWav(WavFormat(), sineSamples(22050, 1, 22050, 1000, 8000))));
     ASSERT_EQ(loadSoundEffect(TextValue(click.c_str()), 1, 2), 1);
     EXPECT_EQ(playSoundEffect(1, 0, 1), 256);

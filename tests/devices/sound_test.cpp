@@ -68,15 +68,15 @@ double decibels(double a, double b) { return 20 * std::log10(a / b); }
 class DiskSound : public ::testing::Test {
 protected:
     void SetUp() override {
-        output_ = temp_.path("out.raw");
+        output_ = temp_.file("out.raw");
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", output_.c_str(), 1);
         ASSERT_TRUE(openSound());
         ASSERT_TRUE(soundAvailable());
-        click_ = temp_.path("click.wav");
+        click_ = temp_.file("click.wav");
         // 0.1 s of a 1 kHz tone.
         ASSERT_TRUE(writeFile(click_, makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000))));
-        long_ = temp_.path("long.wav");
+        long_ = temp_.file("long.wav");
         ASSERT_TRUE(writeFile(long_, makeWav(WavFormat(), sineSamples(44100, 1, 22050, 440, 8000))));
     }
     void TearDown() override {
@@ -140,7 +140,7 @@ TEST_F(DiskSound, PanSilencesTheOppositeChannel) {
 TEST_F(DiskSound, VoicesOverlapAndSaturateInsteadOfWrapping) {
     // A constant near full scale; two voices together exceed the 16-bit range.
     std::vector<int16_t> loud(22050, 30000);
-    const std::string path = temp_.path("loud.wav");
+    const std::string path = temp_.file("loud.wav");
     ASSERT_TRUE(writeFile(path, makeWav(WavFormat(), loud)));
     ASSERT_EQ(loadSoundEffect(path.c_str(), 3, 2), 1);
     std::this_thread::sleep_for(100ms);
@@ -212,13 +212,13 @@ TEST_F(DiskSound, VoiceCountsAndSlotNumbersAreClamped) {
 TEST_F(DiskSound, FailedLoadsLeaveTheSlotEmpty) {
     ASSERT_EQ(loadSoundEffect(click_.c_str(), 7, 2), 1);
     EXPECT_EQ(soundSlotInfo(7).fileName, click_);
-    EXPECT_EQ(loadSoundEffect(temp_.path("absent.wav").c_str(), 7, 2), 0);
+    EXPECT_EQ(loadSoundEffect(temp_.file("absent.wav").c_str(), 7, 2), 0);
     EXPECT_EQ(soundSlotInfo(7).voiceCount, 0);
     EXPECT_EQ(soundSlotInfo(7).fileName, "");
     EXPECT_LT(playSoundEffect(7, 0, 1), 0);
     WavFormat list;
     list.listChunk = true;
-    const std::string bad = temp_.path("list.wav");
+    const std::string bad = temp_.file("list.wav");
     ASSERT_TRUE(writeFile(bad, makeWav(list, sineSamples(100, 1, 22050, 1000, 1000))));
     EXPECT_EQ(loadSoundEffect(bad.c_str(), 8, 1), 0);
     EXPECT_LT(playSoundEffect(8, 0, 1), 0);
@@ -229,14 +229,14 @@ TEST_F(DiskSound, OtherFormatsAreConvertedToTheDeviceRate) {
     WavFormat wavFormat;
     wavFormat.frequency = 11025;
     wavFormat.bits = 8;
-    const std::string slow = temp_.path("slow.wav");
+    const std::string slow = temp_.file("slow.wav");
     ASSERT_TRUE(writeFile(slow, makeWav(wavFormat, sineSamples(1102, 1, 11025, 500, 12000))));
     ASSERT_EQ(loadSoundEffect(slow.c_str(), 9, 1), 1);
     EXPECT_NEAR(double(soundSlotInfo(9).frames), 2204, 8);
     wavFormat.frequency = 44100;
     wavFormat.bits = 16;
     wavFormat.channels = 2;
-    const std::string fast = temp_.path("fast.wav");
+    const std::string fast = temp_.file("fast.wav");
     ASSERT_TRUE(writeFile(fast, makeWav(wavFormat, sineSamples(4410, 2, 44100, 500, 12000))));
     ASSERT_EQ(loadSoundEffect(fast.c_str(), 9, 1), 1);
     EXPECT_NEAR(double(soundSlotInfo(9).frames), 2205, 8);
@@ -261,14 +261,14 @@ TEST_F(DiskSound, SoundsComeFromTheMediaArchiveWhenNoLooseFileExists) {
     std::vector<uint8_t> archive;
     std::string error;
     ASSERT_TRUE(kql::buildArchive({entry}, kql::OffsetStyle::Positive, archive, error)) << error;
-    const std::string archivePath = temp_.path("Media.kql");
+    const std::string archivePath = temp_.file("Media.kql");
     ASSERT_TRUE(writeFile(archivePath, std::vector<unsigned char>(archive.begin(), archive.end())));
     setMediaArchives(archivePath.c_str(), "");
     EXPECT_EQ(loadSoundEffect("Media\\SUCK.WAV", 1, 1), 1);
     EXPECT_EQ(soundSlotInfo(1).frames, 2205u);
     EXPECT_EQ(loadSoundEffect("Media/Absent.wav", 2, 1), 0);
     // A loose file wins over the archive, whatever the separators.
-    EXPECT_EQ(loadSoundEffect((temp_.path("") + "click.wav").c_str(), 3, 1), 1);
+    EXPECT_EQ(loadSoundEffect((temp_.file("") + "click.wav").c_str(), 3, 1), 1);
     std::string backslashed = click_;
     for (char& c : backslashed) c = c == '/' ? '\\' : c;
     EXPECT_EQ(loadSoundEffect(backslashed.c_str(), 4, 1), 1);
@@ -278,7 +278,7 @@ TEST_F(DiskSound, SoundsComeFromTheMediaArchiveWhenNoLooseFileExists) {
 
 TEST(SoundWithoutDevice, LoadsFailAndPlaysAreNegative) {
     TempFolder temp;
-    const std::string click = temp.path("click.wav");
+    const std::string click = temp.file("click.wav");
     ASSERT_TRUE(writeFile(click, makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000))));
     for (const char* driver : {"dummy", "none"}) {
         setenv("SDL_AUDIODRIVER", driver, 1);

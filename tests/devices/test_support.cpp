@@ -1,30 +1,19 @@
+// Helpers shared by the device tests: WAV writing, whole files, a private TMPDIR per process.
 #include "test_support.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
 namespace {
 // Every test process gets its own temporary folder: the input service writes
 // its warnings to the error log there, away from other programs' logs.
 struct PrivateTmpdir {
     TempFolder folder;
-    PrivateTmpdir() { setenv("TMPDIR", folder.path("").c_str(), 1); }
+    PrivateTmpdir() { setenv("TMPDIR", folder.file("").c_str(), 1); }
 };
 }  // namespace
-
-TempFolder::TempFolder() {
-    char pattern[] = "/tmp/tovrik-devices-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    dir_ = made ? made : "/tmp";
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    if (dir_ != "/tmp") std::filesystem::remove_all(dir_, ignored);
-}
 
 void put16(std::vector<unsigned char>& out, unsigned v) {
     out.push_back(static_cast<unsigned char>(v & 0xFF));

@@ -1,22 +1,12 @@
-// Small helpers shared by the device tests: temporary files and WAV writing.
+// Small helpers shared by the device tests: WAV writing and whole files in and out (their
+// folders come from tests/support/temp_folder.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// A fresh private folder for one test, removed by the destructor.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    std::string path(const std::string& name) const { return dir_ + "/" + name; }
-
-private:
-    std::string dir_;
-};
+#include "tests/support/temp_folder.h"
 
 // Little-endian writers for building WAV files byte by byte.
 void put16(std::vector<unsigned char>& out, unsigned v);

@@ -14,7 +14,7 @@ namespace {
 class WavReader : public ::testing::Test {
 protected:
     bool read(const std::vector<unsigned char>& bytes, WavSound& out) {
-        const std::string path = temp_.path("sound.wav");
+        const std::string path = temp_.file("sound.wav");
         EXPECT_TRUE(writeFile(path, bytes));
         return readWavFile(path.c_str(), out);
     }
@@ -105,7 +105,7 @@ TEST_F(WavReader, FormatsNoSoundBufferTakes) {
 
 TEST_F(WavReader, ShortAndMissingFilesFail) {
     WavSound wav;
-    EXPECT_FALSE(readWavFile(temp_.path("absent.wav").c_str(), wav));
+    EXPECT_FALSE(readWavFile(temp_.file("absent.wav").c_str(), wav));
     const std::vector<unsigned char> whole = makeWav(WavFormat(), tone_);
     for (size_t cut : {size_t{0}, size_t{20}, size_t{35}, size_t{40}, size_t{44}, whole.size() - 1}) {
         std::vector<unsigned char> part(whole.begin(), whole.begin() + static_cast<long>(cut));
@@ -125,7 +125,7 @@ TEST_F(WavReader, DataSizeBeyondTheFileOrTheLimitFailsWithoutAllocating) {
 
     // A file that really is larger than the limit: sparse, so it costs no disk.
     wavFormat.declaredDataSize = kMaxWavDataBytes + 2;
-    const std::string path = temp_.path("huge.wav");
+    const std::string path = temp_.file("huge.wav");
     ASSERT_TRUE(writeFile(path, makeWav(wavFormat, tone_)));
     ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(kMaxWavDataBytes) + 4096), 0);
     EXPECT_FALSE(readWavFile(path.c_str(), wav));

@@ -1,7 +1,6 @@
-// The driver's script directives and its switch, as a session writer relies on them.
+// The driver's script directives, as a session writer relies on them.
 #include "support.h"
 
-#include <cstdlib>
 
 #include "app/driver.h"
 
@@ -30,21 +29,6 @@ TEST(DriverOptionsTest, TypedCapitalsHoldShift) {
     driverKeysForFrame(s, 16, keys);
     EXPECT_EQ(keys[46], 0x80);  // c
     EXPECT_EQ(keys[42], 0);
-}
-
-// Asking for the driver without naming a script is a mistake in the command, not a request for
-// an ordinary run: the program would otherwise open its menu and wait for a player who is not
-// there.
-TEST(DriverOptionsDeathTest, TheSwitchWithoutAScriptEndsWithStatusTwo) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    unsetenv("TOVRIK_DRIVER");
-    char program[] = "crumlet";
-    char option[] = "--driver";
-    char emptyOption[] = "--driver=";
-    char* bare[] = {program, option, nullptr};
-    char* empty[] = {program, emptyOption, nullptr};
-    EXPECT_EXIT(configureDriver(2, bare), ::testing::ExitedWithCode(2), "driver");
-    EXPECT_EXIT(configureDriver(2, empty), ::testing::ExitedWithCode(2), "driver");
 }
 
 }  // namespace

@@ -20,17 +20,18 @@
 #include <thread>
 #include <vector>
 
+#include "app/driver.h"
+#include "app/startup.h"
 #include "devices/input.h"
 #include "game/constants.h"
 #include "game/globals.h"
 #include "game/routines.h"
+#include "game/trace.h"
 #include "graphics/images.h"
 #include "graphics/present.h"
-#include "app/driver.h"
-#include "game/trace.h"
 #include "runtime/lifecycle.h"
 #include "runtime/maths.h"
-#include "app/startup.h"
+#include "tests/support/temp_folder.h"
 
 #ifndef CRUMLET_EXECUTABLE
 #error "CRUMLET_EXECUTABLE must name the game executable"
@@ -123,15 +124,13 @@ void writeLevel(const std::string& maps, int level, const std::vector<std::strin
 
 class GameRunTest : public ::testing::Test {
 protected:
-    std::string dir;
+    TempFolder scratch{"crumlet-e2e"};
+    std::string dir = scratch.path();
 
     void SetUp() override { makeGameFolder(dir); }
 
-    // A private folder holding the program, its media, save files and two levels of its own.
-    void makeGameFolder(std::string& folder) {
-        char pattern[] = "/tmp/crumlet-e2e-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
+    // Fills a private folder with the program, its media, save files and two levels of its own.
+    void makeGameFolder(const std::string& folder) {
         ASSERT_EQ(mkdir((folder + "/Maps").c_str(), 0700), 0);
         ASSERT_TRUE(copyFile(CRUMLET_EXECUTABLE, folder + "/crumlet"));
         ASSERT_EQ(chmod((folder + "/crumlet").c_str(), 0755), 0);
@@ -160,7 +159,7 @@ protected:
     }
 
     void TearDown() override {
-        if (!HasFailure()) std::system(("rm -rf '" + dir + "'").c_str());
+        if (HasFailure()) scratch.keep();  // the session's files, for a look at what went wrong
     }
 
     // Runs the game with the script; returns the exit status (-1 on a signal or a time-out).
@@ -450,7 +449,8 @@ TEST_F(GameRunTest, ASecondProgramOnTheSameSaveFolderEndsAndTheFirstOnesSaveStan
 
 TEST_F(GameRunTest, ProgramsOnTwoFoldersStartedTogetherBothShowTheirFonts) {
     if (!std::ifstream(path("Media.kql"))) GTEST_SKIP() << "no Media.kql in this build";
-    std::string other;
+    TempFolder otherFolder{"crumlet-e2e"};
+    const std::string other = otherFolder.path();
     makeGameFolder(other);
     const std::string script = "seed 3\npacing off\nshot 3 menu.png\nquit 5\n";
     ASSERT_EQ(run(script, "alone"), 0);
@@ -467,7 +467,7 @@ TEST_F(GameRunTest, ProgramsOnTwoFoldersStartedTogetherBothShowTheirFonts) {
         EXPECT_EQ(readBytes(path("menu.png")), alone) << "round " << round;
         EXPECT_EQ(readBytes(other + "/menu.png"), alone) << "round " << round;
     }
-    if (!HasFailure()) std::system(("rm -rf '" + other + "'").c_str());
+    if (HasFailure()) otherFolder.keep();
 }
 
 // The table's journal is renamed into place first, then the scores, then the names. Killed at

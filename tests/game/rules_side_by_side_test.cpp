@@ -356,28 +356,6 @@ struct RulesModel {
     }
 };
 
-// The game's level frame without the status line and the present (MainGame's order).
-void gameFrame() {
-    GameGlobals& g = game;
-    ShowMap1();
-    ShowMap2();
-    ScanBaddy();
-    ScanBug();
-    FruitAnimation();
-    BugAnimation();
-    BaddyAnimation();
-    KleeAnimation();
-    BlumeAnimation();
-    ShrinkAnimation();
-    SpikeyAnimation();
-    TakeAnimation();
-    ExpAnimation();
-    FireAnimation();
-    RandomFruit();
-    g.baddyTick += 1;
-    if (g.baddyTick == 16) g.baddyTick = 0;
-}
-
 // Describes the first difference between the game and the model, or returns "".
 std::string firstDifference(RulesModel& r) {
     GameGlobals& g = game;
@@ -522,7 +500,7 @@ TEST_F(RulesSideBySideTest, RandomLevelsPlayFrameByFrameAsTheRulesSay) {
         for (int frame = 1; frame <= 3000; ++frame) {
             if (frame % 7 == 1) holdRandomKeys(rng);
             RandomState before = randomState;
-            gameFrame();
+            LevelFrame();
             RandomState afterGame = randomState;
             randomState = before;
             model.frame();

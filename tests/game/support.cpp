@@ -1,3 +1,4 @@
+// Helpers for the game's logic tests: fresh state, levels from text, held keys, a private folder.
 #include "support.h"
 
 #include <sys/stat.h>
@@ -23,13 +24,8 @@ void releaseKeys() { holdKeys({}); }
 void resetGame() {
     dimensionGameArrays();
     DataInit();
+    startMenuState();
     GameGlobals& g = game;
-    g.level = 1;
-    g.boxX = 64;
-    g.boxY = 64;
-    g.boxFrame = 0;
-    g.boxMode = 0;
-    g.keyRepeat = 0;
     g.playerName = "";
     g.typedChar = "";
     g.formationText = "";
@@ -85,19 +81,13 @@ void GameFolderTest::SetUp() {
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     oldFolder = cwd;
-    char pattern[] = "/tmp/crumlet-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
+    folder = scratch.path();
     ASSERT_EQ(mkdir((folder + "/Maps").c_str(), 0700), 0);
     ASSERT_EQ(chdir(folder.c_str()), 0);
     resetGame();
 }
 
-void GameFolderTest::TearDown() {
-    ASSERT_EQ(chdir(oldFolder.c_str()), 0);
-    std::string command = "rm -rf '" + folder + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-}
+void GameFolderTest::TearDown() { ASSERT_EQ(chdir(oldFolder.c_str()), 0); }
 
 void GameFolderTest::writeFile(const std::string& relative, const std::vector<unsigned char>& bytes) {
     std::ofstream out(folder + "/" + relative, std::ios::binary);

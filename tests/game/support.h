@@ -11,6 +11,7 @@
 #include "game/constants.h"
 #include "game/globals.h"
 #include "game/routines.h"
+#include "tests/support/temp_folder.h"
 
 // Holds exactly these keys (scan codes) for every key query until changed.
 void holdKeys(std::initializer_list<double> codes);
@@ -41,7 +42,8 @@ class GameFolderTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    std::string folder;  // ends without '/'
+    TempFolder scratch{"crumlet-test"};
+    std::string folder;  // scratch's path, without a '/' at the end
     std::string oldFolder;
 
     void writeFile(const std::string& relative, const std::vector<unsigned char>& bytes);

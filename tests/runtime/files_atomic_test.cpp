@@ -13,7 +13,8 @@
 
 #include "runtime/files.h"
 #include "runtime/lifecycle.h"
-#include "tests/runtime/test_dir.h"
+#include "tests/runtime/file_helpers.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ protected:
     void TearDown() override {
         for (int c = 0; c < kFileChannelCount; ++c) closeChannel(c);
     }
-    TestDir dir;
+    TempFolder dir;
     std::string target;
 };
 using AtomicWritesDeathTest = AtomicWrites;

@@ -11,7 +11,8 @@
 #include "runtime/archive.h"
 #include "runtime/files.h"
 #include "runtime/folders.h"
-#include "tests/runtime/test_dir.h"
+#include "tests/runtime/file_helpers.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ protected:
         for (int c = 0; c < kFileChannelCount; ++c) closeChannel(c);
     }
     TextValue name(const std::string& file) { return TextValue(dir.file(file).c_str()); }
-    TestDir dir;
+    TempFolder dir;
 };
 using ChannelsDeathTest = Channels;
 

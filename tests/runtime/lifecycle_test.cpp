@@ -15,7 +15,8 @@
 
 #include "runtime/files.h"
 #include "runtime/lifecycle.h"
-#include "tests/runtime/test_dir.h"
+#include "tests/runtime/file_helpers.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ protected:
         runtimeSettings.debugMode = 0;
     }
     std::string privateFolder() const { return dir.path() + "/tovrik-" + std::to_string(getuid()); }
-    TestDir dir;
+    TempFolder dir;
     std::string savedTmp;
     bool hadTmp = false;
 };

@@ -111,9 +111,14 @@ TEST_F(MediaArchiveTest, LooseFileWinsAndTheArchiveIsNotOpened) {
 TEST_F(MediaArchiveTest, MissingArchiveDisablesUntilRenamed) {
   setMediaArchives("Media.kql", "");
   std::string path;
+  testing::internal::CaptureStderr();
   EXPECT_EQ(0, resolve("Media/Suck.wav", path));
   EXPECT_EQ("Media/Suck.wav", path);  // a disabled archive leaves the destination alone
   EXPECT_EQ(0, primaryMediaArchive().enabled);
+  EXPECT_EQ(0, resolve("Media/Bomb.wav", path));
+  // Said once, naming the archive; the files it would have held add nothing.
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Tovrik: cannot read the media archive Media.kql: No such file or directory\n");
   pack("Media.kql", kql::OffsetStyle::Positive);
   EXPECT_EQ(0, resolve("Media/Suck.wav", path));  // stays disabled...
   setMediaArchives("Media.kql", "");

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_folder.h"
 #include "tools/kqlpack/kql_format.h"
 
 namespace archive_test {
@@ -48,9 +49,7 @@ inline bool exists(const std::string& path) { return ::access(path.c_str(), F_OK
 class ScratchFolder : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/tovrik-archive-test-XXXXXX";
-    ASSERT_NE(nullptr, ::mkdtemp(tmpl));
-    root_ = tmpl;
+    root_ = folder_.path();
     ASSERT_EQ(0, ::getcwd(oldCwd_, sizeof oldCwd_) == nullptr);
     ASSERT_EQ(0, ::chdir(root_.c_str()));
     const char* old = std::getenv("TMPDIR");
@@ -66,9 +65,8 @@ class ScratchFolder : public ::testing::Test {
       ::unsetenv("TMPDIR");
     }
     if (::chdir(oldCwd_) != 0) ADD_FAILURE() << "cannot return to " << oldCwd_;
-    std::string cmd = "rm -rf '" + root_ + "'";
-    if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << "cannot remove " << root_;
   }
+  TempFolder folder_{"tovrik-archive-test"};
   std::string root_;
 
  private:

@@ -154,7 +154,7 @@ TEST(LevelText, FormatRefusesWhatTheTextCannotCarry) {
 
 TEST(LevelFiles, AllShippedLevelsSurviveCompileAndDecompile) {
   Legend legend = shippedLegend();
-  TempDir dir;
+  TempFolder dir;
   for (int n = 1; n <= kLevelCount; ++n) {
     SCOPED_TRACE("level " + std::to_string(n));
     std::string text, error, back;
@@ -185,7 +185,7 @@ TEST(LevelFiles, FileNamesFollowTheLevelNumber) {
 }
 
 TEST(LevelFiles, ShortMissingOrLongLayerFilesAreErrors) {
-  TempDir dir;
+  TempFolder dir;
   Layer layer;
   std::string error;
   EXPECT_FALSE(readLayerFile(dir.file("none.bin"), layer, error));

@@ -1,20 +1,9 @@
+// Whole files in and out for the tools' tests; their folders come from tests/support/temp_folder.h.
 #pragma once
 
 #include <string>
 
-// A fresh empty folder under the temporary folder, removed again when the object goes away.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+#include "tests/support/temp_folder.h"
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);

@@ -1,25 +1,11 @@
-#include "tests/runtime/test_dir.h"
+// Small file helpers for the runtime's tests.
+#include "tests/runtime/file_helpers.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
-
-TestDir::TestDir() {
-    const char* base = std::getenv("TMPDIR");
-    std::string templ = std::string(base && *base ? base : "/tmp") + "/tovrik-test-XXXXXX";
-    if (mkdtemp(&templ[0]) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = templ;
-}
-
-TestDir::~TestDir() {
-    std::string command = "rm -rf '" + path_ + "'";
-    if (std::system(command.c_str()) != 0) {}
-}
 
 void writeBytesToFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -1,5 +1,5 @@
-// Test aids for the input devices over SDL (see platform/input_testing.h).
-#include "platform/input_testing.h"
+// Test aids for the input devices over SDL (see tests/support/input_testing.h).
+#include "tests/support/input_testing.h"
 #include "platform/platform.h"
 
 #include <SDL.h>
