@@ -162,6 +162,12 @@ void FileReplacement::discard() {
     errno = saved;
 }
 
+void FileReplacement::leave() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+    side_.clear();
+}
+
 bool replaceFile(const std::string& path, const void* data, size_t size, std::string* error) {
     FileReplacement file;
     const char* failed = nullptr;

@@ -39,6 +39,9 @@ class FileReplacement {
     bool commit();
     // Removes the side file; the target keeps its old content.
     void discard();
+    // Lets go of a finished side file without removing it, for a journal that names it to put in
+    // place later.
+    void leave();
 
     bool active() const { return !side_.empty(); }
     int fd() const { return fd_; }

@@ -115,8 +115,11 @@ bool publishGroup() {
         // time as can be; the folders are flushed after them.
         for (FileChannel& c : waiting) ok = c.replacement.publish(false) && ok;
         for (FileChannel& c : waiting) syncFolderOf(c.replacement.target());
-        // A rename that failed stays in the journal for the next start to finish.
+        // A rename that failed stays in the journal, with its side file, for the next start to
+        // finish.
         if (ok) removeJournal(journal);
+        for (FileChannel& c : waiting)
+            if (!ok && c.replacement.active()) c.replacement.leave();
     }
     dropGroup();
     return ok;
