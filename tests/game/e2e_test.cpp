@@ -180,7 +180,7 @@ protected:
             // The saves stay in the private folder, never in the real player folder.
             setenv("CRUMLET_SAVE_DIR", folder.c_str(), 1);
             setenv("SDL_AUDIODRIVER", "dummy", 1);
-            if (std::getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 1);
+            if (offscreen || std::getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 1);
             std::string out = folder + "/" + name + ".out";
             std::string err = folder + "/" + name + ".err";
             if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr)) _exit(126);
@@ -216,6 +216,7 @@ protected:
     std::string path(const std::string& name) const { return dir + "/" + name; }
 
     std::vector<std::string> launcher;  // a command the game is started under (strace), if any
+    bool offscreen = false;  // no window even on a display (two at once would take turns pausing)
 };
 
 // The field of a trace line ("score" gives the text after "score=").
@@ -453,6 +454,7 @@ TEST_F(GameRunTest, ProgramsOnTwoFoldersStartedTogetherBothShowTheirFonts) {
     const std::string other = otherFolder.path();
     makeGameFolder(other);
     const std::string script = "seed 3\npacing off\nshot 3 menu.png\nquit 5\n";
+    offscreen = true;
     ASSERT_EQ(run(script, "alone"), 0);
     std::vector<unsigned char> alone = readBytes(path("menu.png"));
     ASSERT_FALSE(alone.empty());
