@@ -296,19 +296,25 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
 
   // The letters keep two entries of the same name from different archives apart; the folder is
   // this process's own, so another running program never deletes or overwrites the file.
-  const std::string folder = processTempFolder();
-  if (folder.empty()) {
-    reportOnce("cannot unpack " + entry.name + ": no private temporary folder");
-    dest[0] = '\0';
-    return 0;
-  }
-  std::string tempName = folder + "kql";
-  tempName += static_cast<char>('A' + (static_cast<uint32_t>(entry.rawOffset) & 0xFFu) % 26);
-  tempName += static_cast<char>('A' + (static_cast<uint32_t>(entry.dataSize) & 0xFFu) % 26);
-  tempName += entry.name;
-  if (tempName.size() >= kMediaPathSize || !writeNewFile(tempName, entry.unpacked)) {
+  std::string tempName;
+  for (bool retried = false;; retried = true) {
+    const std::string folder = processTempFolder();
+    if (folder.empty()) {
+      reportOnce("cannot unpack " + entry.name + ": no private temporary folder");
+      dest[0] = '\0';
+      return 0;
+    }
+    tempName = folder + "kql";
+    tempName += static_cast<char>('A' + (static_cast<uint32_t>(entry.rawOffset) & 0xFFu) % 26);
+    tempName += static_cast<char>('A' + (static_cast<uint32_t>(entry.dataSize) & 0xFFu) % 26);
+    tempName += entry.name;
+    errno = ENAMETOOLONG;
+    if (tempName.size() < kMediaPathSize && writeNewFile(tempName, entry.unpacked)) break;
+    const int error = errno;
+    // A full temporary folder is left for a fresh one elsewhere, once.
+    if (!retried && (error == ENOSPC || error == EDQUOT) && leaveFullTempFolder()) continue;
     reportOnce("cannot unpack " + entry.name + " from " + archiveName + " into " + folder + ": " +
-               std::strerror(errno));
+               std::strerror(error));
     dest[0] = '\0';
     return 0;
   }
