@@ -9,7 +9,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev liblzo2-dev libpng-dev zlib1g-dev
   libgl-dev libgl1-mesa-dri libglx-mesa0 libegl1 libegl-mesa0
-  xvfb xauth xdotool imagemagick
+  xvfb xauth xdotool imagemagick clang-format
 )
 
 missing=()
