@@ -1,6 +1,6 @@
 // Test aids for the input devices over SDL (see tests/support/input_testing.h).
-#include "tests/support/input_testing.h"
 #include "platform/platform.h"
+#include "tests/support/input_testing.h"
 
 #include <SDL.h>
 
@@ -90,16 +90,18 @@ bool platformTestAttachJoystick(int axes, int buttons, int hats) {
 }
 
 bool platformTestSetJoystickAxis(int axis, int value) {
-    return virtualHandle && SDL_JoystickSetVirtualAxis(virtualHandle, axis, static_cast<Sint16>(value)) == 0;
+    return virtualHandle &&
+           SDL_JoystickSetVirtualAxis(virtualHandle, axis, static_cast<Sint16>(value)) == 0;
 }
 
 bool platformTestSetJoystickButton(int button, bool pressed) {
-    return virtualHandle &&
-           SDL_JoystickSetVirtualButton(virtualHandle, button, pressed ? SDL_PRESSED : SDL_RELEASED) == 0;
+    return virtualHandle && SDL_JoystickSetVirtualButton(virtualHandle, button,
+                                                         pressed ? SDL_PRESSED : SDL_RELEASED) == 0;
 }
 
 bool platformTestSetJoystickHat(int hat, int value) {
-    return virtualHandle && SDL_JoystickSetVirtualHat(virtualHandle, hat, static_cast<Uint8>(value)) == 0;
+    return virtualHandle &&
+           SDL_JoystickSetVirtualHat(virtualHandle, hat, static_cast<Uint8>(value)) == 0;
 }
 
 void platformTestDetachJoystick() {
