@@ -1,3 +1,4 @@
+// The media archive: reading the kql directory, resolving names and unpacking entries.
 #include "runtime/archive.h"
 
 #include <fcntl.h>

@@ -19,7 +19,7 @@ PLAY_PACKAGES=(
 TEST_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick
-  desktop-file-utils appstream util-linux strace
+  desktop-file-utils appstream util-linux strace clang-format
 )
 
 PACKAGES=("${PLAY_PACKAGES[@]}")
