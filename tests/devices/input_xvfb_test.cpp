@@ -25,9 +25,8 @@ protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
         if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool missing";
-        ASSERT_TRUE(platformTestOpenWindow(640, 480));
+        ASSERT_TRUE(platformTestOpenWindow(640, 480)) << "no window, or it never got the keyboard";
         openInput(false);
-        platformTestFocusWindow();
     }
     void TearDown() override {
         xdotool("keyup Up keyup a keyup 1 keyup shift");
@@ -251,9 +250,8 @@ protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
         if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool missing";
-        ASSERT_TRUE(platformTestOpenWindow(640, 480));
+        ASSERT_TRUE(platformTestOpenWindow(640, 480)) << "no window, or it never got the keyboard";
         openInput(true);
-        platformTestFocusWindow();
     }
     void TearDown() override {
         closeInput();

@@ -3,11 +3,13 @@
 #pragma once
 
 // Opens (or reuses) a visible, focused window of the given size for input
-// tests. False when no window can be opened.
+// tests. False when no window can be opened or it never gets the keyboard.
 bool platformTestOpenWindow(int width, int height);
 void platformTestCloseWindow();
-// Gives the test window the keyboard focus and pumps events for a while.
-void platformTestFocusWindow();
+// Gives the test window the keyboard focus and waits (up to 20 s on a busy
+// machine) until the window has it: keys sent before then go elsewhere.
+// False when the focus never arrives.
+bool platformTestFocusWindow();
 // Pumps events for `milliseconds`.
 void platformTestPump(int milliseconds);
 
