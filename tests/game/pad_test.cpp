@@ -5,8 +5,8 @@
 
 #include "devices/input.h"
 #include "graphics/present.h"
-#include "tests/support/input_testing.h"
 #include "screen_support.h"
+#include "tests/support/input_testing.h"
 
 using namespace crumlet;
 
