@@ -22,38 +22,38 @@ namespace {
 int windowMarker = 0;  // what runtimeState.mainWindow points at while the window exists
 
 void releaseRenderer() {
-  setDebugBreakHook(nullptr);
-  delete theRenderer;
-  theRenderer = nullptr;
-  runtimeState.mainWindow = nullptr;
+    setDebugBreakHook(nullptr);
+    delete theRenderer;
+    theRenderer = nullptr;
+    runtimeState.mainWindow = nullptr;
 }
 
 void releaseWindow() {
-  platformAllowScreenSaver(true);
-  platformStopVideo();
+    platformAllowScreenSaver(true);
+    platformStopVideo();
 }
 
 // A debugger break hides the window and forgets transient input.
 void onDebugBreak() {
-  if (theRenderer) theRenderer->hideWindow();
-  resetInputState();
+    if (theRenderer) theRenderer->hideWindow();
+    resetInputState();
 }
 
 // The folder of the program file, which becomes the current directory.
 std::string programFolder() {
-  std::string path = platformProgramPath();
-  if (path.size() > 1024) path.resize(1024);
-  for (size_t i = path.size(); i-- > 1;) {
-    if (path[i] == '/' || path[i] == '\\') return path.substr(0, i);
-  }
-  return path;
+    std::string path = platformProgramPath();
+    if (path.size() > 1024) path.resize(1024);
+    for (size_t i = path.size(); i-- > 1;) {
+        if (path[i] == '/' || path[i] == '\\') return path.substr(0, i);
+    }
+    return path;
 }
 
 }  // namespace
 
 void startRuntime(const char* applicationName, int showCommand) {
-  const char* name = applicationName ? applicationName : "";
-  runtimeState.autoPause = 1;
+    const char* name = applicationName ? applicationName : "";
+    runtimeState.autoPause = 1;
 
   // The renderer with its window and OpenGL context comes first: everything below draws or
   // reads input through them.
@@ -98,6 +98,7 @@ void startRuntime(const char* applicationName, int showCommand) {
   hooks.pollKeyboard = pollKeyboard;
   hooks.markMouseStale = markMouseStale;
   hooks.isKeyDown = isKeyDown;
+  hooks.takePauseRequest = takePauseRequest;
   setFrameInputHooks(hooks);
   selectFont(0);
 

@@ -1,3 +1,4 @@
+// Line-numbered data files: the cached file, its entries, and writing it back.
 #include "commands/linefiles.h"
 
 #include <fcntl.h>

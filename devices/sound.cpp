@@ -12,6 +12,7 @@
 #include "runtime/regular_file.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -48,6 +49,9 @@ struct SoundSystem {
 
 SoundSystem sound;
 
+// The player's volume in percent, applied to the mixed output.
+std::atomic<int> masterVolume{100};
+
 struct AudioLock {
     AudioLock() { platformAudioLock(); }
     ~AudioLock() { platformAudioUnlock(); }
@@ -79,8 +83,10 @@ void mixVoices(void*, int16_t* out, int frames) {
             }
         }
     }
+    const int64_t volume = masterVolume.load(std::memory_order_relaxed);
     for (size_t i = 0; i < mix.size(); ++i) {
-        out[i] = static_cast<int16_t>(std::clamp<int32_t>(mix[i], -32768, 32767));
+        const int64_t scaled = int64_t{mix[i]} * volume / 100;
+        out[i] = static_cast<int16_t>(std::clamp<int64_t>(scaled, -32768, 32767));
     }
 }
 
@@ -227,6 +233,8 @@ void setSoundWindow() {
 }
 
 bool soundAvailable() { return sound.open; }
+
+void setSoundVolume(int percent) { masterVolume = std::clamp(percent, 0, 100); }
 
 void releaseSlot(int slot) {
     if (!sound.slots || slot < 0 || slot >= kSlotCount) return;

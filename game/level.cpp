@@ -14,7 +14,10 @@
 
 using namespace crumlet;
 
-void MainGame() {
+namespace {
+
+// One frame after another until Escape, or until a finished level's closing sound has ended.
+void RunLevelFrames() {
     GameGlobals& g = game;
     double frame = 0;
     for (;;) {
@@ -41,6 +44,15 @@ void MainGame() {
         traceLevelFrame(state);
         presentFrame();
     }
+}
+
+}  // namespace
+
+void MainGame() {
+    // Only a running level can be paused (P or the controller's Start; presentFrame waits).
+    allowPauseKey(1);
+    RunLevelFrames();
+    allowPauseKey(0);
 }
 
 void LevelFrame() {

@@ -1,3 +1,4 @@
+// Image files: the bitmap and PNG decoders and the PNG writer for screenshots.
 #include "graphics/images.h"
 
 #include <png.h>

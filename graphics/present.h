@@ -14,7 +14,8 @@ void setAlphaMode(double value);
 void setFrameRateCap(double framesPerSecond);
 double frameInterval();
 // Shows the frame, waits for the next deadline of the frame grid while keeping the window
-// responsive, samples the keyboard for the next frame and prepares the next frame.
+// responsive, samples the keyboard for the next frame and prepares the next frame. While the
+// window is inactive (with pausing on), or after the player's pause key, it waits first.
 void presentFrame();
 // Fades from the current screen to a picture file, which becomes background picture 0; 0 when the
 // file is not found, else 1.
@@ -35,6 +36,9 @@ struct FrameInputHooks {
   void (*pollKeyboard)() = nullptr;
   void (*markMouseStale)() = nullptr;
   double (*isKeyDown)(double code) = nullptr;
+  // True when the player pressed the pause key since the last call: presentFrame then shows
+  // "PAUSE" and waits, as it does while the window is inactive, until the next press.
+  bool (*takePauseRequest)() = nullptr;
 };
 void setFrameInputHooks(const FrameInputHooks& hooks);
 

@@ -1,3 +1,4 @@
+// The grid path planner: cost grid, open list, closed set and the search itself.
 #include "planner/planner.h"
 
 #include <algorithm>

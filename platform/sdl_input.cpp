@@ -101,6 +101,8 @@ std::atomic<int> wheelSteps{0};
 // Filled from text events, cleared when the key goes up.
 unsigned char typedByKey[SDL_NUM_SCANCODES] = {};
 int lastKeyDown = -1;
+// Keys that went down since platformTakeKeyPresses last looked.
+unsigned char pressedSinceTaken[256] = {};
 
 // Alt+Enter belongs to the window layer (it switches the display mode), never to the game: an
 // Enter key pressed while Alt was held reads as up until it is released, even if Alt goes first.
@@ -137,7 +139,10 @@ int SDLCALL watchEvents(void*, SDL_Event* event) {
         case SDL_KEYDOWN: {
             const int sc = event->key.keysym.scancode;
             if (sc >= 0 && sc < SDL_NUM_SCANCODES) {
-                if (!event->key.repeat) typedByKey[sc] = 0;
+                if (!event->key.repeat) {
+                    typedByKey[sc] = 0;
+                    if (const int code = scanMaps().toCode[sc]) pressedSinceTaken[code] = 0x80;
+                }
                 lastKeyDown = sc;
             }
             if (enterIndex(sc) >= 0 && (event->key.keysym.mod & KMOD_ALT) != 0)
@@ -220,6 +225,7 @@ void platformKeyboardClose() {
         watchInstalled = false;
     }
     std::memset(typedByKey, 0, sizeof typedByKey);
+    std::memset(pressedSinceTaken, 0, sizeof pressedSinceTaken);
     lastKeyDown = -1;
     enterWithAlt[0] = enterWithAlt[1] = false;
     if (videoStarted) {
@@ -230,6 +236,11 @@ void platformKeyboardClose() {
 }
 
 void platformPumpInputEvents() { pump(); }
+
+void platformTakeKeyPresses(unsigned char pressed[256]) {
+    std::memcpy(pressed, pressedSinceTaken, sizeof pressedSinceTaken);
+    std::memset(pressedSinceTaken, 0, sizeof pressedSinceTaken);
+}
 
 bool platformInputHasWindow() { return inputWindow() != nullptr; }
 

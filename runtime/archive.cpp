@@ -1,3 +1,4 @@
+// The media archive: reading the kql directory, resolving names and unpacking entries.
 #include "runtime/archive.h"
 
 #include <fcntl.h>
@@ -267,7 +268,12 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
   int fd = openRegularFile(archiveName.c_str());
   if (fd < 0) {
     archive.enabled = 0;
-    reportArchive(archiveName, "cannot read the media archive " + archiveName + ": " + std::strerror(errno));
+    // Start-up names the archives after the program's folder until the game names its own: that
+    // is no archive to report, only the file that is missing.
+    if (errno == EISDIR)
+      reportOnce(missing);
+    else
+      reportArchive(archiveName, "cannot read the media archive " + archiveName + ": " + std::strerror(errno));
     return 0;
   }
 
@@ -280,10 +286,7 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
   ::close(fd);
   if (result == Lookup::NotAnArchive) {
     archive.enabled = 0;
-    // Start-up names the archives after the program's folder until the game names its own.
-    if (plainFileError(archiveName.c_str()) != EISDIR)
-      reportArchive(archiveName, archiveName + " is not a media archive");
-    if (!archiveReported(archiveName)) reportOnce(missing);
+    reportArchive(archiveName, archiveName + " is not a media archive");
     return 0;
   }
   if (result == Lookup::NotFound) {
@@ -294,19 +297,25 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
 
   // The letters keep two entries of the same name from different archives apart; the folder is
   // this process's own, so another running program never deletes or overwrites the file.
-  const std::string folder = processTempFolder();
-  if (folder.empty()) {
-    reportOnce("cannot unpack " + entry.name + ": no private temporary folder");
-    dest[0] = '\0';
-    return 0;
-  }
-  std::string tempName = folder + "kql";
-  tempName += static_cast<char>('A' + (static_cast<uint32_t>(entry.rawOffset) & 0xFFu) % 26);
-  tempName += static_cast<char>('A' + (static_cast<uint32_t>(entry.dataSize) & 0xFFu) % 26);
-  tempName += entry.name;
-  if (tempName.size() >= kMediaPathSize || !writeNewFile(tempName, entry.unpacked)) {
+  std::string tempName;
+  for (bool retried = false;; retried = true) {
+    const std::string folder = processTempFolder();
+    if (folder.empty()) {
+      reportOnce("cannot unpack " + entry.name + ": no private temporary folder");
+      dest[0] = '\0';
+      return 0;
+    }
+    tempName = folder + "kql";
+    tempName += static_cast<char>('A' + (static_cast<uint32_t>(entry.rawOffset) & 0xFFu) % 26);
+    tempName += static_cast<char>('A' + (static_cast<uint32_t>(entry.dataSize) & 0xFFu) % 26);
+    tempName += entry.name;
+    errno = ENAMETOOLONG;
+    if (tempName.size() < kMediaPathSize && writeNewFile(tempName, entry.unpacked)) break;
+    const int error = errno;
+    // A full temporary folder is left for a fresh one elsewhere, once.
+    if (!retried && (error == ENOSPC || error == EDQUOT) && leaveFullTempFolder()) continue;
     reportOnce("cannot unpack " + entry.name + " from " + archiveName + " into " + folder + ": " +
-               std::strerror(errno));
+               std::strerror(error));
     dest[0] = '\0';
     return 0;
   }

@@ -1,3 +1,4 @@
+// The plain reference search that the benchmark and the differential test hold the planner to.
 #include "bench/planner/reference_planner.h"
 
 #include <cfloat>

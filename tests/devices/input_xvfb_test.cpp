@@ -25,9 +25,8 @@ protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
         if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool missing";
-        ASSERT_TRUE(platformTestOpenWindow(640, 480));
+        ASSERT_TRUE(platformTestOpenWindow(640, 480)) << "no window, or it never got the keyboard";
         openInput(false);
-        platformTestFocusWindow();
     }
     void TearDown() override {
         xdotool("keyup Up keyup a keyup 1 keyup shift");
@@ -89,6 +88,23 @@ TEST_F(RealKeys, ShiftedCharactersComeFromTheLayout) {
     EXPECT_EQ(typed, '1');
     ASSERT_TRUE(xdotool("keyup 1"));
     EXPECT_TRUE(within(kEventWait, [] { return isKeyDown(2) == 0; }));
+}
+
+TEST_F(RealKeys, ATapOfPPausesOnlyWhileALevelAllowsIt) {
+    // A tap shorter than a frame: the press is remembered even though the key is up again.
+    allowPauseKey(1);
+    ASSERT_TRUE(xdotool("key p"));
+    EXPECT_TRUE(within(kEventWait, [] { return takePauseRequest(); }));
+    EXPECT_FALSE(takePauseRequest());  // once per press
+
+    // In a menu P is a letter; its press does not wait for the next level either.
+    allowPauseKey(0);
+    ASSERT_TRUE(xdotool("key p keydown Up"));
+    ASSERT_TRUE(within(kEventWait, [] { return isKeyDown(200) == 1; }));
+    EXPECT_FALSE(takePauseRequest());
+    allowPauseKey(1);
+    EXPECT_FALSE(takePauseRequest());
+    allowPauseKey(0);
 }
 
 }  // namespace
@@ -234,9 +250,8 @@ protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
         if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool missing";
-        ASSERT_TRUE(platformTestOpenWindow(640, 480));
+        ASSERT_TRUE(platformTestOpenWindow(640, 480)) << "no window, or it never got the keyboard";
         openInput(true);
-        platformTestFocusWindow();
     }
     void TearDown() override {
         closeInput();

@@ -81,6 +81,7 @@ protected:
     }
     void TearDown() override {
         closeSound();
+        setSoundVolume(100);
         unsetenv("SDL_AUDIODRIVER");
         unsetenv("SDL_DISKAUDIOFILE");
     }
@@ -118,6 +119,21 @@ TEST_F(DiskSound, HalfVolumePlaysFiftyDecibelsDown) {
     EXPECT_NEAR(decibels(b[0].rmsLeft, b[2].rmsLeft), 10, 0.2);  // 0.9: 90 * 100 - 10000
     // Every play starts the voice from its beginning and plays it whole.
     for (const Burst& burst : b) EXPECT_NEAR(double(burst.frames), 2205, 5);
+}
+
+TEST_F(DiskSound, ThePlayersVolumeOfFiftyHalvesTheOutput) {
+    ASSERT_EQ(loadSoundEffect(click_.c_str(), 1, 1), 1);
+    std::this_thread::sleep_for(100ms);
+    playToEnd(1, 0, 1);
+    setSoundVolume(50);
+    playToEnd(1, 0, 1);
+    setSoundVolume(250);  // beyond the scale: full volume
+    playToEnd(1, 0, 1);
+    const std::vector<Burst> b = recorded();
+    ASSERT_EQ(b.size(), 3u);
+    EXPECT_NEAR(b[1].peakLeft, b[0].peakLeft / 2.0, 1);
+    EXPECT_NEAR(b[1].rmsRight, b[0].rmsRight / 2, 1);
+    EXPECT_EQ(b[2].peakLeft, b[0].peakLeft);
 }
 
 TEST_F(DiskSound, PanSilencesTheOppositeChannel) {

@@ -74,26 +74,6 @@ TEST(DriverScriptTest, RejectsWhatItDoesNotUnderstand) {
     EXPECT_TRUE(s.pacing);
 }
 
-TEST(DriverScriptTest, KeyNames) {
-    EXPECT_EQ(driverKeyCode("Escape"), 1);
-    EXPECT_EQ(driverKeyCode("RETURN"), 28);
-    EXPECT_EQ(driverKeyCode("Backspace"), 14);
-    EXPECT_EQ(driverKeyCode("tab"), 15);
-    EXPECT_EQ(driverKeyCode("Ctrl"), 29);
-    EXPECT_EQ(driverKeyCode("Up"), 200);
-    EXPECT_EQ(driverKeyCode("Left"), 203);
-    EXPECT_EQ(driverKeyCode("Right"), 205);
-    EXPECT_EQ(driverKeyCode("Down"), 208);
-    EXPECT_EQ(driverKeyCode("a"), 30);
-    EXPECT_EQ(driverKeyCode("q"), 16);
-    EXPECT_EQ(driverKeyCode("z"), 44);
-    EXPECT_EQ(driverKeyCode("1"), 2);
-    EXPECT_EQ(driverKeyCode("0"), 11);
-    EXPECT_EQ(driverKeyCode("@208"), 208);
-    EXPECT_EQ(driverKeyCode("57"), -1);  // raw codes need the @ so that digits stay digits
-    EXPECT_EQ(driverKeyCode(""), -1);
-}
-
 TEST(DriverTraceTest, LineFormat) {
     resetGame();
     LevelFrameState st{1, 32, 16, 1, 0, 16, 0, 0, 0, &game.mapGrid, &game.itemGrid};

@@ -1,3 +1,4 @@
+// Screen-level test support: the runtime started for real and a present hook as the player.
 #include "screen_support.h"
 
 #include <sys/stat.h>

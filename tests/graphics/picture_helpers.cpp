@@ -1,3 +1,4 @@
+// Bitmaps and PNGs of every kind, made by the tests themselves.
 #include "picture_helpers.h"
 
 #include <png.h>

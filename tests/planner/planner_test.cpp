@@ -1,3 +1,4 @@
+// The planner's own cases: set-up checks, costs, weights, diagonals and the paths it finds.
 #include "planner/planner.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Number and text conversion: the number-to-text rule, truncation, substrings, codes, case.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// File channels: values in and out, open modes, failures as results, separators.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// The lifecycle: temporary folder, error log, stops and exit status, clock, call by name.
 #include <gtest/gtest.h>
 
 #include <sys/file.h>

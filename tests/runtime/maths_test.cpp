@@ -1,3 +1,4 @@
+// Maths commands and the random generator: angles, remainders, ISAAC and randomInt.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// The text type: storage, growth, copies and moves, operators and texts joined with numbers.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -5,7 +5,7 @@
 #include <string>
 
 class TempFolder {
-public:
+  public:
     // The folder's name starts with prefix. The temporary folder is TMPDIR (else /tmp) as it was
     // when the process made its first TempFolder, since tests point TMPDIR elsewhere for the
     // runtime. Throws std::runtime_error when no folder can be made.
@@ -21,7 +21,7 @@ public:
     // Leaves the folder in place, for looking at after a failure.
     void keep() { keep_ = true; }
 
-private:
+  private:
     std::string path_;
     bool keep_ = false;
 };

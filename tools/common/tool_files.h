@@ -1,6 +1,6 @@
-#pragma once
 // Files of the media and level tools: reading text sources, and writing outputs so that a failed
 // build never leaves a short file behind.
+#pragma once
 
 #include <fstream>
 #include <iterator>

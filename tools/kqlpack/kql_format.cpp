@@ -1,3 +1,4 @@
+// The kql archive format: packing entries with LZO1X-1 and reading the archive back.
 #include "tools/kqlpack/kql_format.h"
 
 #include <lzo1x.h>

@@ -1,3 +1,4 @@
+// The finishability checker: reachable pick-ups, blocks blasted open, waits for each blast.
 #include "levelcheck.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Level text maps and the three layer files: parsing, writing and reading back.
 #include "levelfile.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// The sprite strips and the menu picture, drawn from the pixel-art grids frame by frame.
 #include "art.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// PNG, bitmap and WAV writers of the media build, and the readers that check their output.
 #include "codecs.h"
 
 #include "tools/common/tool_files.h"

@@ -1,3 +1,4 @@
+// The game's bitmap fonts, drawn from one 5 x 8 glyph set.
 #include "font_art.h"
 
 #include "tools/common/tool_files.h"

@@ -1,3 +1,4 @@
+// RGBA pixel images and the few drawing operations of the media builders.
 #include "image.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The whole media build: every picture, font and sound of the game from the assets folder.
 #include "mediabuild.h"
 
 #include <fstream>

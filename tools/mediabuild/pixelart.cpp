@@ -1,3 +1,4 @@
+// Pixel art as text: reading palettes and character grids.
 #include "pixelart.h"
 
 #include "tools/common/tool_files.h"

@@ -1,3 +1,4 @@
+// The sfxr-like synthesizer: sound recipes read from text and rendered to samples.
 #include "sfx.h"
 
 #include <algorithm>
