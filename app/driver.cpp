@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "devices/input.h"
@@ -17,6 +16,7 @@
 #include "graphics/renderer.h"
 #include "runtime/lifecycle.h"
 #include "runtime/maths.h"
+#include "runtime/regular_file.h"
 
 namespace {
 
@@ -69,16 +69,40 @@ bool parseInt(const std::string& s, int64_t& out) {
     return true;
 }
 
+bool parseFrame(const std::string& s, int64_t& frame) {
+    return parseInt(s, frame) && frame >= 1 && frame <= kMaxDriverFrame;
+}
+
 bool parseFrameRange(const std::string& s, int64_t& from, int64_t& to) {
     size_t dash = s.find('-', 1);
     if (dash == std::string::npos) {
-        if (!parseInt(s, from)) return false;
+        if (!parseFrame(s, from)) return false;
         to = from;
-    } else if (!parseInt(s.substr(0, dash), from) || !parseInt(s.substr(dash + 1), to)) {
+    } else if (!parseFrame(s.substr(0, dash), from) || !parseFrame(s.substr(dash + 1), to)) {
         return false;
     }
-    return from >= 1 && to >= from;
+    return to >= from;
 }
+
+// A word of the script for a message: bytes outside printable ASCII as \xHH, so that nothing
+// invisible hides in "unknown directive".
+std::string printable(const std::string& word) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (char ch : word) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c >= 0x20 && c < 0x7F) {
+            out += ch;
+        } else {
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+    return out;
+}
+
+const std::string kFrameRange = "frame numbers run from 1 to " + std::to_string(kMaxDriverFrame);
 
 std::string resolvePath(const std::string& baseDir, const std::string& name) {
     if (name.empty() || name[0] == '/') return name;
@@ -141,7 +165,10 @@ int driverKeyCode(const std::string& name) {
 bool parseDriverScript(const std::string& text, const std::string& baseDir, DriverScript& out,
                        std::string& error) {
     out = DriverScript();
-    std::istringstream lines(text);
+    // A UTF-8 byte-order mark, as some editors write one, is not part of the first line.
+    static const char kByteOrderMark[] = "\xEF\xBB\xBF";
+    const bool marked = text.compare(0, 3, kByteOrderMark) == 0;
+    std::istringstream lines(marked ? text.substr(3) : text);
     std::string line;
     int lineNumber = 0;
     auto fail = [&](const std::string& why) {
@@ -150,6 +177,8 @@ bool parseDriverScript(const std::string& text, const std::string& baseDir, Driv
     };
     while (std::getline(lines, line)) {
         ++lineNumber;
+        // A zero byte would end the word it is in for every number reader ("seed 1\0x" as 1).
+        if (line.find('\0') != std::string::npos) return fail("a zero byte is not text");
         size_t hash = line.find('#');
         if (hash != std::string::npos) line.erase(hash);
         std::istringstream words(line);
@@ -174,18 +203,18 @@ bool parseDriverScript(const std::string& text, const std::string& baseDir, Driv
             out.tracePath = resolvePath(baseDir, w[1]);
         } else if (cmd == "shot") {
             int64_t frame;
-            if (w.size() != 3 || !parseInt(w[1], frame) || frame < 1) {
-                return fail("shot takes a frame number from 1 and a file name");
+            if (w.size() != 3 || !parseFrame(w[1], frame)) {
+                return fail("shot takes a frame number and a file name; " + kFrameRange);
             }
             out.shots.push_back({frame, resolvePath(baseDir, w[2])});
         } else if (cmd == "keys") {
             DriverScript::KeySpan span;
             if (w.size() < 2 || !parseFrameRange(w[1], span.from, span.to)) {
-                return fail("keys takes a frame or frame range (10 or 10-20) and key names");
+                return fail("keys takes a frame or frame range (10 or 10-20) and key names; " + kFrameRange);
             }
             for (size_t i = 2; i < w.size(); ++i) {
                 int code = driverKeyCode(w[i]);
-                if (code < 0) return fail("unknown key \"" + w[i] + "\"");
+                if (code < 0) return fail("unknown key \"" + printable(w[i]) + "\"");
                 span.keys.push_back(code);
             }
             out.keys.push_back(span);
@@ -193,12 +222,15 @@ bool parseDriverScript(const std::string& text, const std::string& baseDir, Driv
             // One letter every second frame, released in between, so repeated letters count.
             // A capital is typed as a player types it, with left Shift held.
             int64_t frame;
-            if (w.size() != 3 || !parseInt(w[1], frame) || frame < 1) {
-                return fail("type takes a frame number from 1 and a word");
+            if (w.size() != 3 || !parseFrame(w[1], frame)) {
+                return fail("type takes a frame number and a word; " + kFrameRange);
+            }
+            if (frame + 2 * static_cast<int64_t>(w[2].size() - 1) > kMaxDriverFrame) {
+                return fail("the word's last letter comes after frame " + std::to_string(kMaxDriverFrame));
             }
             for (char c : w[2]) {
                 int code = driverKeyCode(std::string(1, c));
-                if (code < 0) return fail(std::string("cannot type \"") + c + "\"");
+                if (code < 0) return fail("cannot type \"" + printable(std::string(1, c)) + "\"");
                 DriverScript::KeySpan letter{frame, frame, {code}};
                 if (c >= 'A' && c <= 'Z') letter.keys.push_back(kLeftShift);
                 out.keys.push_back(letter);
@@ -206,12 +238,12 @@ bool parseDriverScript(const std::string& text, const std::string& baseDir, Driv
             }
         } else if (cmd == "quit") {
             int64_t frame;
-            if (w.size() != 2 || !parseInt(w[1], frame) || frame < 1) {
-                return fail("quit takes a frame number from 1");
+            if (w.size() != 2 || !parseFrame(w[1], frame)) {
+                return fail("quit takes a frame number; " + kFrameRange);
             }
             out.quitFrame = frame;
         } else {
-            return fail("unknown directive \"" + w[0] + "\"");
+            return fail("unknown directive \"" + printable(w[0]) + "\"");
         }
     }
     return true;
@@ -225,33 +257,42 @@ void driverKeysForFrame(const DriverScript& script, int64_t frame, unsigned char
     }
 }
 
-void configureDriver(int argc, char** argv) {
-    std::string scriptPath;
-    if (const char* env = std::getenv("TOVRIK_DRIVER"); env != nullptr && *env != '\0') scriptPath = env;
-    for (int i = 1; i < argc; ++i) {
-        bool named = true;
-        if (std::strcmp(argv[i], "--driver") == 0) {
-            named = i + 1 < argc && argv[i + 1][0] != '\0';
-            if (named) scriptPath = argv[++i];
-        } else if (std::strncmp(argv[i], "--driver=", 9) == 0) {
-            named = argv[i][9] != '\0';
-            scriptPath = argv[i] + 9;
+bool loadDriverScript(const std::string& path, const std::string& baseDir, DriverScript& out,
+                      std::string& error) {
+    // Only a regular file: a folder would read as an empty script (a run without end), a FIFO
+    // would wait for a writer.
+    const int fd = openRegularFile(path.c_str());
+    if (fd < 0) {
+        error = errno == EISDIR || errno == ENXIO ? "not a regular file" : std::string("cannot read: ") + std::strerror(errno);
+        return false;
+    }
+    std::string text;
+    char chunk[16384];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            error = std::string("cannot read: ") + std::strerror(errno);
+            ::close(fd);
+            return false;
         }
-        // Asked for without a script: an unattended run would wait in the menu for ever.
-        if (!named) {
-            std::fprintf(stderr, "driver: --driver needs a script file\n");
-            std::exit(2);
+        if (got == 0) break;
+        text.append(chunk, static_cast<size_t>(got));
+        if (text.size() > kMaxDriverScriptBytes) {
+            error = "larger than " + std::to_string(kMaxDriverScriptBytes) + " bytes";
+            ::close(fd);
+            return false;
         }
     }
-    if (scriptPath.empty()) return;
+    ::close(fd);
+    return parseDriverScript(text, baseDir, out, error);
+}
 
-    std::ifstream in(scriptPath, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "driver: cannot read script %s\n", scriptPath.c_str());
-        std::exit(2);
-    }
-    std::stringstream content;
-    content << in.rdbuf();
+void configureDriver(const std::string& commandLineScript) {
+    std::string scriptPath = commandLineScript;
+    const char* env = std::getenv("TOVRIK_DRIVER");
+    if (scriptPath.empty() && env != nullptr) scriptPath = env;
+    if (scriptPath.empty()) return;
 
     // Relative names are kept relative to the folder the program was started from: the
     // runtime's start-up moves into the program's own folder later.
@@ -259,7 +300,7 @@ void configureDriver(int argc, char** argv) {
     char cwd[4096];
     if (getcwd(cwd, sizeof cwd) != nullptr) baseDir = std::string(cwd) + "/";
     std::string error;
-    if (!parseDriverScript(content.str(), baseDir, run.script, error)) {
+    if (!loadDriverScript(scriptPath, baseDir, run.script, error)) {
         std::fprintf(stderr, "driver: %s: %s\n", scriptPath.c_str(), error.c_str());
         std::exit(2);
     }

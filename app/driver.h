@@ -2,7 +2,7 @@
 // end-to-end tests and for watching a session frame by frame.
 //
 // Off unless asked for, by the environment variable TOVRIK_DRIVER=<script> or the command-line
-// option "--driver <script>" (also "--driver=<script>"). While it is on:
+// option "--driver <script>" (also "--driver=<script>"), which wins. While it is on:
 // - the keyboard snapshot of every frame comes from the script, not from the device;
 // - the random generator is seeded with the script's seed instead of the clock;
 // - frame pacing can be switched off;
@@ -11,6 +11,7 @@
 // The format is described in docs/driver.md.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,10 +36,22 @@ struct DriverScript {
     int64_t quitFrame = 0;  // 0: never
 };
 
+// The last frame a script may name (about 46 hours at 60 frames per second).
+constexpr int64_t kMaxDriverFrame = 10000000;
+// No script comes near this size.
+constexpr size_t kMaxDriverScriptBytes = 1024 * 1024;
+
 // Parses a script. Relative file names are taken relative to baseDir (which ends in '/' or is
-// empty). False with a message naming the line when the script is not understood.
+// empty). A UTF-8 byte-order mark at the start is skipped. False with a message naming the line
+// when the script is not understood: an unknown directive or key, a frame number outside
+// 1..kMaxDriverFrame, a zero byte.
 bool parseDriverScript(const std::string& text, const std::string& baseDir, DriverScript& out,
                        std::string& error);
+
+// Reads a script file (a regular file of at most kMaxDriverScriptBytes) and parses it. False with
+// a message when the file cannot be read or the script is not understood.
+bool loadDriverScript(const std::string& path, const std::string& baseDir, DriverScript& out,
+                      std::string& error);
 
 // The scan code of a key name of the script ("Right", "Space", "a", "7", "@57" for a raw scan
 // code, ...), or -1.
@@ -47,11 +60,12 @@ int driverKeyCode(const std::string& name);
 // The keyboard snapshot (bit 7 = held) the script gives for a frame.
 void driverKeysForFrame(const DriverScript& script, int64_t frame, unsigned char keys[256]);
 
-// Reads the switch from the environment or the command line and loads the script, before the
-// runtime starts (file names are then still relative to the folder the program was started
-// from). A script that cannot be read or parsed ends the process with status 2 and a message on
-// standard error. Does nothing when the driver is not asked for.
-void configureDriver(int argc, char** argv);
+// Loads the script named on the command line (`--driver`, given here as commandLineScript) or
+// else by the environment variable TOVRIK_DRIVER, before the runtime starts (file names are then
+// still relative to the folder the program was started from). A script that cannot be read or
+// parsed ends the process with status 2 and a message on standard error. Does nothing when the
+// driver is not asked for.
+void configureDriver(const std::string& commandLineScript);
 
 // After the runtime's start-up: seeds the generator, sets pacing, injects the first frame's keys
 // and hooks itself into the frame present. Does nothing when the driver is off.

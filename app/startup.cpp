@@ -62,8 +62,13 @@ void startRuntime(const char* applicationName, int showCommand) {
                                  runtimeSettings.frameRate, runtimeSettings.multisample)) {
         // Without a window the game would run blind forever, drawing nowhere and reading no keys:
         // say why and end with a failure status instead.
-        std::fprintf(stderr, "Tovrik: no window with an OpenGL context (%s)\n",
-                     platformLastError());
+        if (platformNoDisplay())
+            std::fprintf(stderr,
+                         "Tovrik: there is no display to open a window on (check DISPLAY or "
+                         "WAYLAND_DISPLAY)\n");
+        else
+            std::fprintf(stderr, "Tovrik: no window with an OpenGL context (%s)\n",
+                         platformLastError());
         delete theRenderer;
         theRenderer = nullptr;
         std::fflush(stdout);

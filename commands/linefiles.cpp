@@ -12,13 +12,19 @@
 #include <vector>
 
 #include "runtime/archive.h"
+#include "runtime/atomic_file.h"
 #include "runtime/convert.h"
 #include "runtime/files.h"
+#include "runtime/folders.h"
 #include "runtime/lifecycle.h"
+#include "runtime/regular_file.h"
 
 namespace {
 
 LineFileCache cache;  // zero-initialised: no file held
+// The file's bytes after entry 255's line, kept as they were: the store has no entries for them,
+// but writing the file back must not drop them.
+std::string tail;
 bool cleanupRegistered = false;
 
 void registerCleanup() {
@@ -40,46 +46,19 @@ void storeEntry(int n, const char* text, size_t length) {
   std::memset(cache.lines[n] + length, 0, kLineFileEntrySize - length);
 }
 
-bool writeAll(int fd, const char* data, size_t n) {
-  while (n > 0) {
-    ssize_t put = ::write(fd, data, n);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    data += put;
-    n -= static_cast<size_t>(put);
-  }
-  return true;
-}
-
-// Mode for a file that replaces `path`: the old file's permissions, or the usual default.
-mode_t replacementMode(const std::string& path) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) == 0) return st.st_mode & 07777;
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  return static_cast<mode_t>(0666 & ~mask);
-}
-
-// Writes entries 0..lastLine to a temporary file beside the target and renames it into place.
+// Writes entries 0..lastLine in place of the file, whole or not at all (a relative name in the
+// player folder, wherever the file was read from).
 void writeBack() {
   std::string path;
-  if (!toSystemPath(cache.fileName, path)) return;
-  std::vector<char> tempName(path.begin(), path.end());
-  static const char kSuffix[] = ".tmp-XXXXXX";
-  tempName.insert(tempName.end(), kSuffix, kSuffix + sizeof kSuffix);  // with the terminator
-  int fd = ::mkstemp(tempName.data());
-  if (fd < 0) return;  // the folder cannot take the file: the changes are lost, the old file stays
+  if (!pathForWriting(cache.fileName, path)) return;
   std::string text;
   for (int n = 0; n <= cache.lastLine && n < kLineFileEntries; ++n) {
     text.append(cache.lines[n], ::strnlen(cache.lines[n], kLineFileEntrySize));
     text += "\r\n";
   }
-  bool ok = writeAll(fd, text.data(), text.size());
-  ok = ok && ::fchmod(fd, replacementMode(path)) == 0;
-  ok = ok && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  ok = ok && std::rename(tempName.data(), path.c_str()) == 0;
-  if (!ok) ::unlink(tempName.data());
+  text += tail;
+  // A file that cannot be written loses the changes; the old file stays.
+  replaceFile(path, text.data(), text.size());
 }
 
 void clearStore() {
@@ -87,9 +66,11 @@ void clearStore() {
   cache.dirty = 0;
   cache.fileName[0] = '\0';
   cache.lastLine = 0;
+  tail.clear();
 }
 
-// Reads up to 256 lines ("\n" or "\r\n" ended; the last may have no line end) into the entries.
+// Reads up to 256 lines ("\n" or "\r\n" ended; the last may have no line end) into the entries,
+// and whatever follows them into the tail.
 void loadLines(FILE* f) {
   std::vector<char> line;
   line.reserve(kLineFileEntrySize);
@@ -116,6 +97,8 @@ void loadLines(FILE* f) {
     cache.lastLine = n;
     if (!ended) return;
   }
+  char chunk[4096];
+  for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, f)) > 0;) tail.append(chunk, got);
 }
 
 void trimTrailingControls(TextValue& t) {
@@ -152,7 +135,7 @@ double selectLineFile(const char* name) {
     return 3;
   }
   std::string path;
-  FILE* f = toSystemPath(resolved, path) ? std::fopen(path.c_str(), "rb") : nullptr;
+  FILE* f = toSystemPath(resolved, path) ? openRegularFileForReading(path.c_str()) : nullptr;
   if (f == nullptr) {
     setErrorCode(kErrorFileTransfer);
     return 3;

@@ -5,7 +5,8 @@
 // settings file may ship inside it) the first time it is named, and written back whole, with
 // "\r\n" line ends, when another file is named or when the program ends. At most 256 entries
 // (0..255) of at most 1023 characters each; longer texts are cut, and the rest of an overlong line
-// in a file is skipped so that line numbers stay entry numbers.
+// in a file is skipped so that line numbers stay entry numbers. Lines past the 256th are not
+// entries; they are kept aside and written back unchanged after entry 255.
 //
 // Write-back goes to a temporary file in the same folder that then replaces the old file in one
 // rename: a write-back that fails leaves the previous file as it was.

@@ -9,6 +9,7 @@
 #include "devices/devices_internal.h"
 
 #include "platform/audio.h"
+#include "runtime/regular_file.h"
 
 #include <algorithm>
 #include <cmath>
@@ -149,7 +150,7 @@ struct FileCloser {
 
 bool readWavFile(const char* path, WavSound& out) {
     out = WavSound();
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(path, "rb"));
+    std::unique_ptr<FILE, FileCloser> file(openRegularFileForReading(path));
     if (!file) return false;
     FILE* f = file.get();
     if (std::fseek(f, 0, SEEK_END) != 0) return false;

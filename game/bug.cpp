@@ -6,6 +6,7 @@
 #include "devices/input.h"
 #include "devices/sound.h"
 #include "graphics/renderer.h"
+#include "runtime/save_group.h"
 
 using namespace crumlet;
 
@@ -57,9 +58,12 @@ void ScanBug() {
         g.bugFacing = g.bugDir;
         g.endVoice = playSound(kSoundLevelDone);
         WriteHighscore();
+        // Scores and names are one table in two files: they are replaced together or not at all.
+        beginSaveGroup();
         SaveHsData();
         MakeNsData();
         SaveNsData();
+        commitSaveGroup();
         return;
     }
 

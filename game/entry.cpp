@@ -2,11 +2,30 @@
 #include <string>
 
 #include "app/driver.h"
+#include "app/folder_setup.h"
+#include "app/options.h"
+#include "app/save_files.h"
 #include "app/startup.h"
 #include "game/routines.h"
 #include "runtime/lifecycle.h"
+#include "runtime/player_folder_lock.h"
+
+namespace {
+
+// The player's own files (formats in game/files.cpp), made from the defaults when missing.
+const SaveFileDefault kSaveFiles[] = {
+    {"Maps/Player.bin", 8},
+    {"Maps/Name.bin", 6400},
+    {"Maps/Data.bin", 3200},
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    ProgramOptions options;
+    const int status = parseProgramOptions(argc, argv, options);
+    if (status >= 0) return status;  // --help, --version or a mistake on the command line
+
     // The command line is kept as text for the runtime, the arguments joined by blanks.
     std::string line;
     for (int i = 1; i < argc; ++i) {
@@ -23,9 +42,15 @@ int main(int argc, char** argv) {
     runtimeSettings.multisample = 0;
     runtimeSettings.captureMouse = 0;
     runtimeSettings.debugMode = 0;
+    if (options.fullScreen >= 0) runtimeSettings.fullScreen = options.fullScreen;
+    runtimeSettings.windowScale = options.windowScale;
 
     registerGameRoutines();
-    configureDriver(argc, argv);  // reads its script before start-up changes the folder
+    configureDriver(options.driverScript);  // reads its script before start-up changes the folder
+    chooseFolders(options.dataDir, options.saveDir);
+    // One running program per player folder: a second one ends here, having touched nothing.
+    if (!claimPlayerFolder()) return 1;
+    prepareSaveFiles(kSaveFiles, 3);
     startRuntime("Crumlet");  // ends the process when there is no window to play in
 
     runtimeState.errorCode = 0;

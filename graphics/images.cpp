@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "runtime/regular_file.h"
+
 namespace {
 
 // Files larger than this cannot be a picture we accept (64 Mi pixels of 32 bits plus headers).
@@ -43,7 +45,7 @@ bool readWholeFile(const char* path, std::vector<uint8_t>& out, size_t maxBytes)
   out.clear();
   std::string p = systemPath(path);
   if (p.empty()) return false;
-  FILE* f = std::fopen(p.c_str(), "rb");
+  FILE* f = openRegularFileForReading(p.c_str());
   if (!f) return false;
   bool ok = true;
   uint8_t chunk[65536];
@@ -164,7 +166,7 @@ namespace {
 // Whether the file begins with the given bytes; saves reading a whole large file that is not an
 // image of that kind.
 bool fileStartsWith(const char* path, const char* magic, size_t n) {
-  FILE* f = std::fopen(systemPath(path).c_str(), "rb");
+  FILE* f = openRegularFileForReading(systemPath(path).c_str());
   if (!f) return false;
   char head[8] = {};
   size_t got = std::fread(head, 1, n, f);
@@ -198,11 +200,21 @@ void readCallback(png_structp png, png_bytep out, png_size_t count) {
   reader->pos += count;
 }
 
+constexpr png_alloc_size_t kMaxPngChunkBytes = 8u * 1024u * 1024u;
+
+// libpng's own allocations (row buffers, the inflate state, a chunk read whole) stay far below
+// this for any sprite; a larger request comes from a size the file announces but does not hold,
+// such as a text chunk claiming 1 GiB, and fails the decode instead.
+png_voidp cappedMalloc(png_structp, png_alloc_size_t size) {
+  return size <= kMaxPngChunkBytes ? std::malloc(size) : nullptr;
+}
+void cappedFree(png_structp, png_voidp p) { std::free(p); }
+
 void quietWarning(png_structp, png_const_charp) {}
 void errorToLongJump(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 // The decode itself; kept apart from the setjmp frame so no object with a destructor lives there.
-bool decodePngInner(png_structp png, png_infop info, const char* name, int colourKey,
+bool decodePngInner(png_structp png, png_infop info, const char* name, size_t fileSize, int colourKey,
                     RgbaImage& image, std::vector<png_bytep>& rowPointers,
                     std::vector<uint8_t>& raw) {
   png_read_info(png, info);
@@ -237,6 +249,9 @@ bool decodePngInner(png_structp png, png_infop info, const char* name, int colou
   }
   size_t rowBytes = png_get_rowbytes(png, info);
   if (rowBytes < static_cast<size_t>(w) * channels) return false;
+  // Deflate packs at most 1032 bytes into one, so a file too small for its pixels is damaged;
+  // refusing it here keeps a few bytes from claiming a picture's worth of memory.
+  if (static_cast<uint64_t>(rowBytes + 1) * h > static_cast<uint64_t>(fileSize) * 1032) return false;
   raw.resize(rowBytes * h);
   rowPointers.resize(h);
   for (png_uint_32 y = 0; y < h; ++y) rowPointers[y] = raw.data() + rowBytes * y;
@@ -269,8 +284,8 @@ bool decodePngInner(png_structp png, png_infop info, const char* name, int colou
 bool decodePngNamed(const uint8_t* data, size_t size, const char* name, int colourKey,
                     RgbaImage& image) {
   if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) return false;
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, errorToLongJump,
-                                           quietWarning);
+  png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, errorToLongJump,
+                                             quietWarning, nullptr, cappedMalloc, cappedFree);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
   if (!info) {
@@ -278,13 +293,15 @@ bool decodePngNamed(const uint8_t* data, size_t size, const char* name, int colo
     return false;
   }
   png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+  // Also the limit for what a compressed text or profile chunk may unpack to.
+  png_set_chunk_malloc_max(png, kMaxPngChunkBytes);
   MemoryReader reader{data, size, 0};
   png_set_read_fn(png, &reader, readCallback);
   std::vector<png_bytep> rowPointers;
   std::vector<uint8_t> raw;
   volatile bool ok = false;  // survives the long jump
   if (setjmp(png_jmpbuf(png)) == 0) {
-    ok = decodePngInner(png, info, name, colourKey, image, rowPointers, raw);
+    ok = decodePngInner(png, info, name, size, colourKey, image, rowPointers, raw);
   } else {
     ok = false;
   }

@@ -14,6 +14,7 @@
 #include "graphics/numbers.h"
 #include "graphics/present.h"
 #include "platform/platform.h"
+#include "runtime/folders.h"
 #include "runtime/lifecycle.h"
 
 OpenGLPrismo* theRenderer = nullptr;
@@ -62,6 +63,21 @@ void softwareRendererCheck() {
                         "OpenGL\nper HARDWARE unterst\xC3\xBCtzt!");
     appendErrorLog("OpenGL Software Emulation");
   }
+}
+
+// The windowed drawing area: the screen at the whole factor asked for on the command line, or else
+// at the largest one that fits most of the desktop.
+void scaledWindowSize(int screenWidth, int screenHeight, int* width, int* height) {
+  if (runtimeSettings.windowScale > 0) {
+    *width = screenWidth * runtimeSettings.windowScale;
+    *height = screenHeight * runtimeSettings.windowScale;
+    return;
+  }
+  int dw = 0, dh = 0;
+  platformDesktopSize(&dw, &dh);
+  PlatformPlacement p = platformPlacementFor(dw * 85 / 100, dh * 85 / 100, screenWidth, screenHeight);
+  *width = p.width;
+  *height = p.height;
 }
 
 }  // namespace
@@ -176,11 +192,7 @@ void OpenGLPrismo::windowedClientSize(int* width, int* height) const {
     *height = screenHeight;
     return;
   }
-  int dw = 0, dh = 0;
-  platformDesktopSize(&dw, &dh);
-  PlatformPlacement p = platformPlacementFor(dw * 85 / 100, dh * 85 / 100, screenWidth, screenHeight);
-  *width = p.width;
-  *height = p.height;
+  scaledWindowSize(screenWidth, screenHeight, width, height);
 }
 
 namespace {
@@ -249,11 +261,9 @@ bool OpenGLPrismo::openWindow(int width, int height, int bits, int framesPerSeco
   samples = requestedSamples;
   platformSetLogicalSize(screenWidth, screenHeight);
 
-  int dw = 0, dh = 0;
-  platformDesktopSize(&dw, &dh);
-  PlatformPlacement p = platformPlacementFor(dw * 85 / 100, dh * 85 / 100, screenWidth, screenHeight);
-  int got = 0;
-  if (!platformOpenWindow(p.width, p.height, requestedSamples, &got)) return false;
+  int got = 0, windowWidth = 0, windowHeight = 0;
+  scaledWindowSize(screenWidth, screenHeight, &windowWidth, &windowHeight);
+  if (!platformOpenWindow(windowWidth, windowHeight, requestedSamples, &got)) return false;
   platformSetEventHandler(windowProc);
   if (requestedSamples > 0) samples = got;
 
@@ -493,11 +503,9 @@ double saveScreenshot(const char* path) {
 }
 
 double saveNumberedScreenshot() {
-  std::string folder = platformProgramPath();
-  size_t cut = folder.find_last_of('/');
-  folder = cut == std::string::npos ? std::string(".") : folder.substr(0, cut);
-  folder += "/Screenshots";
-  mkdir(folder.c_str(), 0755);
+  // The player's own folder (without one, the current folder: the program's after start-up).
+  std::string folder = playerFolder() + "Screenshots";
+  mkdir(folder.c_str(), 0700);
   for (int n = 1; n < 10000; ++n) {
     char name[64];
     std::snprintf(name, sizeof name, "/shot%04d.png", n);

@@ -208,5 +208,5 @@ double setScreenMode(double width, double height, double colourBits, double full
 void setViewport(double x, double y, double width, double height);
 // Writes the logical screen as a PNG file; 1 when written, 0 otherwise.
 double saveScreenshot(const char* path);
-// Writes the logical screen as the next free Screenshots/shotNNNN.png beside the program (F12).
+// Writes the logical screen as the next free Screenshots/shotNNNN.png in the player folder (F12).
 double saveNumberedScreenshot();

@@ -12,17 +12,20 @@
 // Video subsystem
 
 // Starts SDL's video and event subsystems once per process (further calls are cheap). False when
-// no video driver can be started (no display and no offscreen driver).
+// no video driver can be started (no display and no offscreen driver), and when the only ones
+// that start are SDL's invisible offscreen or dummy drivers without SDL_VIDEODRIVER naming them.
 bool platformStartVideo();
+// True after platformStartVideo failed because there is no display to open a window on.
+bool platformNoDisplay();
 // Releases the video subsystem again (after the window is gone).
 void platformStopVideo();
 
 // ---------------------------------------------------------------------------------------------
 // Window and OpenGL context
 
-// Creates the one window (hidden, resizable, title "Tovrik", our icon) with a drawing area of
-// clientWidth x clientHeight window pixels and makes an OpenGL compatibility context current on
-// it. The context is created only if none exists yet, so textures survive a new window. samples
+// Creates the one window (hidden, resizable down to the logical size, title "Tovrik", our icon)
+// with a drawing area of clientWidth x clientHeight window pixels and makes an OpenGL
+// compatibility context current on it. The context is created only if none exists yet, so textures survive a new window. samples
 // > 0 asks for a multisampled default framebuffer; the request is halved until a context can be
 // made, and *samplesGot (if given) receives what was obtained (0 for none). False when neither
 // window nor context can be made; SDL's reason is then in platformLastError().

@@ -13,7 +13,9 @@ void platformKeyboardClose();
 // True when a window exists to receive keys and the pointer.
 bool platformInputHasWindow();
 // Pumps pending events into the key state (the events stay queued for the
-// window layer) and fills state[code] with 0x80 for every held key.
+// window layer) and fills state[code] with 0x80 for every held key. Both
+// Enter keys read as up while Alt is held, and one pressed with Alt stays up
+// until released: Alt+Enter is the window layer's display-mode switch.
 void platformReadKeyboard(unsigned char state[256]);
 // Pumps the platform's events without sampling anything.
 void platformPumpInputEvents();

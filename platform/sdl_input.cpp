@@ -102,6 +102,16 @@ std::atomic<int> wheelSteps{0};
 unsigned char typedByKey[SDL_NUM_SCANCODES] = {};
 int lastKeyDown = -1;
 
+// Alt+Enter belongs to the window layer (it switches the display mode), never to the game: an
+// Enter key pressed while Alt was held reads as up until it is released, even if Alt goes first.
+bool enterWithAlt[2] = {false, false};  // Return, keypad Enter
+
+int enterIndex(int scancode) {
+    if (scancode == SDL_SCANCODE_RETURN) return 0;
+    if (scancode == SDL_SCANCODE_KP_ENTER) return 1;
+    return -1;
+}
+
 // The first character of a UTF-8 text as one byte of the runtime's 8-bit
 // texts: ASCII and Latin-1; 0 for anything else.
 int firstByteCharacter(const char* text) {
@@ -130,11 +140,14 @@ int SDLCALL watchEvents(void*, SDL_Event* event) {
                 if (!event->key.repeat) typedByKey[sc] = 0;
                 lastKeyDown = sc;
             }
+            if (enterIndex(sc) >= 0 && (event->key.keysym.mod & KMOD_ALT) != 0)
+                enterWithAlt[enterIndex(sc)] = true;
             break;
         }
         case SDL_KEYUP: {
             const int sc = event->key.keysym.scancode;
             if (sc >= 0 && sc < SDL_NUM_SCANCODES) typedByKey[sc] = 0;
+            if (enterIndex(sc) >= 0) enterWithAlt[enterIndex(sc)] = false;
             if (lastKeyDown == sc) lastKeyDown = -1;
             break;
         }
@@ -208,6 +221,7 @@ void platformKeyboardClose() {
     }
     std::memset(typedByKey, 0, sizeof typedByKey);
     lastKeyDown = -1;
+    enterWithAlt[0] = enterWithAlt[1] = false;
     if (videoStarted) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         videoStarted = false;
@@ -231,6 +245,9 @@ void platformReadKeyboard(unsigned char state[256]) {
     for (int sc = 0; sc < count && sc < SDL_NUM_SCANCODES; ++sc) {
         if (keys[sc] && maps.toCode[sc]) state[maps.toCode[sc]] = 0x80;
     }
+    const bool altHeld = (SDL_GetModState() & KMOD_ALT) != 0;
+    if (altHeld || enterWithAlt[0]) state[maps.toCode[SDL_SCANCODE_RETURN]] = 0;
+    if (altHeld || enterWithAlt[1]) state[maps.toCode[SDL_SCANCODE_KP_ENTER]] = 0;
 }
 
 int platformKeyCharacter(int code) {

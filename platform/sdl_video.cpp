@@ -13,6 +13,7 @@ namespace {
 SDL_Window* window = nullptr;
 SDL_GLContext context = nullptr;
 bool videoStarted = false;
+bool noDisplay = false;  // only SDL's invisible drivers could start
 std::string lastError;
 std::string titleCopy;
 int logicalWidth = 320;
@@ -83,8 +84,12 @@ void setOurIcon(SDL_Window* w) {
 }
 
 SDL_Window* createWindow(int w, int h) {
-  return SDL_CreateWindow("Tovrik", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, std::max(1, w),
-                          std::max(1, h), SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  SDL_Window* created =
+      SDL_CreateWindow("Tovrik", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, std::max(1, w),
+                       std::max(1, h), SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  // Smaller than the logical screen, the picture would be cut off.
+  if (created) SDL_SetWindowMinimumSize(created, logicalWidth, logicalHeight);
+  return created;
 }
 
 void setContextAttributes(int samples) {
@@ -113,9 +118,22 @@ bool platformStartVideo() {
     lastError = SDL_GetError();
     return false;
   }
+  // Without a display SDL falls back to drawing nowhere; unless that was asked for, a program that
+  // nobody can see or play must not start.
+  const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if ((asked == nullptr || asked[0] == '\0') && driver != nullptr &&
+      (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+    noDisplay = true;
+    lastError = "there is no display to open a window on";
+    return false;
+  }
   videoStarted = true;
   return true;
 }
+
+bool platformNoDisplay() { return noDisplay; }
 
 void platformStopVideo() {
   if (!videoStarted) return;
@@ -325,6 +343,7 @@ void platformAllowScreenSaver(bool allow) {
 void platformSetLogicalSize(int width, int height) {
   logicalWidth = std::max(1, width);
   logicalHeight = std::max(1, height);
+  if (window) SDL_SetWindowMinimumSize(window, logicalWidth, logicalHeight);
 }
 
 PlatformPlacement platformPlacementFor(int areaWidth, int areaHeight, int lw, int lh) {

@@ -7,11 +7,17 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "runtime/files.h"
+#include "runtime/folders.h"
 #include "runtime/lifecycle.h"
+#include "runtime/regular_file.h"
+#include "runtime/temp_folder.h"
 
 namespace {
 
@@ -102,26 +108,32 @@ bool sameNameIgnoringCase(const char* a, size_t an, const char* b, size_t bn) {
   return true;
 }
 
-bool isRegularFile(const char* path) {
-  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st;
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+// 0 when the path is a plain file that can be read, else the reason (an errno value).
+int plainFileError(const char* path) {
+  int fd = openRegularFile(path);
+  if (fd < 0) return errno;
   ::close(fd);
-  return ok;
+  return 0;
+}
+
+// Each missing media file and each unusable archive is reported once on standard error: the game
+// runs on without it (a blank sprite, a silent sound), so the player or packager needs the word.
+std::set<std::string> reported;
+
+void reportOnce(const std::string& message) {
+  if (!reported.insert(message).second) return;
+  std::fprintf(stderr, "Tovrik: %s\n", message.c_str());
+}
+
+bool archiveReported(const std::string& archiveName) { return reported.count("archive " + archiveName) != 0; }
+
+void reportArchive(const std::string& archiveName, const std::string& message) {
+  if (reported.insert("archive " + archiveName).second) std::fprintf(stderr, "Tovrik: %s\n", message.c_str());
 }
 
 bool lzoReady() {
   static const bool ok = lzo_init() == LZO_E_OK;
   return ok;
-}
-
-// An LZO1X stream gives at most 255 bytes per input byte (long runs cost one length byte per 255
-// bytes), so an entry announcing far more than that is damaged; refusing it early keeps a
-// 20-byte entry from claiming a 256 MiB buffer.
-bool plausibleUnpackedSize(int32_t unpacked, int32_t streamSize) {
-  if (unpacked < 0 || static_cast<uint32_t>(unpacked) > kMaxMediaEntrySize) return false;
-  return static_cast<int64_t>(unpacked) <= static_cast<int64_t>(streamSize) * 256 + 256;
 }
 
 bool writeNewFile(const std::string& path, const std::vector<uint8_t>& data) {
@@ -210,6 +222,7 @@ void releaseMediaArchives() {
 }
 
 void setMediaArchives(const char* primary, const char* secondary) {
+  reported.clear();  // newly named archives are reported afresh
   resetArchive(primaryArchive, primary);
   resetArchive(secondaryArchive, secondary);
   setServiceRelease(ServiceStage::Archives, releaseMediaArchives);
@@ -228,28 +241,34 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
     return 0;
   }
   std::string diskName;
-  if (!toSystemPath(name, diskName)) {  // 1024 characters or more: not a name the runtime takes
+  // 1024 characters or more: not a name the runtime takes.
+  if (!pathForReading(name, diskName) || diskName.size() >= kMediaPathSize) {
     dest[0] = '\0';
     return 0;
   }
-  if (isRegularFile(diskName.c_str())) {
-    if (dest != name) storePath(dest, name);
+  const int diskError = plainFileError(diskName.c_str());
+  if (diskError == 0) {
+    // A name that no folder changed comes back as it was given.
+    std::string asGiven;
+    const bool unchanged = toSystemPath(name, asGiven) && asGiven == diskName;
+    if (!unchanged) storePath(dest, diskName.c_str());
+    else if (dest != name) storePath(dest, name);
     return 1;
   }
+  const std::string missing = "media file " + diskName + ": " + std::strerror(diskError);
 
-  if (!archive.enabled) return 0;
-  if (archive.archivePath[0] == '\0') {
-    archive.enabled = 0;
-    return 0;
-  }
   std::string archiveName;
-  if (!toSystemPath(archive.archivePath, archiveName)) {
+  if (!pathForReading(archive.archivePath, archiveName)) archive.enabled = 0;
+  if (!archive.enabled || archiveName.empty()) {
     archive.enabled = 0;
+    // An archive that could not be read has been reported already, and explains every file.
+    if (!archiveReported(archiveName)) reportOnce(missing);
     return 0;
   }
-  int fd = ::open(archiveName.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = openRegularFile(archiveName.c_str());
   if (fd < 0) {
     archive.enabled = 0;
+    reportArchive(archiveName, "cannot read the media archive " + archiveName + ": " + std::strerror(errno));
     return 0;
   }
 
@@ -262,16 +281,23 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
   ::close(fd);
   if (result == Lookup::NotAnArchive) {
     archive.enabled = 0;
+    // Start-up names the archives after the program's folder until the game names its own.
+    if (plainFileError(archiveName.c_str()) != EISDIR)
+      reportArchive(archiveName, archiveName + " is not a media archive");
+    if (!archiveReported(archiveName)) reportOnce(missing);
     return 0;
   }
   if (result == Lookup::NotFound) {
+    reportOnce(missing + ", and no intact " + base + " in " + archiveName);
     dest[0] = '\0';
     return 0;
   }
 
-  // The letters keep two entries of the same name from different archives apart.
-  const std::string folder = userTempFolder();
+  // The letters keep two entries of the same name from different archives apart; the folder is
+  // this process's own, so another running program never deletes or overwrites the file.
+  const std::string folder = processTempFolder();
   if (folder.empty()) {
+    reportOnce("cannot unpack " + entry.name + ": no private temporary folder");
     dest[0] = '\0';
     return 0;
   }
@@ -280,6 +306,8 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
   tempName += static_cast<char>('A' + (static_cast<uint32_t>(entry.dataSize) & 0xFFu) % 26);
   tempName += entry.name;
   if (tempName.size() >= kMediaPathSize || !writeNewFile(tempName, entry.unpacked)) {
+    reportOnce("cannot unpack " + entry.name + " from " + archiveName + " into " + folder + ": " +
+               std::strerror(errno));
     dest[0] = '\0';
     return 0;
   }

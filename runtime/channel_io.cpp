@@ -1,13 +1,13 @@
 // Reading and writing values, strings and lines on file channels.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
 #include "runtime/channel_table.h"
 #include "runtime/convert.h"
-#include "runtime/lifecycle.h"
 
 namespace {
 
@@ -16,12 +16,24 @@ namespace {
 void readExact(double channel, void* into, uint32_t width) {
     FileChannel& c = checkedChannel(channel);
     c.position += width;
-    if (c.handle < 0 || readFully(c.handle, into, width) != width) runtimeError(kErrorFileTransfer);
+    if (c.handle < 0) fileTransferFailed(c, 0);
+    errno = 0;
+    if (readFully(c.handle, into, width) != width) fileTransferFailed(c, errno);
 }
 
+// Writes go through the channel's buffer, so a save is a few system calls, not one per value; a
+// failure shows when the buffer is handed on, at the latest when the channel is closed.
 void writeExact(double channel, const void* from, size_t width) {
     FileChannel& c = checkedChannel(channel);
-    if (c.handle < 0 || !writeFully(c.handle, from, width)) runtimeError(kErrorFileTransfer);
+    if (c.handle < 0) fileTransferFailed(c, 0);
+    errno = 0;
+    if (!c.replacement.active()) {  // a channel open for reading refuses the write
+        if (!writeFully(c.handle, from, width)) fileTransferFailed(c, errno != 0 ? errno : ENOSPC);
+        return;
+    }
+    c.pending.append(static_cast<const char*>(from), width);
+    if (c.pending.size() >= kChannelBufferSize && !flushChannel(c))
+        fileTransferFailed(c, errno != 0 ? errno : ENOSPC);
 }
 
 uint32_t littleEndian(const unsigned char* b, int width) {
@@ -69,12 +81,14 @@ void readString(double channel, TextValue& out, double count) {
     }
     FileChannel& c = checkedChannel(channel);
     // More than a text can hold can never be transferred.
-    if (count >= 2147483647.0) runtimeError(kErrorFileTransfer);
+    if (count >= 2147483647.0) fileTransferFailed(c, EOVERFLOW);
     uint32_t n = static_cast<uint32_t>(count);
     char* buffer = textBuffer(out, n + 1);
     std::memset(buffer, 0, n + 1);
     c.position += n;
-    if (c.handle < 0 || readFully(c.handle, buffer, n) != n) runtimeError(kErrorFileTransfer);
+    if (c.handle < 0) fileTransferFailed(c, 0);
+    errno = 0;
+    if (readFully(c.handle, buffer, n) != n) fileTransferFailed(c, errno);
     textRecount(out);
 }
 
@@ -87,9 +101,10 @@ void readLine(double channel, TextValue& out) {
     uint32_t total = 0;
     while (total < kLineLimit) {
         uint32_t ask = kLineLimit - total < kStep ? kLineLimit - total : kStep;
-        uint32_t got = 0;
-        if (c.handle >= 0) got = static_cast<uint32_t>(readFully(c.handle, buffer + total, ask));
-        if (got == 0) runtimeError(kErrorFileTransfer);  // end of file before a line end
+        if (c.handle < 0) fileTransferFailed(c, 0);
+        errno = 0;
+        uint32_t got = static_cast<uint32_t>(readFully(c.handle, buffer + total, ask));
+        if (got == 0) fileTransferFailed(c, errno);  // end of file before a line end
         c.position += got;
         uint32_t stepStart = total;
         total += got;

@@ -39,8 +39,8 @@ double textToNumber(const TextValue& t);
 double textToNumber(const char* s);
 
 // Fixed-point output of value in a field of at least `width` characters with `decimals`
-// digits after the point ("%*.*f"). Width and decimals are truncated toward zero and kept
-// within 0..255.
+// digits after the point ("%*.*f"), right-aligned; a negative width left-aligns in a field of
+// its size. Width and decimals are truncated toward zero and kept within -255..255 and 0..255.
 TextValue formatNumber(double width, double decimals, double value);
 
 // Substring from 0-based start of at most count characters; empty for a start outside

@@ -14,7 +14,8 @@ int clampTruncate(double x, int lo, int hi) {
 }  // namespace
 
 TextValue formatNumber(double width, double decimals, double value) {
-    int w = clampTruncate(width, 0, 255);
+    // A negative width left-aligns the number in its field, as the C format it stands for does.
+    int w = clampTruncate(width, -255, 255);
     int d = clampTruncate(decimals, 0, 255);
     TextValue r;
     textReserve(r, 256);

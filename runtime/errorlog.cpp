@@ -1,4 +1,4 @@
-// The private per-user temporary folder and the error log kept in it.
+// The error log kept in the private per-user temporary folder.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -11,21 +11,6 @@
 
 #include "runtime/files.h"
 #include "runtime/lifecycle.h"
-
-std::string userTempFolder() {
-    const char* base = std::getenv("TMPDIR");
-    std::string path = (base != nullptr && base[0] != 0) ? base : "/tmp";
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    path += "/tovrik-" + std::to_string(static_cast<unsigned long>(getuid()));
-    if (path.size() + 1 > kMaxPathLength) return std::string();
-    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return std::string();
-    // Someone else's folder, or a link planted under our name, is never used.
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid())
-        return std::string();
-    if ((st.st_mode & 077) != 0 && chmod(path.c_str(), 0700) != 0) return std::string();
-    return path + "/";
-}
 
 std::string errorLogPath() {
     std::string folder = userTempFolder();

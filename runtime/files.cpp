@@ -14,56 +14,29 @@
 
 #include "runtime/channel_table.h"
 #include "runtime/convert.h"
+#include "runtime/folders.h"
 #include "runtime/lifecycle.h"
+#include "runtime/regular_file.h"
 
 namespace {
 
 FileChannel channels[kFileChannelCount];
 
-const char kTempMarker[] = ".tovrik-";
-
-void splitPath(const std::string& path, std::string& dir, std::string& base) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        dir = ".";
-        base = path;
-    } else {
-        dir = slash == 0 ? "/" : path.substr(0, slash);
-        base = path.substr(slash + 1);
-    }
-}
-
-// A symbolic link is written through: the file it names is the one replaced.
-std::string resolveTarget(const std::string& path) {
-    struct stat st;
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char resolved[PATH_MAX];
-        if (realpath(path.c_str(), resolved) != nullptr) return resolved;
-    }
-    return path;
-}
-
-// Temporary files left behind by a writer that was killed: only removed while we hold the
-// target's lock, so no live writer can own them.
-void removeStaleTemps(const std::string& dir, const std::string& base) {
-    std::string prefix = "." + base + kTempMarker;
+// Side files left behind by a writer that was killed: only removed while we hold the target's
+// lock, so no live writer can own them.
+void removeStaleSideFiles(const FileReplacement& live) {
+    const std::string& target = live.target();
+    size_t slash = target.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string own = live.sidePath().substr(live.sidePath().rfind('/') + 1);
     DIR* d = opendir(dir.c_str());
     if (d == nullptr) return;
     while (dirent* entry = readdir(d)) {
-        const char* name = entry->d_name;
-        if (std::strncmp(name, prefix.c_str(), prefix.size()) == 0 &&
-            std::strlen(name) == prefix.size() + 6)
-            unlinkat(dirfd(d), name, 0);
+        if (isSideFileOf(entry->d_name, base) && own != entry->d_name)
+            unlinkat(dirfd(d), entry->d_name, 0);
     }
     closedir(d);
-}
-
-mode_t newFileMode(int lockFd, bool existed) {
-    struct stat st;
-    if (existed && fstat(lockFd, &st) == 0) return st.st_mode & 07777;
-    mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
 }
 
 void clearChannel(FileChannel& c) {
@@ -71,48 +44,46 @@ void clearChannel(FileChannel& c) {
     c.size = 0;
     c.position = 0;
     c.targetLock = -1;
-    c.targetPath.clear();
-    c.tempPath.clear();
+    c.replacement.discard();
     c.createdTarget = false;
+    c.pending.clear();
+    c.path.clear();
+    c.openError = 0;
 }
 
-// Discards a writing channel's temporary file; the target keeps its old content.
+// Discards a writing channel's side file; the target keeps its old content.
 void abandonChannel(FileChannel& c) {
-    if (c.handle >= 0) close(c.handle);
-    if (!c.tempPath.empty()) {
-        unlink(c.tempPath.c_str());
+    if (c.replacement.active()) {
+        c.replacement.discard();
         // A file that only existed because this save began goes again (still under our lock).
         struct stat st;
-        if (c.createdTarget && c.targetLock >= 0 && fstat(c.targetLock, &st) == 0 && st.st_size == 0 &&
-            st.st_nlink > 0)
-            unlink(c.targetPath.c_str());
+        if (c.createdTarget && c.targetLock >= 0 && fstat(c.targetLock, &st) == 0 &&
+            st.st_size == 0 && st.st_nlink > 0)
+            unlink(c.replacement.target().c_str());
     }
     if (c.targetLock >= 0) close(c.targetLock);
     clearChannel(c);
 }
 
-// Flushes a writing channel's temporary file to disk and renames it over the target.
-bool commitChannel(FileChannel& c) {
-    bool ok = fsync(c.handle) == 0;
-    ok = (close(c.handle) == 0) && ok;
-    c.handle = -1;
-    if (ok) ok = rename(c.tempPath.c_str(), c.targetPath.c_str()) == 0;
-    if (ok) {
-        // Make the rename itself durable.
-        std::string dir, base;
-        splitPath(c.targetPath, dir, base);
-        int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dirFd >= 0) {
-            fsync(dirFd);
-            close(dirFd);
-        }
-        c.tempPath.clear();
+// Completes a writing channel: its buffered bytes and its side file go to disk, then the side
+// file takes the target's place, or waits for the open save group's commit. On failure `error`
+// receives the system's reason.
+bool commitChannel(FileChannel& c, int& error) {
+    errno = 0;
+    bool ok = flushChannel(c) && c.replacement.finish();
+    if (ok && saveGroupOpen()) {
+        holdInSaveGroup(c);
+        clearChannel(c);
+        error = 0;
+        return true;
     }
+    ok = ok && c.replacement.publish();
+    error = ok ? 0 : (errno != 0 ? errno : EIO);
     abandonChannel(c);
     return ok;
 }
 
-bool isWriting(const FileChannel& c) { return !c.tempPath.empty(); }
+bool isWriting(const FileChannel& c) { return c.replacement.active(); }
 
 // "Not shared": false only when another opener holds the file. A file system without
 // advisory locks (some network mounts) does not make every open fail.
@@ -123,45 +94,39 @@ Lock lockExclusive(int fd) {
 }
 
 bool openForReading(FileChannel& c, const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || lockExclusive(fd) == Lock::Busy) {
+    int fd = openRegularFile(path.c_str(), O_RDONLY, &st);
+    if (fd < 0) return false;
+    if (lockExclusive(fd) == Lock::Busy) {
         close(fd);
         return false;
     }
     c.handle = fd;
-    c.size = st.st_size > static_cast<off_t>(UINT32_MAX) ? UINT32_MAX : static_cast<uint32_t>(st.st_size);
+    c.size = st.st_size > static_cast<off_t>(UINT32_MAX) ? UINT32_MAX
+                                                         : static_cast<uint32_t>(st.st_size);
     return true;
 }
 
-bool openForWriting(FileChannel& c, const std::string& name) {
-    std::string path = resolveTarget(name);
+bool openForWriting(FileChannel& c, const std::string& path) {
     struct stat before;
     bool existed = stat(path.c_str(), &before) == 0;
     // The target itself carries the lock (created empty when missing, as a fresh open would).
-    int lockFd = open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+    // Opening it for writing asks the file's own permission: a read-only save is not replaced.
+    int lockFd = openRegularFile(path.c_str(), O_RDWR | O_CREAT);
     if (lockFd < 0) return false;
-    struct stat st;
-    Lock lock = Lock::Busy;
-    if (fstat(lockFd, &st) != 0 || !S_ISREG(st.st_mode) || (lock = lockExclusive(lockFd)) == Lock::Busy) {
+    dropWaitingSave(lockFd);
+    Lock lock = lockExclusive(lockFd);
+    if (lock == Lock::Busy || !c.replacement.begin(path)) {
+        c.replacement.discard();
+        struct stat st;
+        if (!existed && lock != Lock::Busy && fstat(lockFd, &st) == 0 && st.st_size == 0)
+            unlink(path.c_str());
         close(lockFd);
         return false;
     }
-    std::string dir, base;
-    splitPath(path, dir, base);
-    if (lock == Lock::Held) removeStaleTemps(dir, base);
-    std::string temp = dir + "/." + (base.size() > 200 ? std::string() : base) + kTempMarker + "XXXXXX";
-    int fd = mkostemp(&temp[0], O_CLOEXEC);
-    if (fd < 0) {
-        close(lockFd);
-        return false;
-    }
-    fchmod(fd, newFileMode(lockFd, existed));
-    c.handle = fd;
+    if (lock == Lock::Held) removeStaleSideFiles(c.replacement);
+    c.handle = c.replacement.fd();
     c.targetLock = lockFd;
-    c.targetPath = path;
-    c.tempPath = temp;
     c.createdTarget = !existed;
     return true;
 }
@@ -193,8 +158,14 @@ double openChannel(double channel, const TextValue& name, double mode) {
     if (c.handle >= 0) closeChannel(channel);
     clearChannel(c);
     std::string path;
-    if (!toSystemPath(textCString(name), path) || path.empty()) return 0;
-    bool ok = (mode != 0) ? openForReading(c, path) : openForWriting(c, path);
+    const bool reading = mode != 0;
+    if (!(reading ? pathForReading(textCString(name), path) : pathForWriting(textCString(name), path)) ||
+        path.empty())
+        return 0;
+    errno = 0;
+    bool ok = reading ? openForReading(c, path) : openForWriting(c, path);
+    c.path = path;
+    if (!ok) c.openError = errno != 0 ? errno : EIO;
     return ok ? 1 : 0;
 }
 
@@ -206,7 +177,9 @@ double closeChannel(double channel) {
     }
     if (isWriting(c)) {
         // A file that cannot be completed on disk is a failed transfer; the old file stays.
-        if (!commitChannel(c)) runtimeError(kErrorFileTransfer);
+        const std::string target = c.replacement.target();
+        int error = 0;
+        if (!commitChannel(c, error)) runtimeError(kErrorFileTransfer, target + ": " + std::strerror(error));
     } else {
         close(c.handle);
         clearChannel(c);
@@ -219,18 +192,43 @@ double channelAtEnd(double channel) {
     return c.position >= c.size ? 1 : 0;
 }
 
-void releaseFileChannels(bool commit) {
+bool releaseFileChannels(bool commit) {
+    bool ok = true;
     for (FileChannel& c : channels) {
         if (c.handle < 0) continue;
         if (!isWriting(c)) {
             close(c.handle);
             clearChannel(c);
         } else if (commit) {
-            commitChannel(c);
+            int error = 0;
+            ok = commitChannel(c, error) && ok;
         } else {
             abandonChannel(c);
         }
     }
+    return finishSaveGroup(commit) && ok;
+}
+
+void abandonWriting(FileChannel& c) { abandonChannel(c); }
+
+bool flushChannel(FileChannel& c) {
+    if (c.pending.empty()) return true;
+    bool ok = c.replacement.write(c.pending.data(), c.pending.size());
+    c.pending.clear();
+    return ok;
+}
+
+void fileTransferFailed(const FileChannel& c, int error) {
+    const std::string& file = c.replacement.active() ? c.replacement.target() : c.path;
+    std::string detail;
+    if (c.handle < 0) {
+        // Never opened: the open's own failure is the reason.
+        detail = file.empty() ? std::string("the channel is not open")
+                              : file + ": " + std::strerror(c.openError != 0 ? c.openError : EBADF);
+    } else {
+        detail = file + ": " + (error != 0 ? std::strerror(error) : "the file ends before the data asked for");
+    }
+    runtimeError(kErrorFileTransfer, detail);
 }
 
 size_t readFully(int fd, void* into, size_t n) {

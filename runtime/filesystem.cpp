@@ -3,32 +3,26 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <string>
 
 #include "runtime/channel_table.h"
 #include "runtime/files.h"
+#include "runtime/folders.h"
+#include "runtime/regular_file.h"
 
 namespace {
-// Opens a name for reading; -1 when it cannot be opened or is not a plain file.
+// Opens a name for reading; -1 when it cannot be opened or is not a regular file.
 int openPlainFile(const TextValue& name, struct stat* st) {
     std::string path;
-    if (!toSystemPath(textCString(name), path)) return -1;
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return -1;
-    struct stat local;
-    if (st == nullptr) st = &local;
-    if (fstat(fd, st) != 0 || S_ISDIR(st->st_mode)) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+    if (!pathForReading(textCString(name), path)) return -1;
+    return openRegularFile(path.c_str(), O_RDONLY, st);
 }
 }  // namespace
 
 double deleteFile(const TextValue& name) {
     std::string path;
-    if (!toSystemPath(textCString(name), path)) return 0;
+    // Only the player's own files can go; the data folder is never changed.
+    if (!pathForWriting(textCString(name), path, false)) return 0;
     return unlink(path.c_str()) == 0 ? 1 : 0;
 }
 
@@ -68,31 +62,23 @@ double setCurrentDir(const TextValue& name) {
 
 double copyFile(const TextValue& from, const TextValue& to) {
     std::string target;
-    if (!toSystemPath(textCString(to), target) || target.empty()) return 0;
+    if (!pathForWriting(textCString(to), target) || target.empty()) return 0;
     struct stat st;
     int in = openPlainFile(from, &st);
     if (in < 0) return 0;
-    // Copy into a temporary beside the target and rename, so a failed copy leaves no
-    // half-written file behind.
-    std::string temp = target + ".tovrik-XXXXXX";
-    int out = mkostemp(&temp[0], O_CLOEXEC);
-    bool ok = out >= 0;
+    // The copy replaces the target whole, so a failed copy leaves no half-written file behind.
+    FileReplacement out;
+    bool ok = out.begin(target);
     char block[65536];
     while (ok) {
         size_t got = readFully(in, block, sizeof block);
         if (got == 0) break;
-        ok = writeFully(out, block, got);
+        ok = out.write(block, got);
         if (got < sizeof block) break;
     }
     close(in);
-    if (out >= 0) {
-        if (ok) fchmod(out, st.st_mode & 07777);
-        ok = (fsync(out) == 0) && ok;
-        ok = (close(out) == 0) && ok;
-        if (ok) ok = std::rename(temp.c_str(), target.c_str()) == 0;
-        if (!ok) unlink(temp.c_str());
-    }
-    return ok ? 1 : 0;
+    if (ok) fchmod(out.fd(), st.st_mode & 07777);
+    return ok && out.commit() ? 1 : 0;
 }
 
 double slashesToForward(TextValue& text) {

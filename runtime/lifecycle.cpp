@@ -24,6 +24,9 @@ constexpr int kMaxExitCleanups = 32;
 void (*exitCleanups[kMaxExitCleanups])() = {};
 int exitCleanupCount = 0;
 
+std::string errorDetail;  // what the runtime error concerned; empty when nothing more is known
+void (*errorHandler)(int code) = nullptr;
+
 const char* errorMeaning(int code) {
     switch (code) {
         case kErrorFileTransfer: return "a file read or write transferred fewer bytes than asked";
@@ -35,14 +38,16 @@ const char* errorMeaning(int code) {
 }
 
 // After the services are gone: close the file channels (a write in progress is completed
-// only on a normal end) and run the exit clean-ups, each once.
-void finishRuntime(bool normalEnd) {
-    releaseFileChannels(normalEnd);
+// only on a normal end) and run the exit clean-ups, each once. False when a save that a normal
+// end completes could not be put in place.
+bool finishRuntime(bool normalEnd) {
+    bool saved = releaseFileChannels(normalEnd);
     for (int i = 0; i < exitCleanupCount; ++i) {
         void (*fn)() = exitCleanups[i];
         exitCleanups[i] = nullptr;
         if (fn) fn();
     }
+    return saved;
 }
 
 // Ends the process at once after flushing every output stream. Static destructors are not
@@ -80,8 +85,17 @@ void setSourcePosition(double unit, double line) {
 
 void runtimeError(double code) {
     setErrorCode(code);
+    if (errorHandler) errorHandler(truncateToInt32(code));
+    runtimeState.failed = 1;
     stopProgram();
 }
+
+void runtimeError(double code, const std::string& detail) {
+    errorDetail = detail;
+    runtimeError(code);
+}
+
+void setRuntimeErrorHandler(void (*handler)(int code)) { errorHandler = handler; }
 
 void setServiceRelease(ServiceStage stage, void (*release)()) {
     int i = static_cast<int>(stage);
@@ -107,17 +121,22 @@ void addExitCleanup(void (*fn)()) {
 void stopProgram() {
     runtimeState.stopping = 1;
     shutdownRuntime();
-    int code = truncateToInt32(runtimeState.errorCode);
-    finishRuntime(code == 0);
+    // Only a runtime error makes the stop a failure. A code that an operation recorded before
+    // going on (a line file that could not be read, an entry number out of range) leaves a
+    // later normal end a normal end: the saves are completed and the status is 0.
+    if (!finishRuntime(runtimeState.failed == 0)) {
+        setErrorCode(kErrorFileTransfer);  // a save the normal end completes could not be kept
+        runtimeState.failed = 1;
+    }
     if (runtimeSettings.debugMode) logEndLines();
+    int code = truncateToInt32(runtimeState.errorCode);
     int status = 0;
-    if (code != 0) {
+    if (runtimeState.failed != 0 && code != 0) {
         status = (code > 0 && code < 256) ? code : 1;
         int line = truncateToInt32(runtimeState.currentLine);
-        if (line != 0)
-            std::fprintf(stderr, "Tovrik: runtime error %d (%s) at line %d\n", code, errorMeaning(code), line);
-        else
-            std::fprintf(stderr, "Tovrik: runtime error %d (%s)\n", code, errorMeaning(code));
+        std::string where = line != 0 ? " at line " + std::to_string(line) : std::string();
+        if (!errorDetail.empty()) where += ": " + errorDetail;
+        std::fprintf(stderr, "Tovrik: runtime error %d (%s)%s\n", code, errorMeaning(code), where.c_str());
     }
     exitProcess(status);
 }

@@ -3,10 +3,13 @@
 //
 // Stopping: stopProgram releases the registered services in a fixed order (renderer, input,
 // sound, archives, window), closes the file channels, runs the exit clean-ups, appends the
-// error-code lines to the error log in debug mode and ends the process. A normal end exits
-// with status 0; after a runtime error (code 3, 7, 9, 20) the status is the error code and one
-// line naming it goes to standard error, so a failure never looks like success. Output
-// streams are flushed; static destructors do not run.
+// error-code lines to the error log in debug mode and ends the process. A normal end (the
+// game returns, endProgram, the window is closed) completes the saves still open and exits
+// with status 0, whatever code an operation that went on recorded before; after a runtime
+// error (runtimeError: code 3, 7, 9, 20) the open saves are dropped, the status is the error
+// code and one line naming it (and what it concerned, when known) goes to standard error, so a
+// failure never looks like success. A normal end whose saves cannot be completed is runtime
+// error 3. Output streams are flushed; static destructors do not run.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +25,7 @@ struct RuntimeSettings {
     int32_t multisample = 0;
     int32_t captureMouse = 0;
     int32_t debugMode = 0;
+    int32_t windowScale = 0;  // windowed size as this whole multiple of the screen; 0: largest that fits
 };
 extern RuntimeSettings runtimeSettings;
 
@@ -41,6 +45,7 @@ struct RuntimeState {
     double frameTime = 0;
     double previousFrameTime = 0;
     uint8_t stopping = 0;  // set once stopProgram or endAndRun has begun
+    uint8_t failed = 0;    // set by runtimeError: the stop that follows is a failure
 };
 extern RuntimeState runtimeState;
 
@@ -54,8 +59,16 @@ constexpr int kErrorNoData = 20;
 // errorCode := code; errorLine := currentLine; returns the code.
 double setErrorCode(double code);
 void setSourcePosition(double unit, double line);
-// setErrorCode(code), then stopProgram.
+// setErrorCode(code), then stopProgram (or the runtime error handler, when one is set).
 [[noreturn]] void runtimeError(double code);
+// The same with what went wrong, for the line on standard error (for code 3 the file and the
+// system's reason: "/home/ann/.local/share/crumlet/Maps/Data.bin: Permission denied").
+[[noreturn]] void runtimeError(double code, const std::string& detail);
+// Takes runtime errors over from stopProgram for code that must survive them, such as a fuzzing
+// harness that feeds one damaged file after another to a reader: runtimeError records the code and
+// calls the handler, which must not return (it throws back to its own loop). nullptr restores the
+// stop. The game never sets one.
+void setRuntimeErrorHandler(void (*handler)(int code));
 [[noreturn]] void stopProgram();
 [[noreturn]] void endProgram();  // setErrorCode(0), stopProgram
 // Shuts the runtime down, runs `command` through /bin/sh in the current directory as a new
@@ -115,7 +128,8 @@ TextValue commandLine();
 
 // ---- error log and temporary folder ---------------------------------------------------------
 // The private per-user folder ${TMPDIR:-/tmp}/tovrik-<uid>/ (mode 0700, created when missing),
-// with a final '/'. Empty when it cannot be made or is not a directory owned by this user.
+// with a final '/'. When that folder is refused, a fresh private folder for this run, said once on
+// standard error (runtime/temp_folder.h); empty only when no folder at all can be made.
 std::string userTempFolder();
 // Full path of "ErrorLog.txt" in that folder (empty when there is no folder).
 std::string errorLogPath();

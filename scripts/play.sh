@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the game from its run folder.
+# Installs what building and playing need, builds the game, and starts it from its run folder
+# (arguments go to the game: scripts/play.sh --windowed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh --play
 exec build/run/crumlet "$@"

@@ -1,16 +1,34 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, skipping those already present,
-# then configures and builds the normal tree in build/ and (with --asan) the sanitizer tree in build-asan/.
+# Installs the Debian packages that are missing, then configures and builds.
+#   setup.sh           what building and testing need; the normal tree in build/, with the tests
+#   setup.sh --asan    the same, and the sanitizer tree in build-asan/
+#   setup.sh --play    only what building and playing need; build/ without the tests
 set -euo pipefail
 cd "$(dirname "$0")/.."
+mode=${1:-}
 
-PACKAGES=(
+# Building and playing: the compiler and CMake, the libraries, and OpenGL (GLX and EGL) from Mesa.
+PLAY_PACKAGES=(
   cmake g++ make pkg-config
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev liblzo2-dev libpng-dev zlib1g-dev
   libgl-dev libgl1-mesa-dri libglx-mesa0 libegl1 libegl-mesa0
-  xvfb xauth xdotool imagemagick clang-format
 )
+# Testing besides: GoogleTest and Google Benchmark, a virtual X server with key events and image
+# tools, clang-format for the format check, the desktop entry and metadata validators, and setpriv
+# to run as an unprivileged user.
+TEST_PACKAGES=(
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool imagemagick clang-format
+  desktop-file-utils appstream util-linux
+)
+
+PACKAGES=("${PLAY_PACKAGES[@]}")
+testing=ON
+if [ "$mode" = "--play" ]; then
+  testing=OFF
+else
+  PACKAGES+=("${TEST_PACKAGES[@]}")
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -33,11 +51,11 @@ build_tree() {  # dir, build type, extra cmake args...
   if command -v ccache >/dev/null; then  # rebuilds of unchanged files come from the cache
     launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   fi
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" "${launcher[@]}" "$@" >/dev/null
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" -DBUILD_TESTING="$testing" "${launcher[@]}" "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
 }
 
 build_tree build RelWithDebInfo
-if [ "${1:-}" = "--asan" ]; then
+if [ "$mode" = "--asan" ]; then
   build_tree build-asan Debug -DTOVRIK_SANITIZE=ON
 fi

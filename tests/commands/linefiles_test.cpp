@@ -174,12 +174,20 @@ TEST_F(LineFiles, LongTextsAreCutTo1023Characters) {
   EXPECT_EQ("end", get("over.txt", 3));
 }
 
-TEST_F(LineFiles, OnlyTheFirst256LinesAreLoaded) {
+TEST_F(LineFiles, OnlyTheFirst256LinesAreEntriesTheRestIsKept) {
   std::string text;
   for (int i = 0; i < 300; ++i) text += "line" + std::to_string(i) + "\n";
   writeAll("many.txt", text);
   EXPECT_EQ("line255", get("many.txt", 255));
   EXPECT_EQ(255, lineFileCache().lastLine);
+
+  // Writing an entry back keeps the lines past the 256th, byte for byte.
+  lineFileSetText("many.txt", 3, "three");
+  flushLineFile();
+  std::string expected;
+  for (int i = 0; i < 256; ++i) expected += (i == 3 ? std::string("three") : "line" + std::to_string(i)) + "\r\n";
+  for (int i = 256; i < 300; ++i) expected += "line" + std::to_string(i) + "\n";
+  EXPECT_EQ(expected, readAll("many.txt"));
 }
 
 TEST_F(LineFiles, NamesAreComparedExactly) {

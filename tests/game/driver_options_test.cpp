@@ -1,7 +1,10 @@
-// The driver's script directives and its switch, as a session writer relies on them.
+// The driver's script directives, as a session writer relies on them.
 #include "support.h"
 
-#include <cstdlib>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
 
 #include "app/driver.h"
 
@@ -32,19 +35,46 @@ TEST(DriverOptionsTest, TypedCapitalsHoldShift) {
     EXPECT_EQ(keys[42], 0);
 }
 
-// Asking for the driver without naming a script is a mistake in the command, not a request for
-// an ordinary run: the program would otherwise open its menu and wait for a player who is not
-// there.
-TEST(DriverOptionsDeathTest, TheSwitchWithoutAScriptEndsWithStatusTwo) {
+// A script that is not a regular file, names a frame past the last one, holds a zero byte or is
+// no script at all ends the run at once with status 2 and names the line, instead of running
+// without end, wrapping a frame number or taking "seed 1\0garbage" for "seed 1".
+TEST(DriverOptionsDeathTest, BadScriptsEndWithStatusTwoNamingTheLine) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     unsetenv("TOVRIK_DRIVER");
-    char program[] = "crumlet";
-    char option[] = "--driver";
-    char emptyOption[] = "--driver=";
-    char* bare[] = {program, option, nullptr};
-    char* empty[] = {program, emptyOption, nullptr};
-    EXPECT_EXIT(configureDriver(2, bare), ::testing::ExitedWithCode(2), "driver");
-    EXPECT_EXIT(configureDriver(2, empty), ::testing::ExitedWithCode(2), "driver");
+    TempFolder scratch{"tovrik-driver-test"};
+    const std::string folder = scratch.path();
+    const std::string fifo = folder + "/fifo";
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    auto endsWith = [](const std::string& path, const char* message) {
+        EXPECT_EXIT(configureDriver(path), ::testing::ExitedWithCode(2), message) << path;
+    };
+    endsWith(folder, "not a regular file");
+    endsWith(fifo, "not a regular file");
+
+    const std::pair<std::string, const char*> scripts[] = {
+        {"type 9223372036854775806 a\n", "line 1: type"},
+        {"type 9999999 ab\n", "line 1: the word's last letter"},
+        {"seed 1\nkeys 5-10000001 Up\n", "line 2: keys"},
+        {"shot 10000001 a.png\n", "line 1: shot"},
+        {"\n\nquit 10000001\n", "line 3: quit"},
+        {std::string("seed 1\0garbage\n", 15), "line 1: a zero byte"},
+        {"seed 1\n\xEF\xBB\xBFquit 5\n", "line 2: unknown directive .\\\\xef\\\\xbb\\\\xbfquit"},
+    };
+    for (const auto& [text, message] : scripts) {
+        const std::string path = folder + "/script.txt";
+        FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(nullptr, f);
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+        endsWith(path, message);
+    }
+
+    // A byte-order mark at the start is not part of the first line; the last frame is allowed.
+    DriverScript s;
+    std::string error;
+    ASSERT_TRUE(parseDriverScript("\xEF\xBB\xBFseed 7\nquit 10000000\n", "", s, error)) << error;
+    EXPECT_EQ(7, s.seed);
+    EXPECT_EQ(10000000, s.quitFrame);
 }
 
 }  // namespace

@@ -127,27 +127,30 @@ protected:
     TempFolder scratch{"crumlet-e2e"};
     std::string dir = scratch.path();
 
-    void SetUp() override {
-        ASSERT_EQ(mkdir((dir + "/Maps").c_str(), 0700), 0);
-        ASSERT_TRUE(copyFile(CRUMLET_EXECUTABLE, dir + "/crumlet"));
-        ASSERT_EQ(chmod((dir + "/crumlet").c_str(), 0755), 0);
+    void SetUp() override { makeGameFolder(dir); }
+
+    // Fills a private folder with the program, its media, save files and two levels of its own.
+    void makeGameFolder(const std::string& folder) {
+        ASSERT_EQ(mkdir((folder + "/Maps").c_str(), 0700), 0);
+        ASSERT_TRUE(copyFile(CRUMLET_EXECUTABLE, folder + "/crumlet"));
+        ASSERT_EQ(chmod((folder + "/crumlet").c_str(), 0755), 0);
         // The media as built; without them the game still runs (built-in font, no sprites).
-        copyFile(std::string(CRUMLET_RUN_DIR) + "/Media.kql", dir + "/Media.kql");
-        copyFile(std::string(CRUMLET_RUN_DIR) + "/smalfont.bmp", dir + "/smalfont.bmp");
-        writeBytes(dir + "/Maps/Player.bin", {'e', 'v', 'e', 0, 0, 0, 0, 0});
-        writeBytes(dir + "/Maps/Name.bin", std::vector<unsigned char>(6400, 0));
-        writeBytes(dir + "/Maps/Data.bin", std::vector<unsigned char>(3200, 0));
+        copyFile(std::string(CRUMLET_RUN_DIR) + "/Media.kql", folder + "/Media.kql");
+        copyFile(std::string(CRUMLET_RUN_DIR) + "/smalfont.bmp", folder + "/smalfont.bmp");
+        writeBytes(folder + "/Maps/Player.bin", {'e', 'v', 'e', 0, 0, 0, 0, 0});
+        writeBytes(folder + "/Maps/Name.bin", std::vector<unsigned char>(6400, 0));
+        writeBytes(folder + "/Maps/Data.bin", std::vector<unsigned char>(3200, 0));
         // Level 1: the bug starts on a clover; to the right a clover, a flower, a spiky bomb and
         // a breakable block with the last clover behind it. It is finished by collecting them
         // all, blasting the block on the way, and coming back to the start cell.
-        writeLevel(dir + "/Maps", 1,
+        writeLevel(folder + "/Maps", 1,
                    {
                        "####################",
                        "#@cf.s..x.c#########",
                        "####################",
                    });
         // Level 2: a baddy comes down the corridor for a bug that does not move.
-        writeLevel(dir + "/Maps", 2,
+        writeLevel(folder + "/Maps", 2,
                    {
                        "####################",
                        "#B.c.c.c.c.c.c.c.c<#",
@@ -161,19 +164,34 @@ protected:
 
     // Runs the game with the script; returns the exit status (-1 on a signal or a time-out).
     int run(const std::string& script, const std::string& name = "session", int seconds = 120) {
-        std::string scriptPath = dir + "/" + name + ".txt";
+        return finish(start(script, name), seconds);
+    }
+
+    // Starts the game of `folder` (the test's own by default) with the script; standard output
+    // and standard error go to <name>.out and <name>.err there.
+    pid_t start(const std::string& script, const std::string& name, std::string folder = "") {
+        if (folder.empty()) folder = dir;
+        std::string scriptPath = folder + "/" + name + ".txt";
         std::ofstream(scriptPath) << script;
         pid_t pid = fork();
         if (pid == 0) {
-            if (chdir(dir.c_str()) != 0) _exit(126);
+            if (chdir(folder.c_str()) != 0) _exit(126);
             setenv("TOVRIK_DRIVER", scriptPath.c_str(), 1);
+            // The saves stay in the private folder, never in the real player folder.
+            setenv("CRUMLET_SAVE_DIR", folder.c_str(), 1);
             setenv("SDL_AUDIODRIVER", "dummy", 1);
             if (std::getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 1);
-            std::string out = dir + "/" + name + ".out";
-            if (!freopen(out.c_str(), "w", stdout)) _exit(126);
-            execl((dir + "/crumlet").c_str(), "crumlet", static_cast<char*>(nullptr));
+            std::string out = folder + "/" + name + ".out";
+            std::string err = folder + "/" + name + ".err";
+            if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr)) _exit(126);
+            execl((folder + "/crumlet").c_str(), "crumlet", static_cast<char*>(nullptr));
             _exit(127);
         }
+        return pid;
+    }
+
+    // Waits for a started game; its exit status (-1 on a signal or a time-out).
+    int finish(pid_t pid, int seconds = 120) {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
         int status = 0;
         for (;;) {
@@ -354,10 +372,95 @@ TEST_F(GameRunTest, ABaddyCatchesTheBugAndPressEscapeIsShown) {
     EXPECT_EQ(readBytes(path("Maps/Name.bin")), std::vector<unsigned char>(6400, 0));
 }
 
-TEST_F(GameRunTest, BadScriptsAndMissingSaveFilesGiveAClearFailure) {
+std::string readText(const std::string& path) {
+    std::vector<unsigned char> bytes = readBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+TEST_F(GameRunTest, BadScriptsAndSaveFilesGiveAClearWord) {
     EXPECT_EQ(run("keys 5 Hyperspace\n", "bad"), 2);
+    // A missing save file is made anew from the defaults (here: none, so zero bytes), and said so.
     std::remove(path("Maps/Data.bin").c_str());
-    EXPECT_EQ(run("pacing off\nquit 50\n", "nodata"), 3);
+    EXPECT_EQ(run("pacing off\nquit 50\n", "nodata"), 0);
+    EXPECT_EQ(readBytes(path("Maps/Data.bin")), std::vector<unsigned char>(3200, 0));
+    EXPECT_NE(readText(path("nodata.err")).find("Maps/Data.bin missing from " + dir + "/"), std::string::npos)
+        << readText(path("nodata.err"));
+    // A damaged one stops the program, naming the file and what is wrong with it.
+    writeBytes(path("Maps/Data.bin"), std::vector<unsigned char>(3199, 0));
+    EXPECT_EQ(run("pacing off\nquit 50\n", "short"), 3);
+    EXPECT_NE(readText(path("short.err")).find(dir + "/Maps/Data.bin: the file ends before the data asked for"),
+              std::string::npos)
+        << readText(path("short.err"));
+}
+
+TEST_F(GameRunTest, FifosInPlaceOfMediaAndLevelFilesFailAtOnce) {
+    // Nothing ever writes into these FIFOs: an open that waited for a writer would never return.
+    for (const char* name : {"Media.kql", "smalfont.bmp", "Maps/Map1-1.bin"}) {
+        std::remove(path(name).c_str());
+        ASSERT_EQ(mkfifo(path(name).c_str(), 0600), 0) << name;
+    }
+    EXPECT_EQ(run("pacing off\nkeys 5 Return\nquit 200\n", "fifo", 60), 3);  // level 1 cannot load
+    std::vector<std::string> out = readLines(path("fifo.out"));
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out[0], "Init OK");
+}
+
+// Waits until the started game has said "Init OK" (or has ended).
+bool waitForInit(const std::string& outPath, int seconds) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::vector<std::string> out = readLines(outPath);
+        if (!out.empty() && out[0] == "Init OK") return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+TEST_F(GameRunTest, ASecondProgramOnTheSameSaveFolderEndsAndTheFirstOnesSaveStands) {
+    // The first types "bug" and saves it with GOHOME after 300 paced frames (five seconds at
+    // least), so it still holds the folder when the second comes.
+    pid_t first = start("seed 1\nkeys 5 Down\nkeys 15 Return\ntype 20 bug\nkeys 30 Space\n"
+                        "keys 40 Down\nkeys 50 Down\nkeys 300 Return\nquit 600\n",
+                        "first");
+    ASSERT_TRUE(waitForInit(path("first.out"), 60));
+    // The second would save "zed" at once if it ran.
+    pid_t second = start("seed 2\npacing off\nkeys 5 Down\nkeys 15 Return\ntype 20 zed\n"
+                         "keys 30 Space\nkeys 40 Down\nkeys 50 Down\nkeys 60 Return\nquit 400\n",
+                         "second");
+    EXPECT_EQ(finish(second, 60), 1);
+    int firstDone = 0;
+    EXPECT_EQ(waitpid(first, &firstDone, WNOHANG), 0) << "the first ended before the second tried";
+    std::vector<std::string> err = readLines(path("second.err"));
+    ASSERT_FALSE(err.empty());
+    EXPECT_NE(err[0].find("in use by another running program"), std::string::npos) << err[0];
+    EXPECT_TRUE(readLines(path("second.out")).empty());  // ended before its start-up
+    EXPECT_EQ(readBytes(path("Maps/Player.bin")), (std::vector<unsigned char>{'e', 'v', 'e', 0, 0, 0, 0, 0}));
+
+    EXPECT_EQ(finish(first, 120), 0);
+    EXPECT_EQ(readBytes(path("Maps/Player.bin")), (std::vector<unsigned char>{'b', 'u', 'g', 0, 0, 0, 0, 0}));
+}
+
+TEST_F(GameRunTest, ProgramsOnTwoFoldersStartedTogetherBothShowTheirFonts) {
+    if (!std::ifstream(path("Media.kql"))) GTEST_SKIP() << "no Media.kql in this build";
+    TempFolder otherFolder{"crumlet-e2e"};
+    const std::string other = otherFolder.path();
+    makeGameFolder(other);
+    const std::string script = "seed 3\npacing off\nshot 3 menu.png\nquit 5\n";
+    ASSERT_EQ(run(script, "alone"), 0);
+    std::vector<unsigned char> alone = readBytes(path("menu.png"));
+    ASSERT_FALSE(alone.empty());
+    // Both unpack the same media at the same moment, a few times over.
+    for (int round = 0; round < 3; ++round) {
+        std::remove(path("menu.png").c_str());
+        std::remove((other + "/menu.png").c_str());
+        pid_t a = start(script, "a");
+        pid_t b = start(script, "b", other);
+        EXPECT_EQ(finish(a, 60), 0);
+        EXPECT_EQ(finish(b, 60), 0);
+        EXPECT_EQ(readBytes(path("menu.png")), alone) << "round " << round;
+        EXPECT_EQ(readBytes(other + "/menu.png"), alone) << "round " << round;
+    }
+    if (HasFailure()) otherFolder.keep();
 }
 
 // ---- the shipped level 1, played to its end by a bot --------------------------------------

@@ -119,11 +119,18 @@ TEST(FormatNumber, WidthAndDecimals) {
     EXPECT_STREQ(formatNumber(1, 3, -1).c_str(), "-1.000");
     EXPECT_STREQ(formatNumber(5.9, 1.9, 7).c_str(), "  7.0");
     EXPECT_GE(formatNumber(1, 1, 1).capacity, 512u);
-    // Out-of-range arguments are held to 0..255 instead of building a broken format.
-    EXPECT_STREQ(formatNumber(-4, -2, 3).c_str(), "3");
+    // Out-of-range arguments are held to 255 instead of building a broken format.
+    EXPECT_STREQ(formatNumber(2, -2, 3).c_str(), " 3");
     EXPECT_EQ(formatNumber(1e9, 0, 1).length, 255u);
+    EXPECT_EQ(formatNumber(-1e9, 0, 1).length, 255u);
     // An enormous value is given the room it needs.
     EXPECT_EQ(formatNumber(0, 0, 1e300).length, 301u);
+}
+
+TEST(FormatNumber, NegativeWidthLeftAligns) {
+    EXPECT_STREQ(formatNumber(-8, 2, 3.14159).c_str(), "3.14    ");
+    EXPECT_STREQ(formatNumber(-3.9, 0, -7).c_str(), "-7 ");
+    EXPECT_STREQ(formatNumber(-2, 1, 123.4).c_str(), "123.4");  // a field never cuts digits
 }
 
 TEST(TextMid, Substrings) {

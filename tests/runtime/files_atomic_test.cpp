@@ -2,6 +2,7 @@
 // leaves the previous file byte for byte.
 #include <gtest/gtest.h>
 
+#include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -91,6 +92,7 @@ TEST_F(AtomicWritesDeathTest, AFailedWriteStopsWithCode3AndKeepsTheOldFile) {
         setrlimit(RLIMIT_FSIZE, &limit);
         openChannel(0, TextValue(target.c_str()), 0);
         for (int i = 0; i < 2000; ++i) writeByte(0, 0);
+        closeChannel(0);  // the buffered bytes reach the disk here at the latest
     };
     EXPECT_EXIT(fillBeyondLimit(), ExitedWithCode(3), "runtime error 3");
     EXPECT_EQ(readFileBytes(target), oldProfile());
@@ -136,6 +138,46 @@ TEST_F(AtomicWrites, ReplacedFileKeepsItsPermissions) {
     struct stat st;
     ASSERT_EQ(stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+// The rename that replaces a file needs only the folder's permission, so the file's own is asked
+// first. Root may write any file, so as root the check runs in a child that becomes "nobody" and
+// owns the folder: the child can read the save and create files beside it (a bare rename would
+// succeed), and still the save is neither opened for writing nor replaced by a copy.
+TEST_F(AtomicWrites, AWriteProtectedSaveIsNotReplaced) {
+    writeBytesToFile(dir.file("new.bin"), "new content");
+    chmod(target.c_str(), 0444);
+    const uid_t nobody = 65534;
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(dir.path().c_str(), nobody, nobody), 0);
+        ASSERT_EQ(chown(target.c_str(), nobody, nobody), 0);
+        ASSERT_EQ(chown(dir.file("new.bin").c_str(), nobody, nobody), 0);
+    }
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0))
+            _exit(77);
+        if (access(target.c_str(), R_OK) != 0 || access(target.c_str(), W_OK) == 0) _exit(78);
+        std::string probe = dir.file("probe");
+        if (!replaceFile(probe, "x", 1) || rename(probe.c_str(), dir.file("probe2").c_str()) != 0)
+            _exit(79);  // the folder takes new files and renames
+        unlink(dir.file("probe2").c_str());
+        int failures = 0;
+        if (openChannel(0, TextValue(target.c_str()), 0) != 0) failures |= 1;
+        if (copyFile(TextValue(dir.file("new.bin").c_str()), TextValue(target.c_str())) != 0) failures |= 2;
+        if (replaceFile(target, "y", 1)) failures |= 4;
+        _exit(failures);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot become an unprivileged user here";
+    ASSERT_NE(WEXITSTATUS(status), 78) << "the save is not read-only for the test user";
+    ASSERT_NE(WEXITSTATUS(status), 79) << "the test folder does not take new files";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "bit 1: opened for writing, 2: copied over, 4: replaced";
+    EXPECT_EQ(readFileBytes(target), oldProfile());
+    EXPECT_EQ(listFolder(dir.path()).size(), 2u);  // no side file left behind
 }
 
 TEST_F(AtomicWrites, NewFilesGetTheUsualPermissions) {

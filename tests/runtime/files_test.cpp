@@ -1,12 +1,17 @@
 // File channels: values in and out, open modes, failures as results, separators.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
+#include "runtime/archive.h"
 #include "runtime/files.h"
+#include "runtime/folders.h"
 #include "tests/runtime/file_helpers.h"
 #include "tests/support/temp_folder.h"
 
@@ -244,6 +249,33 @@ TEST_F(Channels, FileSystemCommands) {
     EXPECT_EQ(fileExists(name("f.bin")), 0);
 }
 
+// A FIFO has no writer here, so any open that waits for one would hang: the alarm turns that
+// into a failure instead of a stuck test.
+TEST_F(ChannelsDeathTest, AFifoInPlaceOfAFileFailsAtOnce) {
+    std::string fifo = dir.file("Data.bin");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    auto openEverything = [&] {
+        alarm(10);
+        writeBytesToFile(dir.file("real.bin"), "real");
+        int failures = 0;
+        if (openChannel(0, name("Data.bin"), 1) != 0) failures |= 1;
+        if (openChannel(0, name("Data.bin"), 0) != 0) failures |= 2;
+        if (fileExists(name("Data.bin")) != 0 || fileSize(name("Data.bin")) != 0) failures |= 4;
+        if (copyFile(name("Data.bin"), name("copy.bin")) != 0) failures |= 8;
+        if (copyFile(name("real.bin"), name("Data.bin")) != 0) failures |= 16;
+        std::string path;
+        if (resolveMediaFile(fifo.c_str(), path)) failures |= 32;  // as a loose media file
+        setMediaArchives(fifo.c_str(), "");
+        if (resolveMediaFile("Tiles1.png", path)) failures |= 64;  // as the archive
+        std::fprintf(stderr, "failures=%d\n", failures);
+        std::exit(failures == 0 ? 0 : 1);
+    };
+    EXPECT_EXIT(openEverything(), ExitedWithCode(0), "failures=0");
+    struct stat st;
+    ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
 TEST_F(Channels, WorkingDirectoryEndsWithASlash) {
     TextValue before = getCurrentDir();
     ASSERT_GT(before.length, 0u);
@@ -273,7 +305,16 @@ TEST_F(ChannelsDeathTest, FourthByteOfAThreeByteFileStopsWithCode3) {
     EXPECT_EQ(channelAtEnd(0), 0);
     for (int i = 0; i < 3; ++i) readByte(0, v);
     EXPECT_EQ(channelAtEnd(0), 1);
-    EXPECT_EXIT(readByte(0, v), ExitedWithCode(3), "runtime error 3");
+    EXPECT_EXIT(readByte(0, v), ExitedWithCode(3), "runtime error 3 .*three.bin: the file ends before");
+}
+
+// The message of a failed transfer says which file and why, so a player can act on it.
+TEST_F(ChannelsDeathTest, AFailedOpenIsNamedWithTheSystemsReason) {
+    double v;
+    EXPECT_EQ(openChannel(1, name("gone.bin"), 1), 0);
+    EXPECT_EXIT(readByte(1, v), ExitedWithCode(3), "gone.bin: No such file or directory");
+    EXPECT_EQ(openChannel(1, name("no-folder/x.bin"), 0), 0);
+    EXPECT_EXIT(writeByte(1, 1), ExitedWithCode(3), "no-folder/x.bin: No such file or directory");
 }
 
 TEST_F(ChannelsDeathTest, ReadLineAtTheEndStopsWithCode3) {
@@ -324,6 +365,43 @@ TEST_F(ChannelsDeathTest, ChannelNumbersOutsideTheTableStopWithCode7) {
     EXPECT_EXIT(readByte(8, v), ExitedWithCode(7), "");
     EXPECT_EXIT(writeByte(-1, 0), ExitedWithCode(7), "");
     EXPECT_EXIT(closeChannel(100), ExitedWithCode(7), "");
+}
+
+// Relative names: read from the player folder when the file is there, else from the data folder;
+// always written into the player folder, whose Maps/ is made on the way.
+TEST_F(Channels, RelativeNamesResolveInThePlayerAndDataFolders) {
+    const std::string player = dir.file("player/"), data = dir.file("data/");
+    ASSERT_EQ(mkdir(player.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir(data.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir((data + "Maps").c_str(), 0700), 0);
+    writeBytesToFile(data + "Maps/Data.bin", "D");
+    struct Reset {
+        ~Reset() {
+            setPlayerFolder("");
+            setDataFolder("");
+        }
+    } reset;
+    setPlayerFolder(player);
+    setDataFolder(data);
+    double v = 0;
+    ASSERT_EQ(openChannel(1, TextValue("./Maps/Data.bin"), 1), 1);
+    readByte(1, v);
+    closeChannel(1);
+    EXPECT_EQ(v, 'D');  // only the default exists
+
+    ASSERT_EQ(openChannel(1, TextValue("Maps\\Data.bin"), 0), 1);
+    writeByte(1, 'P');
+    closeChannel(1);
+    EXPECT_EQ(readFileBytes(player + "Maps/Data.bin"), "P");
+    EXPECT_EQ(readFileBytes(data + "Maps/Data.bin"), "D");  // the data folder is never written
+    ASSERT_EQ(openChannel(1, TextValue("./Maps/Data.bin"), 1), 1);
+    readByte(1, v);
+    closeChannel(1);
+    EXPECT_EQ(v, 'P');  // the player's own file hides the default
+
+    EXPECT_EQ(deleteFile(TextValue("Maps/Data.bin")), 1);
+    EXPECT_EQ(deleteFile(TextValue("Maps/Data.bin")), 0);  // the default stays
+    EXPECT_EQ(fileSize(TextValue("Maps/Data.bin")), 1);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/files.h"
 #include "runtime/lifecycle.h"
 #include "tests/runtime/file_helpers.h"
 #include "tests/support/temp_folder.h"
@@ -63,17 +64,29 @@ TEST_F(TempFolderTest, LooserPermissionsOnOurOwnFolderAreTightened) {
     EXPECT_EQ(st.st_mode & 0777, 0700u);
 }
 
-TEST_F(TempFolderTest, PlantedLinkOrFileIsRefused) {
+// A link planted under our name, or a file, is never used; the run says so once on standard
+// error and goes on with a fresh private folder of its own.
+TEST_F(LifecycleDeathTest, ARefusedFolderIsNamedOnceAndAFreshPrivateOneServes) {
     std::string elsewhere = dir.file("elsewhere");
     ASSERT_EQ(mkdir(elsewhere.c_str(), 0700), 0);
+    auto useTheFolder = [&elsewhere, this] {
+        std::string folder = userTempFolder();
+        struct stat st;
+        bool ok = !folder.empty() && folder.rfind(privateFolder() + "/", 0) != 0 &&
+                  userTempFolder() == folder && lstat(folder.c_str(), &st) == 0 &&
+                  S_ISDIR(st.st_mode) && (st.st_mode & 0777) == 0700 && st.st_uid == getuid();
+        appendErrorLog("kept apart");
+        ok = ok && listFolder(elsewhere).empty() && readFileBytes(errorLogPath()) == "kept apart\r\n";
+        std::exit(ok ? 0 : 1);
+    };
+    const std::string refused = "^Tovrik: temporary folder " + privateFolder() + " refused \\(";
     ASSERT_EQ(symlink(elsewhere.c_str(), privateFolder().c_str()), 0);
-    EXPECT_EQ(userTempFolder(), "");
-    EXPECT_EQ(errorLogPath(), "");
-    appendErrorLog("never written");
-    EXPECT_TRUE(listFolder(elsewhere).empty());
+    EXPECT_EXIT(useTheFolder(), ExitedWithCode(0),
+                refused + "it is a symbolic link\\); using [^\n]* for this run\n$");
     unlink(privateFolder().c_str());
     writeBytesToFile(privateFolder(), "a file, not a folder");
-    EXPECT_EQ(userTempFolder(), "");
+    EXPECT_EXIT(useTheFolder(), ExitedWithCode(0),
+                refused + "it is not a folder\\); using [^\n]* for this run\n$");
 }
 
 TEST_F(TempFolderTest, ErrorLogAppendsCrLfLinesAndIsDeletedOnRequest) {
@@ -119,6 +132,22 @@ TEST_F(LifecycleDeathTest, StopWithoutAnErrorCodeIsANormalEnd) {
         stopProgram();
     };
     EXPECT_EXIT(stop(), ExitedWithCode(0), "^$");
+}
+
+// A missing line file records code 3 and a bad entry number code 7, and the program goes on;
+// closing the window afterwards is still a normal end that completes the open save.
+TEST_F(LifecycleDeathTest, ANormalEndAfterARecordedCodeExitsZeroAndCommits) {
+    std::string save = dir.file("Player.bin");
+    writeBytesToFile(save, "old!");
+    auto closeAfterRecordedCodes = [&save] {
+        setErrorCode(kErrorFileTransfer);
+        openChannel(1, TextValue(save.c_str()), 0);
+        writeLong(1, 0x2177656e);  // "new!"
+        setErrorCode(kErrorRange);
+        stopProgram();
+    };
+    EXPECT_EXIT(closeAfterRecordedCodes(), ExitedWithCode(0), "^$");
+    EXPECT_EQ(readFileBytes(save), "new!");
 }
 
 TEST_F(LifecycleDeathTest, BufferedOutputIsFlushedOnStop) {

@@ -1,12 +1,15 @@
 // Resolving media names: loose files first, then the archive by base name in any letter case.
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "tests/support/archive_fixtures.h"
 #include "runtime/archive.h"
 #include "runtime/lifecycle.h"
+#include "runtime/temp_folder.h"
 
 using namespace archive_test;
 
@@ -48,7 +51,7 @@ class MediaArchiveTest : public ScratchFolder {
     EXPECT_TRUE(kql::readDirectory(readBytes(archivePath), entries, style, error));
     for (const kql::EntryInfo& e : entries) {
       if (e.name == entry) {
-        std::string s = userTempFolder() + "kql";
+        std::string s = processTempFolder() + "kql";
         s += static_cast<char>('A' + (static_cast<uint32_t>(e.rawOffset) & 0xFF) % 26);
         s += static_cast<char>('A' + (static_cast<uint32_t>(e.dataSize) & 0xFF) % 26);
         return s + e.name;
@@ -67,7 +70,7 @@ TEST_F(MediaArchiveTest, FindsEntryByBaseNameInAnyCaseAndSeparator) {
     SCOPED_TRACE(name);
     ASSERT_EQ(1, resolve(name, path));
     EXPECT_EQ(tempNameOf("Media.kql", "Suck.wav"), path);
-    EXPECT_EQ(0, path.rfind(userTempFolder(), 0));  // in the private folder
+    EXPECT_EQ(0, path.rfind(processTempFolder(), 0));  // in the process's own folder
     EXPECT_EQ(suck_, readBytes(path));
   }
   struct stat st;
@@ -108,9 +111,14 @@ TEST_F(MediaArchiveTest, LooseFileWinsAndTheArchiveIsNotOpened) {
 TEST_F(MediaArchiveTest, MissingArchiveDisablesUntilRenamed) {
   setMediaArchives("Media.kql", "");
   std::string path;
+  testing::internal::CaptureStderr();
   EXPECT_EQ(0, resolve("Media/Suck.wav", path));
   EXPECT_EQ("Media/Suck.wav", path);  // a disabled archive leaves the destination alone
   EXPECT_EQ(0, primaryMediaArchive().enabled);
+  EXPECT_EQ(0, resolve("Media/Bomb.wav", path));
+  // Said once, naming the archive; the files it would have held add nothing.
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Tovrik: cannot read the media archive Media.kql: No such file or directory\n");
   pack("Media.kql", kql::OffsetStyle::Positive);
   EXPECT_EQ(0, resolve("Media/Suck.wav", path));  // stays disabled...
   setMediaArchives("Media.kql", "");
@@ -216,6 +224,19 @@ TEST_F(MediaArchiveTest, ReplacesAStaleFileOfTheSameName) {
   std::string path;
   ASSERT_EQ(1, resolve("Suck.wav", path));
   EXPECT_EQ(suck_, readBytes(path));
+}
+
+TEST_F(MediaArchiveTest, ARefusedTemporaryFolderStillGivesTheMedia) {
+  pack("Media.kql", kql::OffsetStyle::Positive);
+  const std::string planted = root_ + "/tmp/tovrik-" + std::to_string(::getuid());
+  ASSERT_EQ(0, ::symlink(root_.c_str(), planted.c_str()));
+  auto load = [&] {
+    setMediaArchives("Media.kql", "");
+    std::string path;
+    bool ok = resolve("Suck.wav", path) == 1 && readBytes(path) == suck_ && path.rfind(planted + "/", 0) != 0;
+    std::exit(ok ? 0 : 1);
+  };
+  EXPECT_EXIT(load(), ::testing::ExitedWithCode(0), "refused \\(it is a symbolic link\\)");
 }
 
 TEST_F(MediaArchiveTest, EmptyEntryExtractsToAnEmptyFile) {

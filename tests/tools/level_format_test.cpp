@@ -1,8 +1,13 @@
 // Level text maps, the legend and the layer files: parsing, writing, round trips and bad input.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "levelfile.h"
 #include "test_util.h"
@@ -232,4 +237,60 @@ TEST(LevelJunctions, MarksExactlyTheCellsWithThreeOrMoreWays) {
   level.map[cellIndex(10, 2)] = kBlock;
   EXPECT_EQ(markJunctions(level), 2);
   EXPECT_EQ(level.junctions[cellIndex(10, 1)], 0);
+}
+
+// levelc mark rewrites only the map rows, through the parser that compile uses: a marked source
+// compiles, whatever its line ends, header spacing or comments.
+TEST(LevelMarkTool, MarkedSourcesCompileAndKeepEverythingElse) {
+  const std::string legend = std::string(ASSETS_DIR) + "/levels/legend.txt";
+  const std::string small = kSmallMap;
+  const std::string rows = small.substr(small.find("map:\n") + 5);
+  auto crlf = [](std::string t) {
+    for (size_t at = 0; (at = t.find('\n', at)) != std::string::npos; at += 2) t.insert(at, 1, '\r');
+    return t;
+  };
+  const std::vector<std::string> sources = {
+      crlf(small),
+      "title: Blank after the colon\nmap: \t\n" + rows + "\n\n",
+      "# the rows follow map: below\n# map:\ntitle: Comment\n  map:\n" + rows,
+  };
+  Legend shipped = shippedLegend();
+  for (const std::string& source : sources) {
+    SCOPED_TRACE(source.substr(0, 40));
+    TempFolder dir;
+    const std::string path = dir.file("level.txt");
+    writeFile(path, source);
+    const int marked = std::system(("'" LEVELC_PATH "' mark '" + legend + "' '" + path + "' >/dev/null").c_str());
+    ASSERT_EQ(0, marked);
+    const std::string after = readFile(path);
+    const int compiled =
+        std::system(("'" LEVELC_PATH "' compile '" + legend + "' '" + path + "' '" + dir.path() + "' 1").c_str());
+    ASSERT_EQ(0, compiled);
+
+    Level level, expected;
+    std::string error;
+    ASSERT_TRUE(loadLevelFiles(dir.path(), 1, level, error)) << error;
+    ASSERT_TRUE(parseLevelText(source, shipped, expected, error)) << error;
+    markJunctions(expected);
+    EXPECT_EQ(expected.junctions, level.junctions);
+    EXPECT_EQ(expected.map, level.map);
+    EXPECT_EQ(4, std::count(level.junctions.begin(), level.junctions.end(), kJunction));
+    // The three marks the source lacks are the only change: every other byte, line ends and
+    // comments included, is the same.
+    ASSERT_EQ(source.size(), after.size());
+    size_t changed = 0;
+    for (size_t i = 0; i < source.size(); ++i) changed += source[i] != after[i];
+    EXPECT_EQ(3u, changed);
+  }
+}
+
+TEST(LevelMarkTool, OversizedSourcesAreRefused) {
+  TempFolder dir;
+  const std::string path = dir.file("huge.txt");
+  writeFile(path, std::string(kSmallMap) + std::string(kMaxLevelSourceBytes, '\n'));
+  std::string text, error;
+  EXPECT_FALSE(readTextFile(path, text, error));
+  EXPECT_NE(std::string::npos, error.find("larger than")) << error;
+  EXPECT_TRUE(text.empty());
+  EXPECT_FALSE(readTextFile(dir.path(), text, error));  // a folder is not a source
 }

@@ -91,8 +91,9 @@ TEST(Packer, RefusesNamesTheLookupCouldNotServe) {
   EXPECT_FALSE(kql::buildArchive({{"", {}}}, kql::OffsetStyle::Positive, out, error));
   EXPECT_FALSE(kql::buildArchive({{"dir/a.png", {}}}, kql::OffsetStyle::Positive, out, error));
   EXPECT_FALSE(kql::buildArchive({{"dir\\a.png", {}}}, kql::OffsetStyle::Positive, out, error));
-  EXPECT_FALSE(kql::buildArchive({{std::string(256, 'n'), {}}}, kql::OffsetStyle::Positive, out, error));
-  EXPECT_TRUE(kql::buildArchive({{std::string(255, 'n'), {}}}, kql::OffsetStyle::Positive, out, error));
+  // Longer names could not be unpacked: the game's file for one would pass 255 bytes.
+  EXPECT_FALSE(kql::buildArchive({{std::string(251, 'n'), {}}}, kql::OffsetStyle::Positive, out, error));
+  EXPECT_TRUE(kql::buildArchive({{std::string(250, 'n'), {}}}, kql::OffsetStyle::Positive, out, error));
   EXPECT_TRUE(kql::buildArchive({}, kql::OffsetStyle::Positive, out, error));  // an empty archive is valid
   EXPECT_EQ(8u, out.size());
 }
@@ -184,6 +185,61 @@ TEST_F(PackerTool, ReportsFailuresWithStatus) {
   ASSERT_TRUE(writeBytes("sub/A.PNG", bytesOf("C")));
   EXPECT_EQ(1, run("pack dup.kql a.png sub/A.PNG"));
   EXPECT_NE(std::string::npos, fileText("err.txt").find("A.PNG"));
+}
+
+TEST_F(PackerTool, LongestNameAndEscapedListing) {
+  const std::string longest(kql::kMaxEntryNameLength, 'n');
+  ASSERT_TRUE(writeBytes(longest, bytesOf("long")));
+  ASSERT_EQ(0, run("pack long.kql " + longest)) << fileText("err.txt");
+  ASSERT_EQ(0, run("extract long.kql out")) << fileText("err.txt");
+  EXPECT_EQ(bytesOf("long"), readBytes("out/" + longest));
+
+  // A name holding an escape sequence is listed as text, never sent to the terminal raw.
+  std::vector<uint8_t> archive;
+  std::string error;
+  ASSERT_TRUE(kql::buildArchive({{"a\x1b[2Jb\xff", bytesOf("x")}}, kql::OffsetStyle::Positive, archive, error));
+  ASSERT_TRUE(writeBytes("esc.kql", archive));
+  ASSERT_EQ(0, run("list esc.kql"));
+  const std::string listing = fileText("out.txt");
+  EXPECT_NE(std::string::npos, listing.find("a\\x1b[2Jb\\xff\t1\t")) << listing;
+  EXPECT_EQ(std::string::npos, listing.find('\x1b'));
+}
+
+// 200 entries of a few bytes, each announcing 256 MiB: refused from the sizes alone, so neither the
+// tool nor the library ever asks for a 256 MiB buffer.
+TEST_F(PackerTool, ImplausibleEntrySizesAreRefusedBeforeAnyAllocation) {
+  std::vector<kql::PackInput> inputs;
+  for (int i = 0; i < 200; ++i) inputs.push_back({"e" + std::to_string(i), bytesOf("tiny")});
+  std::vector<uint8_t> archive;
+  std::string error;
+  ASSERT_TRUE(kql::buildArchive(inputs, kql::OffsetStyle::Positive, archive, error));
+  std::vector<kql::EntryInfo> entries;
+  kql::OffsetStyle style;
+  ASSERT_TRUE(kql::readDirectory(archive, entries, style, error));
+  for (const kql::EntryInfo& e : entries) {
+    const uint8_t size256MiB[4] = {0, 0, 0, 0x10};  // the largest size an entry may announce
+    std::copy(size256MiB, size256MiB + 4, archive.begin() + e.position);
+  }
+  ASSERT_LT(archive.size(), 5000u);
+  ASSERT_TRUE(kql::readDirectory(archive, entries, style, error));
+  std::vector<uint8_t> data;
+  EXPECT_FALSE(kql::unpackEntry(archive, entries[0], data, error));
+  EXPECT_EQ(0u, data.capacity());
+  EXPECT_NE(std::string::npos, error.find("impossible size"));
+
+  ASSERT_TRUE(writeBytes("bomb.kql", archive));
+#if defined(__SANITIZE_ADDRESS__)
+  const std::string limit;  // the address sanitizer reserves far more address space than this
+#else
+  const std::string limit = "ulimit -v 200000; ";  // far below one 256 MiB buffer
+#endif
+  const std::string cmd =
+      "sh -c \"" + limit + "'" + KQLPACK_PATH + "' extract bomb.kql out\" >out.txt 2>err.txt";
+  const int rc = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(rc));
+  EXPECT_EQ(1, WEXITSTATUS(rc)) << fileText("err.txt");
+  EXPECT_NE(std::string::npos, fileText("err.txt").find("impossible size"));
+  EXPECT_EQ(0, std::system("test -z \"$(ls -A out)\""));  // nothing extracted
 }
 
 TEST_F(PackerTool, ExtractNeverWritesOutsideItsFolder) {

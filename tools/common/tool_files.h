@@ -2,23 +2,45 @@
 // build never leaves a short file behind.
 #pragma once
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "runtime/atomic_file.h"
+
 namespace toolfiles {
 
-// Reads the whole file; on failure names it in `error`.
-inline bool readTextFile(const std::string& path, std::string& text, std::string& error) {
+// No text source of the tools comes near this; a larger file is a mistake (a wrong path, a binary)
+// that must not take the machine's memory.
+constexpr size_t kMaxTextSourceBytes = 1024 * 1024;
+
+// Reads the whole file, at most maxBytes; on failure (missing, a folder, unreadable, larger than
+// maxBytes) names it in `error`.
+inline bool readTextFile(const std::string& path, std::string& text, std::string& error,
+                         size_t maxBytes = kMaxTextSourceBytes) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = path + ": cannot open";
     return false;
   }
-  text.assign((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  text.clear();
+  char chunk[16384];
+  while (in) {
+    in.read(chunk, sizeof chunk);
+    text.append(chunk, static_cast<size_t>(in.gcount()));
+    if (text.size() > maxBytes) {
+      text.clear();
+      error = path + ": larger than " + std::to_string(maxBytes) + " bytes";
+      return false;
+    }
+  }
+  if (in.bad()) {  // a folder opens but cannot be read
+    text.clear();
+    error = path + ": cannot read";
+    return false;
+  }
   return true;
 }
 
@@ -34,26 +56,11 @@ inline std::vector<std::string> splitLines(const std::string& text) {
   return lines;
 }
 
-// Writes to a side file and renames it over `path`: the old file stays whole until the new one is.
-inline bool writeFileReplacing(const std::string& path, const void* data, size_t size, std::string& error) {
-  const std::string tmp = path + ".tmp";
-  std::FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (!f) {
-    error = tmp + ": cannot create";
-    return false;
-  }
-  const bool written = std::fwrite(data, 1, size, f) == size;
-  if (std::fclose(f) != 0 || !written) {
-    std::remove(tmp.c_str());
-    error = path + ": write failed";
-    return false;
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    error = path + ": cannot replace";
-    return false;
-  }
-  return true;
+// Replaces `path` whole (the runtime's one file replacement): the old file stays until the new
+// one is complete on disk.
+inline bool writeFileReplacing(const std::string& path, const void* data, size_t size,
+                               std::string& error) {
+    return replaceFile(path, data, size, &error);
 }
 
 }  // namespace toolfiles

@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "runtime/atomic_file.h"
+
 namespace kql {
 namespace {
 
@@ -40,11 +42,27 @@ std::string lower(const std::string& s) {
 }  // namespace
 
 bool safeEntryName(const std::string& name) {
-  if (name.empty() || name.size() > 255 || name == "." || name == "..") return false;
+  if (name.empty() || name.size() > kMaxEntryNameLength || name == "." || name == "..") return false;
   for (char c : name) {
     if (c == '/' || c == '\\' || c == '\0') return false;
   }
   return true;
+}
+
+std::string printableName(const std::string& name) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string out;
+  for (char ch : name) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (c >= 0x20 && c < 0x7F && c != '\\') {
+      out += ch;
+    } else {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
 }
 
 bool buildArchive(const std::vector<PackInput>& inputs, OffsetStyle style, std::vector<uint8_t>& out,
@@ -56,7 +74,8 @@ bool buildArchive(const std::vector<PackInput>& inputs, OffsetStyle style, std::
   std::vector<std::string> seen;
   for (const PackInput& in : inputs) {
     if (!safeEntryName(in.name)) {
-      error = "unusable entry name \"" + in.name + "\" (1 to 255 bytes, no folder part)";
+      error = "unusable entry name \"" + in.name + "\" (1 to " +
+              std::to_string(kMaxEntryNameLength) + " bytes, no folder part)";
       return false;
     }
     std::string key = lower(in.name);
@@ -85,6 +104,10 @@ bool buildArchive(const std::vector<PackInput>& inputs, OffsetStyle style, std::
     const uint8_t* src = in.data.empty() ? &kEmpty : in.data.data();
     if (lzo1x_1_compress(src, in.data.size(), packed.data(), &packedLen, work.data()) != LZO_E_OK) {
       error = "compression of \"" + in.name + "\" failed";
+      return false;
+    }
+    if (!plausibleUnpackedSize(static_cast<int32_t>(in.data.size()), static_cast<int32_t>(packedLen))) {
+      error = "\"" + in.name + "\" packs so small that readers would take it for damage";
       return false;
     }
     positions.push_back(static_cast<int64_t>(data.size()));
@@ -180,7 +203,8 @@ bool unpackEntry(const std::vector<uint8_t>& archive, const EntryInfo& e, std::v
     return false;
   }
   const int32_t announced = getLe32(&archive[static_cast<size_t>(e.position)]);
-  if (announced < 0 || static_cast<uint32_t>(announced) > kMaxUnpackedSize) {
+  // The same refusal as the game's lookup: nothing is allocated for a size the stream cannot give.
+  if (!plausibleUnpackedSize(announced, e.dataSize - 4)) {
     error = "entry \"" + e.name + "\" announces an impossible size";
     return false;
   }
@@ -210,38 +234,7 @@ bool readFile(const std::string& path, std::vector<uint8_t>& out) {
 }
 
 bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& data, std::string& error) {
-  std::string tmp = path + ".XXXXXX";
-  std::vector<char> name(tmp.begin(), tmp.end());
-  name.push_back('\0');
-  int fd = mkstemp(name.data());
-  if (fd < 0) {
-    error = "cannot create a file beside " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  size_t done = 0;
-  while (done < data.size()) {
-    ssize_t w = ::write(fd, data.data() + done, data.size() - done);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) {
-      error = "cannot write " + path + ": " + std::strerror(errno);
-      ::close(fd);
-      ::unlink(name.data());
-      return false;
-    }
-    done += static_cast<size_t>(w);
-  }
-  ::fchmod(fd, 0644);
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
-    error = "cannot finish " + path + ": " + std::strerror(errno);
-    ::unlink(name.data());
-    return false;
-  }
-  if (std::rename(name.data(), path.c_str()) != 0) {
-    error = "cannot replace " + path + ": " + std::strerror(errno);
-    ::unlink(name.data());
-    return false;
-  }
-  return true;
+  return replaceFile(path, data.data(), data.size(), &error);
 }
 
 }  // namespace kql

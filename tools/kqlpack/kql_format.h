@@ -14,10 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "runtime/archive_limits.h"
+
 namespace kql {
 
-// The runtime refuses entries that unpack to more than this; the packer refuses to write them.
-constexpr uint32_t kMaxUnpackedSize = 256u * 1024u * 1024u;
+// The runtime refuses entries that unpack to more than this, or to far more than their stream can
+// give (plausibleUnpackedSize); the packer refuses to write them and to unpack them.
+constexpr uint32_t kMaxUnpackedSize = kMaxMediaEntrySize;
+// Longest entry name: longer ones could be neither unpacked by the game nor extracted by the tool.
+constexpr size_t kMaxEntryNameLength = kMaxMediaEntryNameLength;
 constexpr size_t kTrailerSize = 7;
 
 enum class OffsetStyle { Positive, Negative };
@@ -49,12 +54,17 @@ bool readDirectory(const std::vector<uint8_t>& archive, std::vector<EntryInfo>& 
 bool unpackEntry(const std::vector<uint8_t>& archive, const EntryInfo& entry, std::vector<uint8_t>& out,
                  std::string& error);
 
-// A name that can be used as a file name inside a folder: no separators, not "." or "..".
+// A name that can be used as a file name inside a folder: 1 to kMaxEntryNameLength bytes, no
+// separators or zero bytes, not "." or "..".
 bool safeEntryName(const std::string& name);
+
+// The name with every byte outside printable ASCII, and the backslash, written as \xHH, so that
+// a name from an archive can never move a terminal's cursor or change its colours.
+std::string printableName(const std::string& name);
 
 // Whole-file helpers.
 bool readFile(const std::string& path, std::vector<uint8_t>& out);
-// Writes through a temporary file beside `path` and renames it into place.
+// Replaces `path` whole through the runtime's file replacement.
 bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& data, std::string& error);
 
 }  // namespace kql

@@ -2,6 +2,7 @@
 //
 //   kqlpack pack <archive> [--negative-offset] <files...>   entry names are the files' base names
 //   kqlpack list <archive>                                  name, unpacked size, packed size
+//                                                           (names escaped: \xHH outside printable ASCII)
 //   kqlpack extract <archive> <dir>                         every entry into <dir> (created)
 //
 // Exit status: 0 done, 1 failed (message on standard error), 2 wrong usage.
@@ -31,7 +32,8 @@ std::string baseName(const std::string& path) {
 }
 
 int fail(const std::string& what) {
-  std::fprintf(stderr, "kqlpack: %s\n", what.c_str());
+  // Messages carry names from archives and file systems: printed escaped, never raw.
+  std::fprintf(stderr, "kqlpack: %s\n", kql::printableName(what).c_str());
   return 1;
 }
 
@@ -87,7 +89,7 @@ int list(const std::string& archive) {
   std::printf("# %zu entries, %s offsets\n", entries.size(),
               style == kql::OffsetStyle::Negative ? "negative" : "positive");
   for (const kql::EntryInfo& e : entries) {
-    std::printf("%s\t%u\t%d\n", e.name.c_str(), e.unpackedSize, e.dataSize);
+    std::printf("%s\t%u\t%d\n", kql::printableName(e.name).c_str(), e.unpackedSize, e.dataSize);
   }
   return 0;
 }

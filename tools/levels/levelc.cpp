@@ -106,17 +106,13 @@ int main(int argc, char** argv) {
   }
   if (cmd == "mark" && argc == 4) {
     Level level;
-    std::string text;
-    if (!loadText(argv[3], legend, level, error)) return fail(error);
+    std::string original, marked;
+    if (!readTextFile(argv[3], original, error)) return fail(error);
+    if (!parseLevelText(original, legend, level, error)) return fail(std::string(argv[3]) + ": " + error);
     int marks = markJunctions(level);
-    // Keep the comment lines of the source; only the map rows change.
-    std::string original;
-    readTextFile(argv[3], original, error);
-    std::string header = original.substr(0, original.find("map:\n"));
-    std::string body;
-    if (!formatLevelText(level, legend, body, error)) return fail(error);
-    body = body.substr(body.find("map:\n"));
-    if (!writeTextFile(argv[3], header + body, error)) return fail(error);
+    // Only the map rows change: comments, header and line ends of the source stay.
+    if (!rewriteMapRows(original, level, legend, marked, error)) return fail(std::string(argv[3]) + ": " + error);
+    if (!writeTextFile(argv[3], marked, error)) return fail(error);
     std::printf("levelc: %d junction marks in %s\n", marks, argv[3]);
     return 0;
   }

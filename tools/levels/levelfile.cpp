@@ -17,14 +17,30 @@ std::string trim(const std::string& s) {
   return s.substr(b, e - b + 1);
 }
 
+// A line of a text: its characters are [begin, end), its line end ("\n" or "\r\n", none for a last
+// line without one) is [end, next).
+struct LineSpan {
+  size_t begin, end, next;
+};
+
+// The one line splitter of the level texts: reading and rewriting a text see the same lines.
+std::vector<LineSpan> lineSpans(const std::string& text) {
+  std::vector<LineSpan> spans;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t lf = text.find('\n', at);
+    size_t next = lf == std::string::npos ? text.size() : lf + 1;
+    size_t end = lf == std::string::npos ? text.size() : lf;
+    if (end > at && text[end - 1] == '\r') --end;
+    spans.push_back({at, end, next});
+    at = next;
+  }
+  return spans;
+}
+
 std::vector<std::string> splitLines(const std::string& text) {
   std::vector<std::string> lines;
-  std::string line;
-  std::istringstream in(text);
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
+  for (const LineSpan& l : lineSpans(text)) lines.push_back(text.substr(l.begin, l.end - l.begin));
   return lines;
 }
 
@@ -88,9 +104,12 @@ const LegendEntry* Legend::byCodes(uint8_t map, uint8_t items, uint8_t junctions
   return nullptr;
 }
 
-bool parseLevelText(const std::string& text, const Legend& legend, Level& level, std::string& error) {
+namespace {
+
+// Parses a level text; mapLine receives the index of the "map:" line (the rows follow it).
+bool parseLevelLines(const std::vector<std::string>& lines, const Legend& legend, Level& level, size_t& mapLine,
+                     std::string& error) {
   level = Level{};
-  std::vector<std::string> lines = splitLines(text);
   size_t i = 0;
   bool sawMap = false;
   for (; i < lines.size(); ++i) {
@@ -98,6 +117,7 @@ bool parseLevelText(const std::string& text, const Legend& legend, Level& level,
     if (l.empty() || l[0] == '#') continue;
     if (l == "map:") {
       sawMap = true;
+      mapLine = i;
       ++i;
       break;
     }
@@ -145,6 +165,30 @@ bool parseLevelText(const std::string& text, const Legend& legend, Level& level,
   return true;
 }
 
+// The characters of one visible map row, or false when a cell has no legend character.
+bool formatMapRow(const Level& level, const Legend& legend, int row, std::string& out, std::string& error) {
+  out.clear();
+  for (int col = 0; col < kViewColumns; ++col) {
+    int idx = cellIndex(col, row);
+    const LegendEntry* e = legend.byCodes(level.map[idx], level.items[idx], level.junctions[idx]);
+    if (!e) {
+      error = "cell (" + std::to_string(col) + ", " + std::to_string(row) + ") holds codes " +
+              std::to_string(level.map[idx]) + "/" + std::to_string(level.items[idx]) + "/" +
+              std::to_string(level.junctions[idx]) + " that the legend has no character for";
+      return false;
+    }
+    out += e->symbol;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool parseLevelText(const std::string& text, const Legend& legend, Level& level, std::string& error) {
+  size_t mapLine = 0;
+  return parseLevelLines(splitLines(text), legend, level, mapLine, error);
+}
+
 bool formatLevelText(const Level& level, const Legend& legend, std::string& text, std::string& error) {
   for (int row = 0; row < kRows; ++row)
     for (int col = 0; col < kColumns; ++col) {
@@ -159,22 +203,38 @@ bool formatLevelText(const Level& level, const Legend& legend, std::string& text
   std::string out;
   if (!level.title.empty()) out += "title: " + level.title + "\n";
   out += "map:\n";
-  for (int row = 0; row < kViewRows; ++row) {
-    for (int col = 0; col < kViewColumns; ++col) {
-      int idx = cellIndex(col, row);
-      const LegendEntry* e = legend.byCodes(level.map[idx], level.items[idx], level.junctions[idx]);
-      if (!e) {
-        error = "cell (" + std::to_string(col) + ", " + std::to_string(row) + ") holds codes " +
-                std::to_string(level.map[idx]) + "/" + std::to_string(level.items[idx]) + "/" +
-                std::to_string(level.junctions[idx]) + " that the legend has no character for";
-        return false;
-      }
-      out += e->symbol;
-    }
-    out += '\n';
+  std::string row;
+  for (int r = 0; r < kViewRows; ++r) {
+    if (!formatMapRow(level, legend, r, row, error)) return false;
+    out += row + '\n';
   }
   text = out;
   return true;
+}
+
+bool rewriteMapRows(const std::string& text, const Level& level, const Legend& legend, std::string& out,
+                    std::string& error) {
+  const std::vector<LineSpan> spans = lineSpans(text);
+  std::vector<std::string> lines;
+  for (const LineSpan& l : spans) lines.push_back(text.substr(l.begin, l.end - l.begin));
+  Level old;
+  size_t mapLine = 0;
+  if (!parseLevelLines(lines, legend, old, mapLine, error)) return false;
+  std::string result = text.substr(0, spans[mapLine].next);
+  std::string row;
+  for (int r = 0; r < kViewRows; ++r) {
+    const LineSpan& l = spans[mapLine + 1 + static_cast<size_t>(r)];
+    if (!formatMapRow(level, legend, r, row, error)) return false;
+    result += row;
+    result.append(text, l.end, l.next - l.end);  // the row's own line end
+  }
+  result.append(text, spans[mapLine + kViewRows].next, std::string::npos);
+  out = result;
+  return true;
+}
+
+bool readTextFile(const std::string& path, std::string& text, std::string& error) {
+  return toolfiles::readTextFile(path, text, error, kMaxLevelSourceBytes);
 }
 
 std::string layerFileName(const std::string& folder, int level, int layer) {
@@ -189,9 +249,14 @@ bool readLayerFile(const std::string& path, Layer& layer, std::string& error) {
     error = path + ": cannot open";
     return false;
   }
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (data.size() != static_cast<size_t>(kCells)) {
-    error = path + ": " + std::to_string(data.size()) + " bytes, expected " + std::to_string(kCells);
+  // One byte more than a layer tells a long file from a good one without reading all of it.
+  char data[kCells + 1];
+  in.read(data, sizeof data);
+  const size_t got = static_cast<size_t>(in.gcount());
+  if (got != static_cast<size_t>(kCells)) {
+    error = path + ": " + (got > static_cast<size_t>(kCells) ? "more than " + std::to_string(kCells) + " bytes"
+                                                              : std::to_string(got) + " bytes") +
+            ", expected " + std::to_string(kCells);
     return false;
   }
   for (int i = 0; i < kCells; ++i) layer[i] = static_cast<uint8_t>(data[i]);

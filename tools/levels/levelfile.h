@@ -64,6 +64,11 @@ class Legend {
 //   lines before "map:" are "title: ...", blank lines or "#" comments;
 //   "map:" is followed by exactly 15 lines of exactly 20 legend characters.
 bool parseLevelText(const std::string& text, const Legend& legend, Level& level, std::string& error);
+// Replaces the 15 map rows of a level text by the level's visible cells, read through the same
+// line parser as parseLevelText; every other byte (header, comments, line ends, trailing blank
+// lines) stays as it was. Fails when the text does not parse or a cell has no legend character.
+bool rewriteMapRows(const std::string& text, const Level& level, const Legend& legend, std::string& out,
+                    std::string& error);
 // Writes the text form back. Fails (with the first offending cell in `error`) when a cell holds a
 // code combination the legend has no character for, or when a cell outside the visible area is
 // not empty, because the text form could not carry it.
@@ -83,7 +88,10 @@ int openNeighbours(const Level& level, int column, int row);
 // once it is empty, so the marks hold by either way of counting. Returns the number of marks.
 int markJunctions(Level& level);
 
-using toolfiles::readTextFile;
+// A level text or legend is a few hundred bytes; anything beyond this is not one.
+constexpr size_t kMaxLevelSourceBytes = 64 * 1024;
+// Reads a level text or legend (at most kMaxLevelSourceBytes).
+bool readTextFile(const std::string& path, std::string& text, std::string& error);
 bool writeTextFile(const std::string& path, const std::string& text, std::string& error);
 
 }  // namespace levels

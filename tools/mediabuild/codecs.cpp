@@ -41,6 +41,11 @@ void pngError(png_structp png, png_const_charp msg) {
 }
 void pngWarning(png_structp, png_const_charp) {}
 
+void appendPngBytes(png_structp png, png_bytep data, png_size_t length) {
+  auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + length);
+}
+
 uint32_t get16(const uint8_t* p) { return p[0] | (p[1] << 8); }
 uint32_t get32(const uint8_t* p) { return get16(p) | (get16(p + 2) << 16); }
 
@@ -65,12 +70,8 @@ bool writePng(const std::string& path, const Image& image, std::string& error, b
   std::vector<png_bytep> rowPtrs(image.height());
   for (int y = 0; y < image.height(); ++y) rowPtrs[y] = &rows[static_cast<size_t>(y) * image.width() * channels];
 
-  std::string tmp = path + ".tmp";
-  FilePtr f(std::fopen(tmp.c_str(), "wb"));
-  if (!f) {
-    error = tmp + ": cannot create";
-    return false;
-  }
+  // Encoded in memory first, so the file is replaced whole like every other output.
+  std::vector<uint8_t> encoded;
   std::string pngMsg;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &pngMsg, pngError, pngWarning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
@@ -81,12 +82,10 @@ bool writePng(const std::string& path, const Image& image, std::string& error, b
   }
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
-    f.reset();
-    std::remove(tmp.c_str());
     error = path + ": " + pngMsg;
     return false;
   }
-  png_init_io(png, f.get());
+  png_set_write_fn(png, &encoded, appendPngBytes, nullptr);
   png_set_IHDR(png, info, image.width(), image.height(), 8, withAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
                PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_set_compression_level(png, 9);
@@ -94,12 +93,7 @@ bool writePng(const std::string& path, const Image& image, std::string& error, b
   png_write_image(png, rowPtrs.data());
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
-  if (std::fclose(f.release()) != 0 || std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    error = path + ": write failed";
-    return false;
-  }
-  return true;
+  return writeAll(path, encoded, error);
 }
 
 bool readPng(const std::string& path, Image& image, std::string& error, int* channelsOut) {

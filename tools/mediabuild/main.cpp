@@ -2,7 +2,9 @@
 //
 //   mediabuild all <assets> <media-out> <smalfont.bmp>   every PNG and WAV, and the start-up font
 //   mediabuild sheet <assets> <sheet.png>                a contact sheet for reviewing the art
+//   mediabuild icon <assets> <size> <icon.png>           the program's icon, size x size pixels
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "mediabuild.h"
@@ -18,6 +20,14 @@ int main(int argc, char** argv) {
     std::printf("mediabuild: %zu files written\n", r.written.size());
     return 0;
   }
+  if (cmd == "icon" && argc == 5) {
+    std::string error;
+    if (!media::buildIcon(argv[2], std::atoi(argv[3]), argv[4], error)) {
+      std::fprintf(stderr, "mediabuild: %s\n", error.c_str());
+      return 1;
+    }
+    return 0;
+  }
   if (cmd == "sheet" && argc == 4) {
     std::string error;
     if (!media::buildContactSheet(argv[2], argv[3], error)) {
@@ -28,6 +38,7 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr,
                "usage: mediabuild all <assets> <media-out> <smalfont.bmp>\n"
-               "       mediabuild sheet <assets> <sheet.png>\n");
+               "       mediabuild sheet <assets> <sheet.png>\n"
+               "       mediabuild icon <assets> <size> <icon.png>\n");
   return 2;
 }

@@ -125,4 +125,22 @@ bool buildContactSheet(const std::string& assets, const std::string& out, std::s
   }
 }
 
+bool buildIcon(const std::string& assets, int size, const std::string& out, std::string& error) {
+  if (size < 16 || size % 16 != 0) {
+    error = "icon size must be a multiple of 16, not " + std::to_string(size);
+    return false;
+  }
+  try {
+    ArtBook art;
+    if (!loadArt(assets, art, error)) return false;
+    for (const Strip& s : buildStrips(art))
+      if (s.file == "BugR.png") return writePng(out, frameOf(s, 0).scaled(size / 16), error);
+    error = "no BugR.png strip in the art";
+    return false;
+  } catch (const std::exception& e) {
+    error = e.what();
+    return false;
+  }
+}
+
 }  // namespace media

@@ -22,4 +22,8 @@ BuildResult buildAll(const std::string& assets, const std::string& mediaOut, con
 // A contact sheet of every strip (enlarged), both fonts and the menu picture, for reviewing.
 bool buildContactSheet(const std::string& assets, const std::string& out, std::string& error);
 
+// The program's icon: the bug facing right, enlarged without smoothing to size x size pixels on a
+// transparent ground. size must be a multiple of 16.
+bool buildIcon(const std::string& assets, int size, const std::string& out, std::string& error);
+
 }  // namespace media
