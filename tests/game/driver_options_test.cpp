@@ -1,5 +1,5 @@
 // The driver's script directives, as a session writer relies on them.
-#include "support.h"
+#include "logic_support.h"
 
 #include <sys/stat.h>
 
@@ -41,7 +41,7 @@ TEST(DriverOptionsTest, TypedCapitalsHoldShift) {
 TEST(DriverOptionsDeathTest, BadScriptsEndWithStatusTwoNamingTheLine) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     unsetenv("TOVRIK_DRIVER");
-    TempFolder scratch{"tovrik-driver-test"};
+    TestFolder scratch{"tovrik-driver-test"};
     const std::string folder = scratch.path();
     const std::string fifo = folder + "/fifo";
     ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
