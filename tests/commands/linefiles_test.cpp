@@ -14,7 +14,7 @@
 #include "commands/linefiles.h"
 #include "runtime/archive.h"
 #include "runtime/lifecycle.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/test_folder.h"
 #include "tools/kqlpack/kql_format.h"
 
 namespace {
@@ -65,7 +65,7 @@ class LineFiles : public ::testing::Test {
     lineFileGetText(TextValue(file), line, out);
     return textCString(out);
   }
-  TempFolder folder_{"tovrik-linefiles-test"};
+  TestFolder folder_{"tovrik-linefiles-test"};
   std::string root_;
   char oldCwd_[4096] = {};
 };

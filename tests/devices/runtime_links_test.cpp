@@ -38,7 +38,7 @@ protected:
         const std::vector<unsigned char> bytes = readFile(errorLogPath());
         return std::string(bytes.begin(), bytes.end());
     }
-    TempFolder temp_;
+    TestFolder temp_;
     std::string oldTmp_;
     bool hadTmp_ = false;
 };

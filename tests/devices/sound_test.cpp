@@ -100,7 +100,7 @@ protected:
         closeSound();
         return bursts(readFile(output_));
     }
-    TempFolder temp_;
+    TestFolder temp_;
     std::string output_, click_, long_;
 };
 
@@ -293,7 +293,7 @@ TEST_F(DiskSound, SoundsComeFromTheMediaArchiveWhenNoLooseFileExists) {
 }
 
 TEST(SoundWithoutDevice, LoadsFailAndPlaysAreNegative) {
-    TempFolder temp;
+    TestFolder temp;
     const std::string click = temp.file("click.wav");
     ASSERT_TRUE(writeFile(click, makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000))));
     for (const char* driver : {"dummy", "none"}) {

@@ -10,7 +10,7 @@ namespace {
 // Every test process gets its own temporary folder: the input service writes
 // its warnings to the error log there, away from other programs' logs.
 struct PrivateTmpdir {
-    TempFolder folder;
+    TestFolder folder;
     PrivateTmpdir() { setenv("TMPDIR", folder.file("").c_str(), 1); }
 };
 }  // namespace

@@ -1,12 +1,12 @@
 // Small helpers shared by the device tests: WAV writing and whole files in and out (their
-// folders come from tests/support/temp_folder.h).
+// folders come from tests/support/test_folder.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "tests/support/temp_folder.h"
+#include "tests/support/test_folder.h"
 
 // Little-endian writers for building WAV files byte by byte.
 void put16(std::vector<unsigned char>& out, unsigned v);

@@ -18,7 +18,7 @@ protected:
         EXPECT_TRUE(writeFile(path, bytes));
         return readWavFile(path.c_str(), out);
     }
-    TempFolder temp_;
+    TestFolder temp_;
     std::vector<int16_t> tone_ = sineSamples(441, 1, 22050, 1000, 12000);
 };
 

@@ -1,5 +1,5 @@
 // The baddies' decision rules and their 16-frame steps.
-#include "support.h"
+#include "logic_support.h"
 
 #include "runtime/maths.h"
 

@@ -1,5 +1,5 @@
 // The bug's decisions and steps.
-#include "support.h"
+#include "logic_support.h"
 
 using namespace crumlet;
 

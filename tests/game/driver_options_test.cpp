@@ -1,5 +1,5 @@
 // The driver's script directives, as a session writer relies on them.
-#include "support.h"
+#include "logic_support.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

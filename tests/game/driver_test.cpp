@@ -1,5 +1,5 @@
 // The scripted driver: script parsing, per-frame keys and the trace line.
-#include "support.h"
+#include "logic_support.h"
 
 #include "app/driver.h"
 #include "game/trace.h"

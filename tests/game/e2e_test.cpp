@@ -31,7 +31,7 @@
 #include "graphics/present.h"
 #include "runtime/lifecycle.h"
 #include "runtime/maths.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/test_folder.h"
 
 #ifndef CRUMLET_EXECUTABLE
 #error "CRUMLET_EXECUTABLE must name the game executable"
@@ -124,7 +124,7 @@ void writeLevel(const std::string& maps, int level, const std::vector<std::strin
 
 class GameRunTest : public ::testing::Test {
 protected:
-    TempFolder scratch{"crumlet-e2e"};
+    TestFolder scratch{"crumlet-e2e"};
     std::string dir = scratch.path();
 
     void SetUp() override { makeGameFolder(dir); }
@@ -450,7 +450,7 @@ TEST_F(GameRunTest, ASecondProgramOnTheSameSaveFolderEndsAndTheFirstOnesSaveStan
 
 TEST_F(GameRunTest, ProgramsOnTwoFoldersStartedTogetherBothShowTheirFonts) {
     if (!std::ifstream(path("Media.kql"))) GTEST_SKIP() << "no Media.kql in this build";
-    TempFolder otherFolder{"crumlet-e2e"};
+    TestFolder otherFolder{"crumlet-e2e"};
     const std::string other = otherFolder.path();
     makeGameFolder(other);
     const std::string script = "seed 3\npacing off\nshot 3 menu.png\nquit 5\n";

@@ -1,5 +1,5 @@
 // Level, profile, name and score files, byte for byte.
-#include "support.h"
+#include "logic_support.h"
 
 using namespace crumlet;
 

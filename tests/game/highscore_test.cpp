@@ -1,5 +1,5 @@
 // WriteHighscore: insertion, ties, the dropped last entry.
-#include "support.h"
+#include "logic_support.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 // equal the model's, and both must have drawn the same random numbers in the same order (the
 // generator's state is compared). A frame-by-frame comparison with a fixed seed depends on all of
 // this: the order of the checks, every counter and timer, and which cells are written when.
-#include "support.h"
+#include "logic_support.h"
 
 #include <cstdint>
 #include <cstring>

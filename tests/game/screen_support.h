@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support.h"
+#include "logic_support.h"
 
 // Called once per presented frame with the frame number (from 1 for each test); the handler
 // sets the keys for the next frame and may inspect the state.

@@ -1,5 +1,5 @@
 // Level set-up: DataInit, FindBug, Formation and the player's name from the profile codes.
-#include "support.h"
+#include "logic_support.h"
 
 #include "runtime/lifecycle.h"
 

@@ -2,7 +2,7 @@
 // exactly 0, and FindBug counts the bug's start cell as one pick-up (standing in for a clover or
 // flower under it). A level with no clover or flower under the bug's start therefore starts one
 // above what can be collected and can never be finished.
-#include "support.h"
+#include "logic_support.h"
 
 #include <unistd.h>
 

@@ -14,7 +14,7 @@
 #include "runtime/files.h"
 #include "runtime/lifecycle.h"
 #include "tests/runtime/file_helpers.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/test_folder.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ protected:
     void TearDown() override {
         for (int c = 0; c < kFileChannelCount; ++c) closeChannel(c);
     }
-    TempFolder dir;
+    TestFolder dir;
     std::string target;
 };
 using AtomicWritesDeathTest = AtomicWrites;

@@ -13,7 +13,7 @@
 #include "runtime/files.h"
 #include "runtime/folders.h"
 #include "tests/runtime/file_helpers.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/test_folder.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ protected:
         for (int c = 0; c < kFileChannelCount; ++c) closeChannel(c);
     }
     TextValue name(const std::string& file) { return TextValue(dir.file(file).c_str()); }
-    TempFolder dir;
+    TestFolder dir;
 };
 using ChannelsDeathTest = Channels;
 

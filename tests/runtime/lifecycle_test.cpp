@@ -17,7 +17,7 @@
 #include "runtime/files.h"
 #include "runtime/lifecycle.h"
 #include "tests/runtime/file_helpers.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/test_folder.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ protected:
         runtimeSettings.debugMode = 0;
     }
     std::string privateFolder() const { return dir.path() + "/tovrik-" + std::to_string(getuid()); }
-    TempFolder dir;
+    TestFolder dir;
     std::string savedTmp;
     bool hadTmp = false;
 };

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/temp_folder.h"
+#include "tests/support/test_folder.h"
 #include "tools/kqlpack/kql_format.h"
 
 namespace archive_test {
@@ -66,7 +66,7 @@ class ScratchFolder : public ::testing::Test {
     }
     if (::chdir(oldCwd_) != 0) ADD_FAILURE() << "cannot return to " << oldCwd_;
   }
-  TempFolder folder_{"tovrik-archive-test"};
+  TestFolder folder_{"tovrik-archive-test"};
   std::string root_;
 
  private:

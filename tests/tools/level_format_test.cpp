@@ -159,7 +159,7 @@ TEST(LevelText, FormatRefusesWhatTheTextCannotCarry) {
 
 TEST(LevelFiles, AllShippedLevelsSurviveCompileAndDecompile) {
   Legend legend = shippedLegend();
-  TempFolder dir;
+  TestFolder dir;
   for (int n = 1; n <= kLevelCount; ++n) {
     SCOPED_TRACE("level " + std::to_string(n));
     std::string text, error, back;
@@ -190,7 +190,7 @@ TEST(LevelFiles, FileNamesFollowTheLevelNumber) {
 }
 
 TEST(LevelFiles, ShortMissingOrLongLayerFilesAreErrors) {
-  TempFolder dir;
+  TestFolder dir;
   Layer layer;
   std::string error;
   EXPECT_FALSE(readLayerFile(dir.file("none.bin"), layer, error));
@@ -257,7 +257,7 @@ TEST(LevelMarkTool, MarkedSourcesCompileAndKeepEverythingElse) {
   Legend shipped = shippedLegend();
   for (const std::string& source : sources) {
     SCOPED_TRACE(source.substr(0, 40));
-    TempFolder dir;
+    TestFolder dir;
     const std::string path = dir.file("level.txt");
     writeFile(path, source);
     const int marked = std::system(("'" LEVELC_PATH "' mark '" + legend + "' '" + path + "' >/dev/null").c_str());
@@ -285,7 +285,7 @@ TEST(LevelMarkTool, MarkedSourcesCompileAndKeepEverythingElse) {
 }
 
 TEST(LevelMarkTool, OversizedSourcesAreRefused) {
-  TempFolder dir;
+  TestFolder dir;
   const std::string path = dir.file("huge.txt");
   writeFile(path, std::string(kSmallMap) + std::string(kMaxLevelSourceBytes, '\n'));
   std::string text, error;

@@ -22,7 +22,7 @@ namespace {
 class MediaBuild : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    dir_ = new TempFolder();
+    dir_ = new TestFolder();
     result_ = new BuildResult(buildAll(ASSETS_DIR, dir_->path(), dir_->file("smalfont.bmp")));
   }
   static void TearDownTestSuite() {
@@ -41,10 +41,10 @@ class MediaBuild : public ::testing::Test {
     EXPECT_TRUE(readWav(dir_->file(name), info, error)) << error;
     return info;
   }
-  static TempFolder* dir_;
+  static TestFolder* dir_;
   static BuildResult* result_;
 };
-TempFolder* MediaBuild::dir_ = nullptr;
+TestFolder* MediaBuild::dir_ = nullptr;
 BuildResult* MediaBuild::result_ = nullptr;
 
 struct StripSpec {
@@ -323,7 +323,7 @@ TEST_F(MediaBuild, SoundsHaveFittingLengthsAndLevels) {
 }
 
 TEST_F(MediaBuild, BuildIsRepeatable) {
-  TempFolder again;
+  TestFolder again;
   BuildResult r = buildAll(ASSETS_DIR, again.path(), again.file("smalfont.bmp"));
   ASSERT_TRUE(r.error.empty()) << r.error;
   for (const std::string& path : result_->written) {
@@ -333,7 +333,7 @@ TEST_F(MediaBuild, BuildIsRepeatable) {
 }
 
 TEST(MediaBuildErrors, MissingSourcesAreReportedNotCrashed) {
-  TempFolder out;
+  TestFolder out;
   BuildResult r = buildAll(out.file("no-such-assets"), out.path(), out.file("smalfont.bmp"));
   EXPECT_FALSE(r.error.empty());
   EXPECT_NE(r.error.find("cannot open"), std::string::npos) << r.error;
@@ -345,7 +345,7 @@ TEST(MediaBuildErrors, UnwritableOutputIsReported) {
 }
 
 TEST(MediaContactSheet, ShowsEveryStrip) {
-  TempFolder out;
+  TestFolder out;
   std::string error;
   ASSERT_TRUE(buildContactSheet(ASSETS_DIR, out.file("sheet.png"), error)) << error;
   Image sheet;

@@ -38,7 +38,7 @@ std::string wavHeader(const std::string& between, uint32_t dataSize, uint16_t bi
 }  // namespace
 
 TEST(Png, RoundTripKeepsEveryChannel) {
-  TempFolder dir;
+  TestFolder dir;
   std::string error;
   Image img = sample(), back;
   ASSERT_TRUE(writePng(dir.file("a.png"), img, error)) << error;
@@ -55,7 +55,7 @@ TEST(Png, RoundTripKeepsEveryChannel) {
 }
 
 TEST(Png, DamagedFilesAreRefusedCleanly) {
-  TempFolder dir;
+  TestFolder dir;
   std::string error;
   Image img;
   EXPECT_FALSE(readPng(dir.file("missing.png"), img, error));
@@ -87,7 +87,7 @@ TEST(Png, RefusesToWriteNothingOrToAMissingFolder) {
 }
 
 TEST(Bmp, RowsArePaddedAndStoredBottomUp) {
-  TempFolder dir;
+  TestFolder dir;
   std::string error;
   Image img(5, 3, rgb(0, 0, 0));
   img.set(0, 0, rgb(10, 20, 30));  // top-left
@@ -105,7 +105,7 @@ TEST(Bmp, RowsArePaddedAndStoredBottomUp) {
 }
 
 TEST(Wav, RoundTripAndLayout) {
-  TempFolder dir;
+  TestFolder dir;
   std::string error;
   std::vector<int16_t> s = {0, 1000, -1000, 32767, -32768, 5};
   ASSERT_TRUE(writeWav16(dir.file("a.wav"), s, 22050, error)) << error;
@@ -119,7 +119,7 @@ TEST(Wav, RoundTripAndLayout) {
 }
 
 TEST(Wav, OtherLayoutsAndDamageAreRefused) {
-  TempFolder dir;
+  TestFolder dir;
   std::string error;
   WavInfo w;
   EXPECT_FALSE(readWav(dir.file("missing.wav"), w, error));
@@ -265,7 +265,7 @@ TEST(ImageOps, TurnsMirrorsAndOutlines) {
 
 // The build creates the profile, name and score files only when they are missing.
 TEST(SaveFiles, CreatedWhenMissingAndNeverOverwritten) {
-  TempFolder dir;
+  TestFolder dir;
   std::string maps = dir.file("Maps");
   std::string cmd = std::string(CMAKE_EXE) + " -DMAPS_DIR=" + maps + " -P " + ASSETS_DIR +
                     "/initial_saves.cmake > /dev/null";

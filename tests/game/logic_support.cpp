@@ -1,5 +1,5 @@
 // Helpers for the game's logic tests: fresh state, levels from text, held keys, a private folder.
-#include "support.h"
+#include "logic_support.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
