@@ -9,7 +9,7 @@
 #include <string>
 
 #include "runtime/folders.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/test_folder.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ class SettingsFile : public ::testing::Test {
         return s.str();
     }
     void write(const std::string& text) const { std::ofstream(path_, std::ios::binary) << text; }
-    TempFolder temp_{"crumlet-settings"};
+    TestFolder temp_{"crumlet-settings"};
     std::string folder_, path_;
 };
 

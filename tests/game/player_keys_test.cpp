@@ -4,7 +4,7 @@
 #include "app/settings.h"
 #include "devices/input.h"
 #include "runtime/folders.h"
-#include "support.h"
+#include "logic_support.h"
 
 using namespace crumlet;
 
