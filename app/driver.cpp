@@ -14,7 +14,7 @@
 #include "devices/input.h"
 #include "devices/key_names.h"
 #include "graphics/present.h"
-#include "graphics/renderer.h"
+#include "graphics/screenshots.h"
 #include "runtime/lifecycle.h"
 #include "runtime/maths.h"
 #include "runtime/regular_file.h"

@@ -5,7 +5,7 @@
 
 #include "devices/input.h"
 #include "devices/sound.h"
-#include "graphics/renderer.h"
+#include "graphics/drawing.h"
 #include "runtime/save_group.h"
 
 using namespace crumlet;

@@ -5,7 +5,7 @@
 #include "game/routines.h"
 
 #include "devices/sound.h"
-#include "graphics/renderer.h"
+#include "graphics/drawing.h"
 #include "runtime/maths.h"
 
 using namespace crumlet;

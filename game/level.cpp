@@ -9,7 +9,7 @@
 #include "devices/sound.h"
 #include "graphics/fonts.h"
 #include "graphics/present.h"
-#include "graphics/renderer.h"
+#include "graphics/drawing.h"
 #include "runtime/convert.h"
 
 using namespace crumlet;

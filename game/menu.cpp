@@ -6,7 +6,7 @@
 #include "devices/input.h"
 #include "graphics/backgrounds.h"
 #include "graphics/fonts.h"
-#include "graphics/renderer.h"
+#include "graphics/drawing.h"
 #include "graphics/present.h"
 #include "runtime/convert.h"
 #include "runtime/lifecycle.h"

@@ -7,7 +7,7 @@
 #include "devices/sound.h"
 #include "graphics/fonts.h"
 #include "graphics/present.h"
-#include "graphics/renderer.h"
+#include "graphics/drawing.h"
 #include "graphics/sprites.h"
 #include "runtime/archive.h"
 #include "runtime/convert.h"

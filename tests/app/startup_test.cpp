@@ -65,7 +65,7 @@ TEST(Startup, LoadingScreenInitOkTitleAndFolder) {
   EXPECT_EQ(runtimeState.autoPause, 1);
   EXPECT_EQ(runtimeState.paused, 0);
   EXPECT_LT(elapsedMs(), 1000);
-  EXPECT_TRUE(theRenderer->fullscreen);
+  EXPECT_TRUE(theRenderer->isFullscreen());
 
   // The program's folder is the current directory.
   char cwd[4096];
@@ -133,9 +133,16 @@ TEST(Startup, NoDisplayAtAllEndsWithAReason) {
   // No X server and no offscreen driver: start-up says why and ends with status 1 instead of
   // letting the game run blind.
   GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const char* old = std::getenv("SDL_VIDEODRIVER");
+  const std::string saved = old ? old : "";
   setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
   runtimeSettings = RuntimeSettings();
   EXPECT_EXIT(startRuntime("Crumlet"), ::testing::ExitedWithCode(1), "no window with an OpenGL context");
+  // The tests after this one in the same process need their video driver back.
+  if (old)
+    setenv("SDL_VIDEODRIVER", saved.c_str(), 1);
+  else
+    unsetenv("SDL_VIDEODRIVER");
 }
 
 TEST(Startup, HiddenShowCommandLeavesTheWindowHidden) {
@@ -148,6 +155,6 @@ TEST(Startup, HiddenShowCommandLeavesTheWindowHidden) {
   startRuntime("Crumlet", 0);
   testing::internal::GetCapturedStdout();
   EXPECT_FALSE(platformWindowVisible());
-  EXPECT_FALSE(theRenderer->fullscreen);
+  EXPECT_FALSE(theRenderer->isFullscreen());
   shutdownRuntime();
 }

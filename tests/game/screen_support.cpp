@@ -9,7 +9,7 @@
 #include "graphics/fonts.h"
 #include "graphics/images.h"
 #include "graphics/present.h"
-#include "graphics/renderer.h"
+#include "graphics/screenshots.h"
 #include "graphics/sprites.h"
 #include "runtime/lifecycle.h"
 #include "app/startup.h"

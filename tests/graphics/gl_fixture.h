@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "graphics/drawing.h"
 #include "graphics/images.h"
 #include "graphics/present.h"
 #include "graphics/renderer.h"
+#include "graphics/screenshots.h"
 #include "runtime/lifecycle.h"
 #include "picture_helpers.h"
 

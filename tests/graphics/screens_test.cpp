@@ -94,7 +94,7 @@ TEST_F(RendererTest, BackgroundPictureTopLeftRestBlackUntilCleared) {
   EXPECT_EQ(readPixel(199, 99), green);
   EXPECT_EQ(readPixel(200, 50), 0);
   EXPECT_EQ(readPixel(250, 150), 0);
-  EXPECT_EQ(theRenderer->backgrounds[0].tiles[0].textureWidth, 512);
+  EXPECT_EQ(theRenderer->backgroundTileSize(0), 512);
   // Drawn again at the start of the next frame.
   presentFrame();
   EXPECT_EQ(readPixel(5, 5), green);
@@ -105,7 +105,7 @@ TEST_F(RendererTest, BackgroundPictureTopLeftRestBlackUntilCleared) {
   fillRect(0, 0, 10, 10, colour(255, 255, 255));
   loadBackground(file("none.png").c_str());
   EXPECT_EQ(readPixel(5, 5), 0);
-  EXPECT_EQ(theRenderer->backgrounds[0].columns, 0);
+  EXPECT_EQ(theRenderer->backgroundColumns(0), 0);
 }
 
 TEST_F(RendererTest, CaptureToSpriteAndCaptureBackground) {
@@ -178,7 +178,7 @@ class TargetChecks {
 TEST_F(RendererTest, OffscreenTargetWithFramebufferObject) {
   ASSERT_TRUE(framebufferObjectsAvailable());
   TargetChecks::run(*this);
-  EXPECT_NE(theRenderer->targets[0].framebuffer, 0u);
+  EXPECT_TRUE(theRenderer->targetHasFramebuffer(0));
   // While the target is current, readPixel reads the target.
   selectOffscreenTarget(0);
   EXPECT_EQ(readPixel(12, 12), colour(0, 255, 0));
@@ -189,7 +189,7 @@ TEST_F(RendererWithoutFboTest, OffscreenTargetByCopyingAndScreenWithoutFramebuff
   ASSERT_FALSE(framebufferObjectsAvailable());
   EXPECT_FALSE(theRenderer->screenIsFramebuffer());
   TargetChecks::run(*this);
-  EXPECT_EQ(theRenderer->targets[0].framebuffer, 0u);
+  EXPECT_FALSE(theRenderer->targetHasFramebuffer(0));
 }
 
 TEST_F(RendererTest, PresentKeepsTheLogicalScreenAndRunsTheHook) {
@@ -253,22 +253,22 @@ TEST_F(RendererTest, WindowProcedurePausesAndToggles) {
   std::string path = png("s.png", 4, 4, true, [](int, int) { return solid(0, 128, 255); });
   ASSERT_EQ(loadSpriteImage(path.c_str(), 1), 1);
   PlatformEvent altEnter{PlatformEventKind::KeyDown, PlatformKey::Return, true, false};
-  const bool wasFullscreen = theRenderer->fullscreen;
+  const bool wasFullscreen = theRenderer->isFullscreen();
   windowProc(altEnter);
-  if (theRenderer->fullscreen == wasFullscreen) {
+  if (theRenderer->isFullscreen() == wasFullscreen) {
     // The display refused: windowed, and the error log says so.
-    EXPECT_FALSE(theRenderer->fullscreen);
+    EXPECT_FALSE(theRenderer->isFullscreen());
   }
   windowProc(altEnter);
   blitSprite(1, 0, 0);
   EXPECT_EQ(readPixel(1, 1), colour(0, 128, 255));
-  EXPECT_FALSE(theRenderer->fullscreen);
+  EXPECT_FALSE(theRenderer->isFullscreen());
 
   // F12 asks for a screenshot of the frame being presented.
   PlatformEvent f12{PlatformEventKind::KeyDown, PlatformKey::F12, false, false};
   windowProc(f12);
-  EXPECT_TRUE(theRenderer->screenshotRequested);
-  theRenderer->screenshotRequested = false;
+  EXPECT_TRUE(theRenderer->screenshotPending());
+  theRenderer->cancelScreenshot();
 }
 
 TEST_F(RendererTest, CloseRequestEndsTheProcessThroughStopProgram) {
@@ -282,9 +282,9 @@ TEST_F(RendererTest, CrossfadeEndsOnTheNewBackground) {
   fillRect(0, 0, 320, 240, colour(0, 0, 255));
   EXPECT_EQ(crossfadeToBackground(file("missing.png").c_str()), 0);
   EXPECT_EQ(crossfadeToBackground(pic.c_str()), 1);
-  EXPECT_EQ(theRenderer->backgrounds[0].columns, 1);
-  EXPECT_EQ(theRenderer->backgrounds[1].columns, 0);
-  EXPECT_EQ(theRenderer->backgrounds[2].columns, 0);
+  EXPECT_EQ(theRenderer->backgroundColumns(0), 1);
+  EXPECT_EQ(theRenderer->backgroundColumns(1), 0);
+  EXPECT_EQ(theRenderer->backgroundColumns(2), 0);
   // The next frame starts on the new background picture.
   EXPECT_EQ(readPixel(160, 120), colour(250, 60, 10));
 }
@@ -293,15 +293,15 @@ TEST_F(RendererTest, MultisampleRequestIsHalvedUntilAContextExists) {
   delete theRenderer;
   theRenderer = new OpenGLPrismo;
   ASSERT_TRUE(theRenderer->openWindow(320, 240, 0, 60, 8));
-  EXPECT_GE(theRenderer->samples, 0);
-  EXPECT_LE(theRenderer->samples, 8);
+  EXPECT_GE(theRenderer->sampleCount(), 0);
+  EXPECT_LE(theRenderer->sampleCount(), 8);
   fillRect(1, 1, 2, 2, colour(255, 255, 255));
   EXPECT_EQ(readPixel(2, 2), colour(255, 255, 255));
 }
 
 TEST_F(RendererWithoutFboTest, FullscreenRefusedWithoutScalingIsLogged) {
   EXPECT_FALSE(theRenderer->enterFullscreen());
-  EXPECT_FALSE(theRenderer->fullscreen);
+  EXPECT_FALSE(theRenderer->isFullscreen());
   std::ifstream log(errorLogPath(), std::ios::binary);
   std::string all((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
   EXPECT_NE(all.find("No Fullscreen Mode available\r\n"), std::string::npos);
@@ -310,12 +310,12 @@ TEST_F(RendererWithoutFboTest, FullscreenRefusedWithoutScalingIsLogged) {
 TEST_F(RendererWithoutFboTest, OffscreenTargetWhenTheFramebufferHasNoAlpha) {
   // The read-back path of captures: the colour key found by drawing it, pixels of that colour made
   // transparent.
-  theRenderer->framebufferAlphaBits = 0;
+  theRenderer->captureAsWithoutAlpha();
   TargetChecks::run(*this);
 }
 
 TEST_F(RendererTest, CaptureByReadBackKeepsTheKeyTransparent) {
-  theRenderer->framebufferAlphaBits = 0;
+  theRenderer->captureAsWithoutAlpha();
   fillRect(0, 0, 40, 40, colour(10, 20, 30));
   fillRect(10, 10, 5, 5, kDefaultSpriteKey);
   const int before44 = static_cast<int>(readPixel(4, 4));

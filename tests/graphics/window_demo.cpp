@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "graphics/drawing.h"
 #include "graphics/fonts.h"
 #include "graphics/present.h"
 #include "graphics/renderer.h"
@@ -17,8 +18,8 @@ int main(int argc, char** argv) {
   int shownFullscreen = -1;
   for (double frame = 0;; ++frame) {
     // Report mode switches (Alt+Enter) for the test that drives this program.
-    if (shownFullscreen != (theRenderer->fullscreen ? 1 : 0)) {
-      shownFullscreen = theRenderer->fullscreen ? 1 : 0;
+    if (shownFullscreen != (theRenderer->isFullscreen() ? 1 : 0)) {
+      shownFullscreen = theRenderer->isFullscreen() ? 1 : 0;
       std::printf("fullscreen %d\n", shownFullscreen);
       std::fflush(stdout);
     }
