@@ -174,7 +174,8 @@ bool parseDriverScript(const std::string& text, const std::string& baseDir, Driv
         } else if (cmd == "keys") {
             DriverScript::KeySpan span;
             if (w.size() < 2 || !parseFrameRange(w[1], span.from, span.to)) {
-                return fail("keys takes a frame or frame range (10 or 10-20) and key names; " + kFrameRange);
+                return fail("keys takes a frame or frame range (10 or 10-20) and key names; " +
+                            kFrameRange);
             }
             for (size_t i = 2; i < w.size(); ++i) {
                 int code = keyCodeForName(w[i]);
@@ -190,7 +191,8 @@ bool parseDriverScript(const std::string& text, const std::string& baseDir, Driv
                 return fail("type takes a frame number and a word; " + kFrameRange);
             }
             if (frame + 2 * static_cast<int64_t>(w[2].size() - 1) > kMaxDriverFrame) {
-                return fail("the word's last letter comes after frame " + std::to_string(kMaxDriverFrame));
+                return fail("the word's last letter comes after frame " +
+                            std::to_string(kMaxDriverFrame));
             }
             for (char c : w[2]) {
                 int code = keyCodeForName(std::string(1, c));
@@ -227,7 +229,9 @@ bool loadDriverScript(const std::string& path, const std::string& baseDir, Drive
     // would wait for a writer.
     const int fd = openRegularFile(path.c_str());
     if (fd < 0) {
-        error = errno == EISDIR || errno == ENXIO ? "not a regular file" : std::string("cannot read: ") + std::strerror(errno);
+        error = errno == EISDIR || errno == ENXIO
+                    ? "not a regular file"
+                    : std::string("cannot read: ") + std::strerror(errno);
         return false;
     }
     std::string text;

@@ -20,9 +20,9 @@ struct InputDevices {
     bool open = false;
     int mouseX = 100, mouseY = 100;  // logical pixels
     bool keyboardDevice = false;
-    bool mouseDevice = false;        // the captured (exclusive) mouse was asked for
+    bool mouseDevice = false;  // the captured (exclusive) mouse was asked for
     bool pointerVisible = false;
-    bool mouseExclusive = false;     // current mode of the mouse device
+    bool mouseExclusive = false;  // current mode of the mouse device
     bool mouseStale = true;
     int lastDx = 0, lastDy = 0, lastWheel = 0;
     unsigned char keys[256] = {};
@@ -31,8 +31,8 @@ struct InputDevices {
     bool deviceInjected = false;
     unsigned char deviceKeys[256] = {};
     int lastTyped = 0;
-    bool pads = false;           // the game-controller layer is open
-    bool pauseAllowed = false;   // a level runs: the pause keys pause, Start is not Return
+    bool pads = false;             // the game-controller layer is open
+    bool pauseAllowed = false;     // a level runs: the pause keys pause, Start is not Return
     bool startSuppressed = false;  // Start still held from the level: not Return until released
 };
 
@@ -233,11 +233,21 @@ double isKeyDown(double code) {
 
 int charCodeForKey(int code) {
     switch (code) {
-        case 14: return 8;            // Backspace
-        case 28: case 156: return 10; // both Enter keys
-        case 42: case 58: case 221: case 29: case 54: case 56: case 69:
-            return 0;                 // modifiers and locks type nothing
-        default: break;
+        case 14:
+            return 8;  // Backspace
+        case 28:
+        case 156:
+            return 10;  // both Enter keys
+        case 42:
+        case 58:
+        case 221:
+        case 29:
+        case 54:
+        case 56:
+        case 69:
+            return 0;  // modifiers and locks type nothing
+        default:
+            break;
     }
     if (code < 0 || code > 255) return 0;
     // The layout's character as the keyboard state makes it: what the held
@@ -349,13 +359,20 @@ double mouseAxis(double n) {
     MouseState state;
     if (!readMouseState(state)) return 0;
     switch (truncToInt(n)) {
-        case 0: return state.dx;
-        case 1: return state.dy;
-        case 2: return state.wheel;
-        case 3: return state.left;
-        case 4: return state.right;
-        case 5: return state.middle;
-        default: return 0;
+        case 0:
+            return state.dx;
+        case 1:
+            return state.dy;
+        case 2:
+            return state.wheel;
+        case 3:
+            return state.left;
+        case 4:
+            return state.right;
+        case 5:
+            return state.middle;
+        default:
+            return 0;
     }
 }
 

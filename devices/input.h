@@ -112,8 +112,9 @@ double mouseAxis(double n);
 struct JoystickState {
     int x = 0, y = 0, z = 0, rx = 0, ry = 0, rz = 0;  // -32768..32768
     int sliders[2] = {0, 0};
-    unsigned int pov[4] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};  // hundredths of a degree, or centred
-    unsigned char buttons[32] = {};  // bit 7 = pressed
+    unsigned int pov[4] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu,
+                           0xFFFFFFFFu};  // hundredths of a degree, or centred
+    unsigned char buttons[32] = {};       // bit 7 = pressed
 };
 // False for a joystick that is not open (state left at its defaults).
 bool readJoystickState(int n, JoystickState& out);

@@ -7,9 +7,9 @@
 
 #include "devices/input.h"
 #include "devices/sound.h"
+#include "graphics/drawing.h"
 #include "graphics/fonts.h"
 #include "graphics/present.h"
-#include "graphics/drawing.h"
 #include "runtime/convert.h"
 
 using namespace crumlet;
@@ -38,9 +38,9 @@ void RunLevelFrames() {
         drawText(charsPlusNumber("SCORE:", g.score), 0, 224);
         drawText(charsPlusNumber("CLOVER:", g.pickupsLeft), 192, 224);
 
-        LevelFrameState state{frame,       g.bugX,      g.bugY,    g.bugDir,   g.score,
-                              g.pickupsLeft, g.bombStock, g.bugDead, g.levelDone, &g.mapGrid,
-                              &g.itemGrid};
+        LevelFrameState state{frame,       g.bugX,        g.bugY,      g.bugDir,
+                              g.score,     g.pickupsLeft, g.bombStock, g.bugDead,
+                              g.levelDone, &g.mapGrid,    &g.itemGrid};
         traceLevelFrame(state);
         presentFrame();
     }
@@ -83,8 +83,10 @@ void ShowMap1() {
     for (double cellY = 0; cellY < kScreenRows; ++cellY) {
         for (double cellX = 0; cellX < kScreenColumns; ++cellX) {
             double code = numAt(g.mapGrid, cellX + cellY * kGridColumns);
-            if (code == kWall) drawSpriteFrame(kSpriteTiles, 1, cellX * kCellSize, cellY * kCellSize);
-            if (code == kBlock) drawSpriteFrame(kSpriteTiles, 7, cellX * kCellSize, cellY * kCellSize);
+            if (code == kWall)
+                drawSpriteFrame(kSpriteTiles, 1, cellX * kCellSize, cellY * kCellSize);
+            if (code == kBlock)
+                drawSpriteFrame(kSpriteTiles, 7, cellX * kCellSize, cellY * kCellSize);
         }
     }
 }

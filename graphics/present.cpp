@@ -37,11 +37,11 @@ bool pauseKeyPressed() { return inputHooks.takePauseRequest && inputHooks.takePa
 // "PAUSE" in the current font in the middle of the logical screen, over the frame the game has
 // just drawn, shown at once.
 void showPauseNotice(OpenGLPrismo& r) {
-  double cellWidth = 0, cellHeight = 0;
-  queryFontSize(cellWidth, cellHeight);
-  drawText(TextValue("PAUSE"), std::floor((r.logicalWidth() - 5 * cellWidth) / 2),
-           std::floor((r.logicalHeight() - cellHeight) / 2));
-  r.showLogicalScreen();
+    double cellWidth = 0, cellHeight = 0;
+    queryFontSize(cellWidth, cellHeight);
+    drawText(TextValue("PAUSE"), std::floor((r.logicalWidth() - 5 * cellWidth) / 2),
+             std::floor((r.logicalHeight() - cellHeight) / 2));
+    r.showLogicalScreen();
 }
 
 }  // namespace

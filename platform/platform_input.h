@@ -39,9 +39,9 @@ int platformCodeForScancode(int scancode);
 // ---- Mouse ---------------------------------------------------------------------
 
 struct PlatformMouseSample {
-    int x = 0, y = 0;              // pointer position in logical pixels (unclamped)
-    int relX = 0, relY = 0;        // relative motion since the last sample, logical pixels
-    int wheel = 0;                 // wheel steps since the last sample (positive = away from the user)
+    int x = 0, y = 0;        // pointer position in logical pixels (unclamped)
+    int relX = 0, relY = 0;  // relative motion since the last sample, logical pixels
+    int wheel = 0;           // wheel steps since the last sample (positive = away from the user)
     bool left = false, right = false, middle = false;
 };
 // Prepares the mouse; `relative` asks for captured relative motion. False
@@ -69,9 +69,10 @@ void platformMouseToLogical(int wx, int wy, int& lx, int& ly);
 // ---- Joysticks -----------------------------------------------------------------
 
 struct PlatformJoystickSample {
-    int axes[6] = {0, 0, 0, 0, 0, 0};     // X, Y, Z, RX, RY, RZ in -32768..32767
+    int axes[6] = {0, 0, 0, 0, 0, 0};  // X, Y, Z, RX, RY, RZ in -32768..32767
     int sliders[2] = {0, 0};
-    unsigned int pov[4] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};  // hundredths of a degree or centred
+    unsigned int pov[4] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu,
+                           0xFFFFFFFFu};  // hundredths of a degree or centred
     unsigned char buttons[32] = {};       // 0x80 pressed
 };
 // Starts the joystick subsystem and opens up to `maximum` devices in the

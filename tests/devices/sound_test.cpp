@@ -66,7 +66,7 @@ std::vector<Burst> bursts(const std::vector<unsigned char>& raw) {
 double decibels(double a, double b) { return 20 * std::log10(a / b); }
 
 class DiskSound : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         output_ = temp_.file("out.raw");
         setenv("SDL_AUDIODRIVER", "disk", 1);
@@ -75,9 +75,11 @@ protected:
         ASSERT_TRUE(soundAvailable());
         click_ = temp_.file("click.wav");
         // 0.1 s of a 1 kHz tone.
-        ASSERT_TRUE(writeFile(click_, makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000))));
+        ASSERT_TRUE(
+            writeFile(click_, makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000))));
         long_ = temp_.file("long.wav");
-        ASSERT_TRUE(writeFile(long_, makeWav(WavFormat(), sineSamples(44100, 1, 22050, 440, 8000))));
+        ASSERT_TRUE(
+            writeFile(long_, makeWav(WavFormat(), sineSamples(44100, 1, 22050, 440, 8000))));
     }
     void TearDown() override {
         closeSound();
@@ -272,7 +274,8 @@ TEST_F(DiskSound, ClosingTwiceAndUsingAClosedSystemIsHarmless) {
 TEST_F(DiskSound, SoundsComeFromTheMediaArchiveWhenNoLooseFileExists) {
     kql::PackInput entry;
     entry.name = "Suck.wav";
-    const std::vector<unsigned char> wav = makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000));
+    const std::vector<unsigned char> wav =
+        makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000));
     entry.data.assign(wav.begin(), wav.end());
     std::vector<uint8_t> archive;
     std::string error;

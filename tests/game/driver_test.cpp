@@ -9,17 +9,18 @@ namespace {
 TEST(DriverScriptTest, ParsesEveryDirective) {
     DriverScript s;
     std::string error;
-    ASSERT_TRUE(parseDriverScript("# a session\n"
-                                  "seed 42\n"
-                                  "pacing off   # as fast as it goes\n"
-                                  "trace out/trace.txt\n"
-                                  "keys 5 Return\n"
-                                  "keys 10-12 Right space @29\n"
-                                  "shot 30 menu.png\n"
-                                  "shot 31 /abs/level.png\n"
-                                  "type 40 bug\n"
-                                  "quit 90\n",
-                                  "/base/", s, error))
+    ASSERT_TRUE(
+        parseDriverScript("# a session\n"
+                          "seed 42\n"
+                          "pacing off   # as fast as it goes\n"
+                          "trace out/trace.txt\n"
+                          "keys 5 Return\n"
+                          "keys 10-12 Right space @29\n"
+                          "shot 30 menu.png\n"
+                          "shot 31 /abs/level.png\n"
+                          "type 40 bug\n"
+                          "quit 90\n",
+                          "/base/", s, error))
         << error;
     EXPECT_TRUE(s.hasSeed);
     EXPECT_EQ(s.seed, 42);

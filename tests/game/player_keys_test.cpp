@@ -3,8 +3,8 @@
 
 #include "app/settings.h"
 #include "devices/input.h"
-#include "runtime/folders.h"
 #include "logic_support.h"
+#include "runtime/folders.h"
 
 using namespace crumlet;
 
