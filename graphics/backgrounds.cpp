@@ -50,7 +50,7 @@ void OpenGLPrismo::captureArea(int slot, int x, int y, int width, int height) {
     } else {
         glBindTexture(GL_TEXTURE_2D, e->texture);
     }
-    std::vector<uint8_t>().swap(pixelCopies[static_cast<size_t>(slot)]);  // contents change
+    pixelCopies[static_cast<size_t>(slot)].reset();  // contents change
     if (framebufferAlphaBits < 0) {
         GLint bits = 0;
         glGetIntegerv(GL_ALPHA_BITS, &bits);

@@ -388,7 +388,9 @@ const std::vector<uint8_t>& OpenGLPrismo::alphaCopy(int slot) {
     static const std::vector<uint8_t> none;
     SpriteEntry* e = entry(slot);
     if (!e || !e->texture || e->textureWidth <= 0 || e->textureHeight <= 0) return none;
-    std::vector<uint8_t>& copy = pixelCopies[static_cast<size_t>(slot)];
+    std::unique_ptr<std::vector<uint8_t>>& made = pixelCopies[static_cast<size_t>(slot)];
+    if (!made) made.reset(new std::vector<uint8_t>());
+    std::vector<uint8_t>& copy = *made;
     if (copy.empty()) {
         // Drawing still collected may go into this very texture (an off-screen target).
         flushDrawing();

@@ -81,7 +81,7 @@ OpenGLPrismo::OpenGLPrismo() : glState(new GlStateCache), quads(new QuadBatch) {
     spriteColourKey = kDefaultSpriteKey;
     fontColourKey = 0;
     sprites.assign(kSpriteSlots, SpriteEntry());
-    pixelCopies.assign(kSpriteSlots, std::vector<uint8_t>());
+    pixelCopies.resize(kSpriteSlots);
     smoothing = true;
     currentAlpha = 0.0f;
     currentTarget = -1;

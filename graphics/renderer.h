@@ -147,8 +147,11 @@ class OpenGLPrismo {
     void pumpWindowMessages();
     void showLogicalScreen();
     // The logical screen scaled into the window's back buffer (nothing to do without a
-    // framebuffer object). By default with one framebuffer blit where the driver has it, else as
-    // a textured quad; off chooses the quad.
+    // framebuffer object), leaving the window's framebuffer bound; bindScreenTarget returns to
+    // the logical screen. By default a textured quad with nearest filtering; on, one framebuffer
+    // blit where the driver has it. Both give the same pixels. With Mesa's software rasteriser
+    // the quad costs about a quarter less than the blit, whose generic path saves and restores
+    // the whole pipeline state around the same per-pixel work (see bench/frame/RESULTS.md).
     void copyToWindow();
     void setPresentByBlit(bool on);
     bool presentsByBlit() const;
@@ -204,7 +207,8 @@ class OpenGLPrismo {
     float currentAlpha = 0.0f;
     OffscreenTarget targets[kOffscreenTargets];
     int currentTarget = -1;
-    std::vector<std::vector<uint8_t>> pixelCopies;  // per slot, empty = not made
+    // Per slot, made on demand: one pointer per slot rather than a whole empty list each.
+    std::vector<std::unique_ptr<std::vector<uint8_t>>> pixelCopies;
     BackgroundPicture backgrounds[kBackgroundPictures];
     bool smoothing = true;
     int screenWidth = 0;
@@ -240,7 +244,7 @@ class OpenGLPrismo {
     // ordinary transparency), applied to collected quads when they are drawn.
     float currentColour[4] = {1, 1, 1, 1};
     int blendMode = 0;
-    bool presentByBlit = true;
+    bool presentByBlit = false;
     std::unique_ptr<GlStateCache> glState;
     std::unique_ptr<QuadBatch> quads;
 };

@@ -147,7 +147,7 @@ void OpenGLPrismo::deleteSlot(int slot) {
     e->texture = e->mipTexture = 0;
     e->textureWidth = e->textureHeight = -1;
     e->imageWidth = e->imageHeight = 0;
-    std::vector<uint8_t>().swap(pixelCopies[static_cast<size_t>(slot)]);
+    pixelCopies[static_cast<size_t>(slot)].reset();
 }
 
 bool OpenGLPrismo::uploadTexture(const RgbaImage& image, int left, int top, int width, int height,

@@ -138,6 +138,8 @@ class ReferenceSessionTest : public ::testing::Test {
         if (pid == 0) {
             if (chdir(dir.c_str()) != 0) _exit(126);
             setenv("TOVRIK_DRIVER", scriptPath.c_str(), 1);
+            // The saves stay in the private folder, never in the real player folder.
+            setenv("CRUMLET_SAVE_DIR", dir.c_str(), 1);
             setenv("SDL_AUDIODRIVER", "dummy", 1);
             if (std::getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 1);
             if (!freopen((dir + "/session.out").c_str(), "w", stdout)) _exit(126);
