@@ -99,6 +99,7 @@ void startRuntime(const char* applicationName, int showCommand) {
     hooks.pollKeyboard = pollKeyboard;
     hooks.markMouseStale = markMouseStale;
     hooks.isKeyDown = isKeyDown;
+    hooks.takePauseRequest = takePauseRequest;
     setFrameInputHooks(hooks);
     selectFont(0);
 

@@ -1,517 +1,370 @@
-// OpenGLPrismo: construction, the window and context, display modes, the viewport and the
-// logical screen's framebuffer object.
+// OpenGLPrismo: construction, the window and context, display modes, the viewport, the logical
+// screen's framebuffer object and reading it back; the process-wide OpenGL facts.
 #include "graphics/renderer.h"
-
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "graphics/gl_entry.h"
+#include "graphics/gl_state.h"
 #include "graphics/numbers.h"
 #include "graphics/present.h"
 #include "platform/platform.h"
-#include "runtime/folders.h"
 #include "runtime/lifecycle.h"
 
 OpenGLPrismo* theRenderer = nullptr;
-GlEntryPoints gl;
 
 namespace {
 
 bool softwareWarningGiven = false;
 std::string glRendererString;
-bool framebufferObjectsAllowed = true;
-
-template <typename T>
-void lookUp(T& pointer, const char* name) {
-  pointer = reinterpret_cast<T>(platformGLProc(name));
-}
 
 bool containsNoCase(const std::string& haystack, const char* needle) {
-  std::string h = haystack, n = needle;
-  for (char& c : h) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  for (char& c : n) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return h.find(n) != std::string::npos;
-}
-
-bool extensionSubstring(const char* name) {
-  const char* all = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-  return all && std::strstr(all, name) != nullptr;
+    std::string h = haystack, n = needle;
+    for (char& c : h) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : n) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return h.find(n) != std::string::npos;
 }
 
 int nextPowerOfTwo(int n) {
-  int p = 2;
-  while (p < n && p < (1 << 30)) p <<= 1;
-  return p;
+    int p = 2;
+    while (p < n && p < (1 << 30)) p <<= 1;
+    return p;
 }
 
 // The warning a software rasteriser deserves: the game runs, but slowly.
 void softwareRendererCheck() {
-  if (softwareWarningGiven) return;
-  const char* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-  if (glRendererString.empty() && name) glRendererString = name;
-  if (containsNoCase(glRendererString, "llvmpipe") || containsNoCase(glRendererString, "softpipe") ||
-      containsNoCase(glRendererString, "Software Rasterizer")) {
-    softwareWarningGiven = true;
-    platformShowMessage("!!OpenGL Software Emulation!!",
-                        "Please update your GFX adapter's driver\nso it can render OpenGL by "
-                        "HARDWARE\n\n\nBitte aktualisieren Sie Ihren\nGrafkkartentreiber, damit er "
-                        "OpenGL\nper HARDWARE unterst\xC3\xBCtzt!");
-    appendErrorLog("OpenGL Software Emulation");
-  }
+    if (softwareWarningGiven) return;
+    const char* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (glRendererString.empty() && name) glRendererString = name;
+    if (containsNoCase(glRendererString, "llvmpipe") ||
+        containsNoCase(glRendererString, "softpipe") ||
+        containsNoCase(glRendererString, "Software Rasterizer")) {
+        softwareWarningGiven = true;
+        platformShowMessage("!!OpenGL Software Emulation!!",
+                            "Please update your GFX adapter's driver\nso it can render OpenGL by "
+                            "HARDWARE\n\n\nBitte aktualisieren Sie Ihren\nGrafkkartentreiber, "
+                            "damit er OpenGL\nper HARDWARE unterst\xC3\xBCtzt!");
+        appendErrorLog("OpenGL Software Emulation");
+    }
 }
 
 // The windowed drawing area: the screen at the whole factor asked for on the command line, or else
 // at the largest one that fits most of the desktop.
 void scaledWindowSize(int screenWidth, int screenHeight, int* width, int* height) {
-  if (runtimeSettings.windowScale > 0) {
-    *width = screenWidth * runtimeSettings.windowScale;
-    *height = screenHeight * runtimeSettings.windowScale;
-    return;
-  }
-  int dw = 0, dh = 0;
-  platformDesktopSize(&dw, &dh);
-  PlatformPlacement p = platformPlacementFor(dw * 85 / 100, dh * 85 / 100, screenWidth, screenHeight);
-  *width = p.width;
-  *height = p.height;
+    if (runtimeSettings.windowScale > 0) {
+        *width = screenWidth * runtimeSettings.windowScale;
+        *height = screenHeight * runtimeSettings.windowScale;
+        return;
+    }
+    int dw = 0, dh = 0;
+    platformDesktopSize(&dw, &dh);
+    PlatformPlacement p =
+        platformPlacementFor(dw * 85 / 100, dh * 85 / 100, screenWidth, screenHeight);
+    *width = p.width;
+    *height = p.height;
 }
 
 }  // namespace
 
-void loadGlEntryPoints() {
-  gl = GlEntryPoints();
-  if (extensionSubstring("GL_ARB_multitexture")) {
-    lookUp(gl.glActiveTextureARB, "glActiveTextureARB");
-    lookUp(gl.glMultiTexCoord2fARB, "glMultiTexCoord2fARB");
-    lookUp(gl.glClientActiveTextureARB, "glClientActiveTextureARB");
-    lookUp(gl.glGenBuffersARB, "glGenBuffersARB");
-    lookUp(gl.glBindBufferARB, "glBindBufferARB");
-    lookUp(gl.glBufferDataARB, "glBufferDataARB");
-    lookUp(gl.glDeleteBuffersARB, "glDeleteBuffersARB");
-    lookUp(gl.glMapBufferARB, "glMapBufferARB");
-    lookUp(gl.glUnmapBufferARB, "glUnmapBufferARB");
-    lookUp(gl.glGetBufferParameterivARB, "glGetBufferParameterivARB");
-  }
-  if (extensionSubstring("GL_ARB_fragment_program")) {
-    lookUp(gl.glCreateProgramObjectARB, "glCreateProgramObjectARB");
-    lookUp(gl.glDeleteObjectARB, "glDeleteObjectARB");
-    lookUp(gl.glCreateShaderObjectARB, "glCreateShaderObjectARB");
-    lookUp(gl.glShaderSourceARB, "glShaderSourceARB");
-    lookUp(gl.glCompileShaderARB, "glCompileShaderARB");
-    lookUp(gl.glGetObjectParameterivARB, "glGetObjectParameterivARB");
-    lookUp(gl.glAttachObjectARB, "glAttachObjectARB");
-    lookUp(gl.glGetInfoLogARB, "glGetInfoLogARB");
-    lookUp(gl.glLinkProgramARB, "glLinkProgramARB");
-    lookUp(gl.glUseProgramObjectARB, "glUseProgramObjectARB");
-    lookUp(gl.glGetUniformLocationARB, "glGetUniformLocationARB");
-    lookUp(gl.glUniform1fARB, "glUniform1fARB");
-    lookUp(gl.glUniform1iARB, "glUniform1iARB");
-  }
-  if (framebufferObjectsAllowed) {
-    lookUp(gl.glBindRenderbufferEXT, "glBindRenderbufferEXT");
-    lookUp(gl.glDeleteRenderbuffersEXT, "glDeleteRenderbuffersEXT");
-    lookUp(gl.glGenRenderbuffersEXT, "glGenRenderbuffersEXT");
-    lookUp(gl.glRenderbufferStorageEXT, "glRenderbufferStorageEXT");
-    lookUp(gl.glBindFramebufferEXT, "glBindFramebufferEXT");
-    lookUp(gl.glDeleteFramebuffersEXT, "glDeleteFramebuffersEXT");
-    lookUp(gl.glGenFramebuffersEXT, "glGenFramebuffersEXT");
-    lookUp(gl.glCheckFramebufferStatusEXT, "glCheckFramebufferStatusEXT");
-    lookUp(gl.glFramebufferTexture2DEXT, "glFramebufferTexture2DEXT");
-    lookUp(gl.glFramebufferRenderbufferEXT, "glFramebufferRenderbufferEXT");
-  }
-}
-
-bool haveFramebufferObjects() {
-  return gl.glGenFramebuffersEXT && gl.glGenRenderbuffersEXT && gl.glBindRenderbufferEXT &&
-         gl.glRenderbufferStorageEXT && gl.glCheckFramebufferStatusEXT && gl.glBindFramebufferEXT &&
-         gl.glFramebufferTexture2DEXT && gl.glFramebufferRenderbufferEXT &&
-         gl.glDeleteFramebuffersEXT && gl.glDeleteRenderbuffersEXT;
-}
-
 const char* rendererName() { return glRendererString.c_str(); }
-void setFramebufferObjectsAllowed(bool allowed) { framebufferObjectsAllowed = allowed; }
+void setFramebufferObjectsAllowed(bool allowed) { allowFramebufferObjectLookup(allowed); }
 bool framebufferObjectsAvailable() { return haveFramebufferObjects(); }
 
 // ---------------------------------------------------------------------------------------------
 
-OpenGLPrismo::OpenGLPrismo() {
-  textGrowthStep = 128;
-  textFirstCapacity = 512;
-  spriteColourKey = kDefaultSpriteKey;
-  fontColourKey = 0;
-  sprites.assign(kSpriteSlots, SpriteEntry());
-  pixelCopies.assign(kSpriteSlots, std::vector<uint8_t>());
-  smoothing = true;
-  currentAlpha = 0.0f;
-  currentTarget = -1;
-  nextFrameTime = timeStampMs();
+OpenGLPrismo::OpenGLPrismo() : glState(new GlStateCache), quads(new QuadBatch) {
+    textGrowthStep = 128;
+    textFirstCapacity = 512;
+    spriteColourKey = kDefaultSpriteKey;
+    fontColourKey = 0;
+    sprites.assign(kSpriteSlots, SpriteEntry());
+    pixelCopies.resize(kSpriteSlots);
+    smoothing = true;
+    currentAlpha = 0.0f;
+    currentTarget = -1;
+    nextFrameTime = timeStampMs();
 }
 
 OpenGLPrismo::~OpenGLPrismo() {
-  if (initialised) {
-    finishOffscreenTarget();
-    for (OffscreenTarget& t : targets) {
-      if (t.framebuffer && gl.glDeleteFramebuffersEXT) gl.glDeleteFramebuffersEXT(1, &t.framebuffer);
-      if (t.renderbuffer && gl.glDeleteRenderbuffersEXT) gl.glDeleteRenderbuffersEXT(1, &t.renderbuffer);
-      t = OffscreenTarget();
+    if (initialised) {
+        finishOffscreenTarget();
+        flushDrawing();
+        for (OffscreenTarget& t : targets) {
+            if (t.framebuffer && gl.glDeleteFramebuffersEXT)
+                gl.glDeleteFramebuffersEXT(1, &t.framebuffer);
+            if (t.renderbuffer && gl.glDeleteRenderbuffersEXT)
+                gl.glDeleteRenderbuffersEXT(1, &t.renderbuffer);
+            t = OffscreenTarget();
+        }
+        for (int slot = 0; slot < kSpriteSlots; ++slot)
+            if (sprites[slot].texture || sprites[slot].mipTexture) deleteSlot(slot);
+        for (int b = 0; b < kBackgroundPictures; ++b) deleteBackground(b);
+        if (screenFramebuffer) gl.glDeleteFramebuffersEXT(1, &screenFramebuffer);
+        if (screenDepth) gl.glDeleteRenderbuffersEXT(1, &screenDepth);
+        if (screenTexture) glDeleteTextures(1, &screenTexture);
+        screenFramebuffer = screenDepth = screenTexture = 0;
     }
-    for (int slot = 0; slot < kSpriteSlots; ++slot)
-      if (sprites[slot].texture || sprites[slot].mipTexture) deleteSlot(slot);
-    for (int b = 0; b < kBackgroundPictures; ++b) deleteBackground(b);
-    if (screenFramebuffer) gl.glDeleteFramebuffersEXT(1, &screenFramebuffer);
-    if (screenDepth) gl.glDeleteRenderbuffersEXT(1, &screenDepth);
-    if (screenTexture) glDeleteTextures(1, &screenTexture);
-    screenFramebuffer = screenDepth = screenTexture = 0;
-  }
-  initialised = false;
-  if (fullscreen) platformSetFullscreen(false);
-  platformCloseWindow();
-  if (theRenderer == this) theRenderer = nullptr;
+    initialised = false;
+    if (fullscreen) platformSetFullscreen(false);
+    platformCloseWindow();
+    if (theRenderer == this) theRenderer = nullptr;
 }
 
 bool OpenGLPrismo::hasExtension(const char* name) const {
-  if (!name || !*name) return false;
-  const char* all = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-  if (!all) return false;
-  size_t n = std::strlen(name);
-  for (const char* p = all; (p = std::strstr(p, name)) != nullptr; p += n) {
-    bool startOk = p == all || p[-1] == ' ';
-    bool endOk = p[n] == '\0' || p[n] == ' ';
-    if (startOk && endOk) return true;
-  }
-  return false;
+    if (!name || !*name) return false;
+    const char* all = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (!all) return false;
+    size_t n = std::strlen(name);
+    for (const char* p = all; (p = std::strstr(p, name)) != nullptr; p += n) {
+        bool startOk = p == all || p[-1] == ' ';
+        bool endOk = p[n] == '\0' || p[n] == ' ';
+        if (startOk && endOk) return true;
+    }
+    return false;
 }
 
 void OpenGLPrismo::windowedClientSize(int* width, int* height) const {
-  if (!screenFramebuffer) {  // drawing straight into the window: factor 1
-    *width = screenWidth;
-    *height = screenHeight;
-    return;
-  }
-  scaledWindowSize(screenWidth, screenHeight, width, height);
+    if (!screenFramebuffer) {  // drawing straight into the window: factor 1
+        *width = screenWidth;
+        *height = screenHeight;
+        return;
+    }
+    scaledWindowSize(screenWidth, screenHeight, width, height);
 }
 
-namespace {
 // The logical screen: a texture of power-of-two size whose lower-left screenWidth x screenHeight
 // pixels hold the picture, with a depth buffer, as one framebuffer object.
-bool makeScreenFramebuffer(OpenGLPrismo& r) {
-  if (r.screenFramebuffer) gl.glDeleteFramebuffersEXT(1, &r.screenFramebuffer);
-  if (r.screenDepth) gl.glDeleteRenderbuffersEXT(1, &r.screenDepth);
-  if (r.screenTexture) glDeleteTextures(1, &r.screenTexture);
-  r.screenFramebuffer = r.screenDepth = r.screenTexture = 0;
-  if (!haveFramebufferObjects()) return false;
-  int tw = nextPowerOfTwo(r.screenWidth), th = nextPowerOfTwo(r.screenHeight);
-  GLint maxSize = 0;
-  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-  if (tw > maxSize || th > maxSize) return false;
-  glGenTextures(1, &r.screenTexture);
-  glBindTexture(GL_TEXTURE_2D, r.screenTexture);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-  glBindTexture(GL_TEXTURE_2D, 0);
-  gl.glGenRenderbuffersEXT(1, &r.screenDepth);
-  gl.glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, r.screenDepth);
-  gl.glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, tw, th);
-  gl.glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
-  gl.glGenFramebuffersEXT(1, &r.screenFramebuffer);
-  gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, r.screenFramebuffer);
-  gl.glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D,
-                               r.screenTexture, 0);
-  gl.glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
-                                  r.screenDepth);
-  if (gl.glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT) != GL_FRAMEBUFFER_COMPLETE_EXT) {
-    gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
-    gl.glDeleteFramebuffersEXT(1, &r.screenFramebuffer);
-    gl.glDeleteRenderbuffersEXT(1, &r.screenDepth);
-    glDeleteTextures(1, &r.screenTexture);
+bool OpenGLPrismo::makeScreenFramebuffer() {
+    OpenGLPrismo& r = *this;
+    r.flushDrawing();
+    if (r.screenFramebuffer) gl.glDeleteFramebuffersEXT(1, &r.screenFramebuffer);
+    if (r.screenDepth) gl.glDeleteRenderbuffersEXT(1, &r.screenDepth);
+    if (r.screenTexture) glDeleteTextures(1, &r.screenTexture);
     r.screenFramebuffer = r.screenDepth = r.screenTexture = 0;
-    return false;
-  }
-  r.screenTextureWidth = tw;
-  r.screenTextureHeight = th;
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  return true;
+    r.stateChangedBehindCache();
+    if (!haveFramebufferObjects()) return false;
+    int tw = nextPowerOfTwo(r.screenWidth), th = nextPowerOfTwo(r.screenHeight);
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    if (tw > maxSize || th > maxSize) return false;
+    glGenTextures(1, &r.screenTexture);
+    glBindTexture(GL_TEXTURE_2D, r.screenTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    gl.glGenRenderbuffersEXT(1, &r.screenDepth);
+    gl.glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, r.screenDepth);
+    gl.glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, tw, th);
+    gl.glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
+    gl.glGenFramebuffersEXT(1, &r.screenFramebuffer);
+    gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, r.screenFramebuffer);
+    gl.glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D,
+                                 r.screenTexture, 0);
+    gl.glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT,
+                                    GL_RENDERBUFFER_EXT, r.screenDepth);
+    r.stateChangedBehindCache();
+    if (gl.glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT) != GL_FRAMEBUFFER_COMPLETE_EXT) {
+        gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+        gl.glDeleteFramebuffersEXT(1, &r.screenFramebuffer);
+        gl.glDeleteRenderbuffersEXT(1, &r.screenDepth);
+        glDeleteTextures(1, &r.screenTexture);
+        r.screenFramebuffer = r.screenDepth = r.screenTexture = 0;
+        return false;
+    }
+    r.screenTextureWidth = tw;
+    r.screenTextureHeight = th;
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    return true;
 }
-}  // namespace
 
 void OpenGLPrismo::bindScreenTarget() {
-  if (gl.glBindFramebufferEXT) {
-    gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, screenFramebuffer);
-    if (gl.glBindRenderbufferEXT) gl.glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
-  }
+    flushDrawing();
+    if (gl.glBindFramebufferEXT) {
+        gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, screenFramebuffer);
+        if (gl.glBindRenderbufferEXT) gl.glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
+    }
 }
 
 bool OpenGLPrismo::openWindow(int width, int height, int bits, int framesPerSecond,
                               int requestedSamples) {
-  frameInterval = framesPerSecond <= 0 ? 2.0 : 1000.0 / framesPerSecond;
-  if (!platformStartVideo()) return false;
-  // A zero size takes the size of a default window.
-  screenWidth = width > 0 ? width : 320;
-  screenHeight = height > 0 ? height : 240;
-  colourBits = bits > 0 ? bits : 24;
-  fullscreen = false;
-  samples = requestedSamples;
-  platformSetLogicalSize(screenWidth, screenHeight);
+    frameInterval = framesPerSecond <= 0 ? 2.0 : 1000.0 / framesPerSecond;
+    if (!platformStartVideo()) return false;
+    // Quads collected for a context about to be replaced are of no use to the new one.
+    quads->discard();
+    // A zero size takes the size of a default window.
+    screenWidth = width > 0 ? width : 320;
+    screenHeight = height > 0 ? height : 240;
+    colourBits = bits > 0 ? bits : 24;
+    fullscreen = false;
+    samples = requestedSamples;
+    platformSetLogicalSize(screenWidth, screenHeight);
 
-  int got = 0, windowWidth = 0, windowHeight = 0;
-  scaledWindowSize(screenWidth, screenHeight, &windowWidth, &windowHeight);
-  if (!platformOpenWindow(windowWidth, windowHeight, requestedSamples, &got)) return false;
-  platformSetEventHandler(windowProc);
-  if (requestedSamples > 0) samples = got;
+    int got = 0, windowWidth = 0, windowHeight = 0;
+    scaledWindowSize(screenWidth, screenHeight, &windowWidth, &windowHeight);
+    if (!platformOpenWindow(windowWidth, windowHeight, requestedSamples, &got)) return false;
+    platformSetEventHandler(windowProc);
+    if (requestedSamples > 0) samples = got;
+    // The context may be a new one: nothing known of its state holds.
+    stateChangedBehindCache();
 
-  softwareRendererCheck();
-  loadGlEntryPoints();
-  GLint maxSize = 0;
-  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-  maxTextureSize = maxSize;
-  platformSetSwapInterval(0);  // pacing is ours, not the vertical blank's
+    softwareRendererCheck();
+    loadGlEntryPoints();
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    maxTextureSize = maxSize;
+    platformSetSwapInterval(0);  // pacing is ours, not the vertical blank's
 
-  if (!makeScreenFramebuffer(*this)) {
-    // Straight into the window at factor 1.
-    platformSetWindowSize(screenWidth, screenHeight, true);
-  }
-  bindScreenTarget();
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (!makeScreenFramebuffer()) {
+        // Straight into the window at factor 1.
+        platformSetWindowSize(screenWidth, screenHeight, true);
+    }
+    bindScreenTarget();
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
-  nextFrameTime = timeStampMs();
-  platformShowWindow();
-  resetViewport(0, 0, 0, 0);
-  initialised = true;
-  return true;
+    nextFrameTime = timeStampMs();
+    platformShowWindow();
+    resetViewport(0, 0, 0, 0);
+    initialised = true;
+    return true;
 }
 
 bool OpenGLPrismo::enterFullscreen() {
-  if (!platformWindowExists()) return false;
-  if (!screenFramebuffer || !platformSetFullscreen(true)) {
-    appendErrorLog("No Fullscreen Mode available");
-    enterWindowed();
-    return false;
-  }
-  platformShowWindow();
-  platformRaiseWindow();
-  resetViewport(0, 0, 0, 0);
-  fullscreen = true;
-  return true;
+    if (!platformWindowExists()) return false;
+    if (!screenFramebuffer || !platformSetFullscreen(true)) {
+        appendErrorLog("No Fullscreen Mode available");
+        enterWindowed();
+        return false;
+    }
+    platformShowWindow();
+    platformRaiseWindow();
+    resetViewport(0, 0, 0, 0);
+    fullscreen = true;
+    return true;
 }
 
 bool OpenGLPrismo::enterWindowed() {
-  if (!platformWindowExists()) return true;
-  bool wasFullscreen = fullscreen || platformIsFullscreen();
-  if (wasFullscreen) platformSetFullscreen(false);
-  int w = 0, h = 0;
-  windowedClientSize(&w, &h);
-  static bool placedOnce = false;
-  platformSetWindowSize(w, h, !placedOnce);
-  placedOnce = true;
-  platformShowWindow();
-  platformRaiseWindow();
-  resetViewport(0, 0, 0, 0);
-  fullscreen = false;
-  return true;
+    if (!platformWindowExists()) return true;
+    bool wasFullscreen = fullscreen || platformIsFullscreen();
+    if (wasFullscreen) platformSetFullscreen(false);
+    int w = 0, h = 0;
+    windowedClientSize(&w, &h);
+    static bool placedOnce = false;
+    platformSetWindowSize(w, h, !placedOnce);
+    placedOnce = true;
+    platformShowWindow();
+    platformRaiseWindow();
+    resetViewport(0, 0, 0, 0);
+    fullscreen = false;
+    return true;
 }
 
 bool OpenGLPrismo::setScreenMode(int width, int height, int bits, int wantFullscreen) {
-  bool resized = (width && width != screenWidth) || (height && height != screenHeight);
-  if (width) screenWidth = width;
-  if (height) screenHeight = height;
-  if (bits) colourBits = bits;
-  if (resized && initialised) {
-    finishOffscreenTarget();
-    platformSetLogicalSize(screenWidth, screenHeight);
-    makeScreenFramebuffer(*this);
-    bindScreenTarget();
-  }
-  return wantFullscreen ? enterFullscreen() : enterWindowed();
+    bool resized = (width && width != screenWidth) || (height && height != screenHeight);
+    if (width) screenWidth = width;
+    if (height) screenHeight = height;
+    if (bits) colourBits = bits;
+    if (resized && initialised) {
+        finishOffscreenTarget();
+        platformSetLogicalSize(screenWidth, screenHeight);
+        makeScreenFramebuffer();
+        bindScreenTarget();
+    }
+    return wantFullscreen ? enterFullscreen() : enterWindowed();
 }
 
 void OpenGLPrismo::hideWindow() {
-  if (fullscreen || platformIsFullscreen()) platformSetFullscreen(false);
-  platformHideWindow();
-  fullscreen = false;
+    if (fullscreen || platformIsFullscreen()) platformSetFullscreen(false);
+    platformHideWindow();
+    fullscreen = false;
 }
 
 void OpenGLPrismo::resetViewport(int x, int y, int width, int height) {
-  if (width <= 0 || height <= 0) {
-    width = screenWidth;
-    height = screenHeight;
-  }
-  viewportX = x;
-  viewportY = y;
-  viewportWidth = width;
-  viewportHeight = height;
-  glViewport(x, screenHeight - height - y, width, height);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(0, width, height, 0, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
+    flushDrawing();
+    if (width <= 0 || height <= 0) {
+        width = screenWidth;
+        height = screenHeight;
+    }
+    viewportX = x;
+    viewportY = y;
+    viewportWidth = width;
+    viewportHeight = height;
+    glViewport(x, screenHeight - height - y, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, width, height, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
 
-  glEnable(GL_TEXTURE_2D);
-  glEnable(GL_CULL_FACE);
-  glFrontFace(GL_CCW);
-  glEnable(GL_ALPHA_TEST);
-  glAlphaFunc(GL_GREATER, 0.05f);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_FOG);
-  glDisable(GL_LINE_SMOOTH);
-  glDisable(GL_POINT_SMOOTH);
-  glDisable(GL_POLYGON_SMOOTH);
-  glDisable(GL_STENCIL_TEST);
-  glDisable(GL_POLYGON_OFFSET_POINT);
-  glDisable(GL_AUTO_NORMAL);
-  glDisable(GL_NORMALIZE);
-  glDisable(GL_LIGHTING);
-  glDisable(GL_COLOR_MATERIAL);
-  glDisable(GL_DITHER);
-  glShadeModel(GL_FLAT);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
-  glHint(GL_FOG_HINT, GL_FASTEST);
-  glColor4f(1, 1, 1, 1);
-  glClearColor(0, 0, 0, 1);
-  smoothing = true;
-  bindSprite(-1, -1, false);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_CULL_FACE);
+    glFrontFace(GL_CCW);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.05f);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_FOG);
+    glDisable(GL_LINE_SMOOTH);
+    glDisable(GL_POINT_SMOOTH);
+    glDisable(GL_POLYGON_SMOOTH);
+    glDisable(GL_STENCIL_TEST);
+    glDisable(GL_POLYGON_OFFSET_POINT);
+    glDisable(GL_AUTO_NORMAL);
+    glDisable(GL_NORMALIZE);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_COLOR_MATERIAL);
+    glDisable(GL_DITHER);
+    glShadeModel(GL_FLAT);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_FASTEST);
+    glHint(GL_FOG_HINT, GL_FASTEST);
+    glClearColor(0, 0, 0, 1);
+    stateChangedBehindCache();
+    setCurrentColour(1, 1, 1, 1);
+    smoothing = true;
+    bindSprite(-1, -1, false);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Reading and showing the logical screen
+void OpenGLPrismo::stateChangedBehindCache() { glState->invalidate(); }
 
 bool OpenGLPrismo::readLogicalScreen(std::vector<uint8_t>& rgba) {
-  if (!initialised || screenWidth <= 0 || screenHeight <= 0) return false;
-  const OffscreenTarget* t =
-      currentTarget >= 0 && targets[currentTarget].width ? &targets[currentTarget] : nullptr;
-  if (t) bindScreenTarget();
-  std::vector<uint8_t> raw(static_cast<size_t>(screenWidth) * screenHeight * 4);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, screenWidth, screenHeight, GL_RGBA, GL_UNSIGNED_BYTE, raw.data());
-  if (t) gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, t->framebuffer);
-  rgba.resize(raw.size());
-  const size_t rowBytes = static_cast<size_t>(screenWidth) * 4;
-  for (int y = 0; y < screenHeight; ++y)
-    std::memcpy(&rgba[rowBytes * y], &raw[rowBytes * (screenHeight - 1 - y)], rowBytes);
-  // The screen is opaque; what drawing left in the alpha channel is not part of the picture.
-  for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
-  return true;
-}
-
-bool OpenGLPrismo::saveScreenshot(const char* path) {
-  std::vector<uint8_t> rgba;
-  if (!readLogicalScreen(rgba)) return false;
-  return writePng(path, rgba.data(), screenWidth, screenHeight, false);
-}
-
-void OpenGLPrismo::showLogicalScreen() {
-  if (!screenFramebuffer) {
-    platformSwapBuffers();
-    return;
-  }
-  int dw = 0, dh = 0;
-  platformDrawableSize(&dw, &dh);
-  if (dw <= 0 || dh <= 0) {
-    dw = screenWidth;
-    dh = screenHeight;
-  }
-  PlatformPlacement p = platformPlacementFor(dw, dh, screenWidth, screenHeight);
-  glPushAttrib(GL_ALL_ATTRIB_BITS);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  glOrtho(0, dw, dh, 0, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-  gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
-  glViewport(0, 0, dw, dh);
-  glDisable(GL_BLEND);
-  glDisable(GL_ALPHA_TEST);
-  glDisable(GL_CULL_FACE);
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_SCISSOR_TEST);
-  // The black border around the picture only needs painting after the window's size changed
-  // (for each of the swap chain's buffers); the picture itself covers the same area every frame.
-  if (dw != lastDrawableWidth || dh != lastDrawableHeight) {
-    lastDrawableWidth = dw;
-    lastDrawableHeight = dh;
-    borderClearsLeft = 3;
-  }
-  if (borderClearsLeft > 0) {
-    --borderClearsLeft;
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-  }
-  if (gl.glActiveTextureARB) {
-    gl.glActiveTextureARB(GL_TEXTURE1_ARB);
-    glDisable(GL_TEXTURE_2D);
-    gl.glActiveTextureARB(GL_TEXTURE0_ARB);
-  }
-  glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, screenTexture);
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-  const float u = static_cast<float>(screenWidth) / screenTextureWidth;
-  const float v = static_cast<float>(screenHeight) / screenTextureHeight;
-  const float l = static_cast<float>(p.left), t = static_cast<float>(p.top);
-  const float r = l + p.width, b = t + p.height;
-  glColor4f(1, 1, 1, 1);
-  glBegin(GL_QUADS);
-  glTexCoord2f(0, v);
-  glVertex2f(l, t);
-  glTexCoord2f(0, 0);
-  glVertex2f(l, b);
-  glTexCoord2f(u, 0);
-  glVertex2f(r, b);
-  glTexCoord2f(u, v);
-  glVertex2f(r, t);
-  glEnd();
-  platformSwapBuffers();
-  gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, screenFramebuffer);
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopAttrib();
+    if (!initialised || screenWidth <= 0 || screenHeight <= 0) return false;
+    flushDrawing();
+    const OffscreenTarget* t =
+        currentTarget >= 0 && targets[currentTarget].width ? &targets[currentTarget] : nullptr;
+    if (t) bindScreenTarget();
+    std::vector<uint8_t> raw(static_cast<size_t>(screenWidth) * screenHeight * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, screenWidth, screenHeight, GL_RGBA, GL_UNSIGNED_BYTE, raw.data());
+    if (t) gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, t->framebuffer);
+    rgba.resize(raw.size());
+    const size_t rowBytes = static_cast<size_t>(screenWidth) * 4;
+    for (int y = 0; y < screenHeight; ++y)
+        std::memcpy(&rgba[rowBytes * y], &raw[rowBytes * (screenHeight - 1 - y)], rowBytes);
+    // The screen is opaque; what drawing left in the alpha channel is not part of the picture.
+    for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Game operations: window
 
 double setScreenMode(double width, double height, double bits, double wantFullscreen) {
-  if (!theRenderer) return 0;
-  return theRenderer->setScreenMode(truncToInt(width), truncToInt(height),
-                                    truncToInt(bits), wantFullscreen != 0 ? 1 : 0)
-             ? 1
-             : 0;
+    if (!theRenderer) return 0;
+    return theRenderer->setScreenMode(truncToInt(width), truncToInt(height), truncToInt(bits),
+                                      wantFullscreen != 0 ? 1 : 0)
+               ? 1
+               : 0;
 }
 
 void setViewport(double x, double y, double width, double height) {
-  // There is no 3D projection state to end in this runtime.
-  if (theRenderer)
-    theRenderer->resetViewport(truncToInt(x), truncToInt(y), truncToInt(width),
-                               truncToInt(height));
-}
-
-double saveScreenshot(const char* path) {
-  return theRenderer && path && theRenderer->saveScreenshot(path) ? 1 : 0;
-}
-
-double saveNumberedScreenshot() {
-  // The player's own folder (without one, the current folder: the program's after start-up).
-  std::string folder = playerFolder() + "Screenshots";
-  mkdir(folder.c_str(), 0700);
-  for (int n = 1; n < 10000; ++n) {
-    char name[64];
-    std::snprintf(name, sizeof name, "/shot%04d.png", n);
-    std::string path = folder + name;
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0) return saveScreenshot(path.c_str());
-  }
-  return 0;
+    // There is no 3D projection state to end in this runtime.
+    if (theRenderer)
+        theRenderer->resetViewport(truncToInt(x), truncToInt(y), truncToInt(width),
+                                   truncToInt(height));
 }

@@ -1,5 +1,6 @@
-// The renderer `OpenGLPrismo`: the window, its OpenGL context and every drawing operation of the
-// runtime. There is one instance, reached through `theRenderer`; the game's operations below act
+// The renderer `OpenGLPrismo`: the window, its OpenGL context, the sprite table and the state
+// every drawing operation works on. There is one instance, reached through `theRenderer`; the
+// game's operations (drawing.h, sprites.h, fonts.h, present.h, backgrounds.h, screenshots.h) act
 // on it and do nothing (or return 0) while it does not exist.
 //
 // All drawing goes into a logical screen of screenWidth x screenHeight pixels (320 x 240 for the
@@ -7,168 +8,245 @@
 // whole factor that fits, centred on black. readPixel, captures, backgrounds and off-screen targets
 // therefore always work in logical pixels. Without framebuffer objects the runtime draws straight
 // into a window of exactly the logical size.
+//
+// Quads of sprites, text and rectangles are collected and drawn together (see gl_state.h); every
+// operation that reads pixels, changes the drawing target or shows the frame draws what is
+// collected first, so the result is as if each quad were drawn at once.
+//
+// The class's operations are defined by concern: the window and context in renderer.cpp, the
+// sprite table in sprites.cpp, drawing and read-back in drawing.cpp, text in fonts.cpp, showing
+// frames in present.cpp, backgrounds, captures and off-screen targets in backgrounds.cpp.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "graphics/images.h"
 
 constexpr int kSpriteSlots = 65536;
-constexpr int kFontSlotBase = 65504;     // font n lives in sprite slot 65504 + n
+constexpr int kFontSlotBase = 65504;  // font n lives in sprite slot 65504 + n
 constexpr int kFontSlots = 32;
 constexpr int kSavedScreenSlot = 65503;  // screen area saved under a copy-based off-screen target
 constexpr int kOffscreenTargets = 32;
 constexpr int kBackgroundPictures = 8;
-constexpr int kBackgroundGrid = 8;       // at most 8 x 8 tiles per background picture
+constexpr int kBackgroundGrid = 8;           // at most 8 x 8 tiles per background picture
 constexpr int kDefaultSpriteKey = 0x8000FF;  // red 255, green 0, blue 128
 
 struct SpriteEntry {
-  unsigned texture = 0;
-  unsigned mipTexture = 0;
-  int16_t textureWidth = -1;  // -1: empty slot
-  int16_t textureHeight = -1;
-  int16_t imageWidth = 0;
-  int16_t imageHeight = 0;
-  int16_t frameWidth = 0;     // 0: not a strip
-  int16_t frameHeight = 0;
+    unsigned texture = 0;
+    unsigned mipTexture = 0;
+    int16_t textureWidth = -1;  // -1: empty slot
+    int16_t textureHeight = -1;
+    int16_t imageWidth = 0;
+    int16_t imageHeight = 0;
+    int16_t frameWidth = 0;  // 0: not a strip
+    int16_t frameHeight = 0;
 };
 
 struct OffscreenTarget {
-  unsigned framebuffer = 0;
-  unsigned renderbuffer = 0;
-  int width = 0;   // both non-zero only when a complete framebuffer object exists
-  int height = 0;
-  int slot = 0;
+    unsigned framebuffer = 0;
+    unsigned renderbuffer = 0;
+    int width = 0;  // both non-zero only when a complete framebuffer object exists
+    int height = 0;
+    int slot = 0;
 };
 
 struct BackgroundTile {
-  unsigned texture = 0;
-  int textureWidth = 0;
-  int textureHeight = 0;
-  int usedWidth = 0;
-  int usedHeight = 0;
+    unsigned texture = 0;
+    int textureWidth = 0;
+    int textureHeight = 0;
+    int usedWidth = 0;
+    int usedHeight = 0;
 };
 
 struct BackgroundPicture {
-  BackgroundTile tiles[kBackgroundGrid * kBackgroundGrid];
-  int columns = 0;  // 0: empty, draws nothing
-  int rows = 0;
+    BackgroundTile tiles[kBackgroundGrid * kBackgroundGrid];
+    int columns = 0;  // 0: empty, draws nothing
+    int rows = 0;
 };
 
 struct FanVertex {
-  float x, y, u, v, r, g, b, a;
+    float x, y, u, v, r, g, b, a;
 };
 
+class GlStateCache;
+class QuadBatch;
+
 class OpenGLPrismo {
- public:
-  OpenGLPrismo();
-  virtual ~OpenGLPrismo();
-  OpenGLPrismo(const OpenGLPrismo&) = delete;
-  OpenGLPrismo& operator=(const OpenGLPrismo&) = delete;
+  public:
+    OpenGLPrismo();
+    virtual ~OpenGLPrismo();
+    OpenGLPrismo(const OpenGLPrismo&) = delete;
+    OpenGLPrismo& operator=(const OpenGLPrismo&) = delete;
 
-  // --- window, context and display modes
-  bool openWindow(int width, int height, int colourBits, int framesPerSecond, int samples);
-  bool enterFullscreen();
-  bool enterWindowed();
-  bool setScreenMode(int width, int height, int colourBits, int fullscreen);
-  void hideWindow();
-  void resetViewport(int x, int y, int width, int height);
-  bool hasExtension(const char* name) const;
-  // Size of the windowed window's drawing area: the logical size times the largest whole factor
-  // that fits in about 85% of the desktop.
-  void windowedClientSize(int* width, int* height) const;
-  // Binds the logical screen as the drawing target ("framebuffer 0" of the drawing code).
-  void bindScreenTarget();
-  bool screenIsFramebuffer() const { return screenFramebuffer != 0; }
+    // --- window, context and display modes (renderer.cpp)
+    bool openWindow(int width, int height, int colourBits, int framesPerSecond, int samples);
+    bool enterFullscreen();
+    bool enterWindowed();
+    bool setScreenMode(int width, int height, int colourBits, int fullscreen);
+    void hideWindow();
+    void resetViewport(int x, int y, int width, int height);
+    bool hasExtension(const char* name) const;
+    // Size of the windowed window's drawing area: the logical size times the largest whole factor
+    // that fits in about 85% of the desktop.
+    void windowedClientSize(int* width, int* height) const;
+    // Binds the logical screen as the drawing target ("framebuffer 0" of the drawing code).
+    void bindScreenTarget();
+    bool screenIsFramebuffer() const { return screenFramebuffer != 0; }
+    bool isFullscreen() const { return fullscreen; }
+    int sampleCount() const { return samples; }
+    int logicalWidth() const { return screenWidth; }
+    int logicalHeight() const { return screenHeight; }
+    // Reads the logical screen as RGBA rows, top to bottom.
+    bool readLogicalScreen(std::vector<uint8_t>& rgba);
 
-  // --- textures and sprite loading
-  int loadImageIntoSlot(int slot, const char* path, int colourKey, bool normalMap);
-  bool uploadTexture(const RgbaImage& image, int left, int top, int width, int height,
-                     unsigned* texture, unsigned* mipTexture, bool normalMap, bool font);
-  void deleteSlot(int slot);
-  SpriteEntry* entry(int slot);  // nullptr outside 0..65535
+    // --- textures and the sprite table (sprites.cpp)
+    int loadImageIntoSlot(int slot, const char* path, int colourKey, bool normalMap);
+    bool uploadTexture(const RgbaImage& image, int left, int top, int width, int height,
+                       unsigned* texture, unsigned* mipTexture, bool normalMap, bool font);
+    void deleteSlot(int slot);
+    SpriteEntry* entry(int slot);  // nullptr outside 0..65535
+    int spriteKey() const { return spriteColourKey; }
+    int fontKey() const { return fontColourKey; }
+    void setColourKeys(int sprite, int font);
 
-  // --- drawing
-  void bindSprite(int slot0, int slot1, bool mipmapped, unsigned texture0 = 0,
-                  unsigned texture1 = 0);
-  void applySmoothing();
-  void drawQuad(const float v[16]);
-  void frameCoordinates(const SpriteEntry& e, int frame, float* u0, float* u1, float* vBottom,
-                        float* vTop) const;
-  void shapeBegin(int colour);
-  void shapeEnd();
-  int readPixelAt(int x, int y);
-  const std::vector<uint8_t>& alphaCopy(int slot);
-  bool overlapTest(int slot1, int x1, int y1, int w1, int h1, int ox1, int oy1, int slot2,
-                   int x2, int y2, int w2, int h2, int ox2, int oy2);
+    // --- drawing (drawing.cpp)
+    void bindSprite(int slot0, int slot1, bool mipmapped, unsigned texture0 = 0,
+                    unsigned texture1 = 0);
+    // A textured quad of the slot's texture, vertices as x, y, u, v each; smoothing applies.
+    void drawSpriteQuad(int slot, const float v[16]);
+    // The same turned about (cx, cy) by angle degrees (positive: counter-clockwise on screen),
+    // corners given relative to that point.
+    void drawTurnedSpriteQuad(int slot, double cx, double cy, double angle, const float v[16]);
+    // The same with the front-face rule turned round (a mirrored quad stays visible).
+    void drawMirroredSpriteQuad(int slot, const float v[16]);
+    void frameCoordinates(const SpriteEntry& e, int frame, float* u0, float* u1, float* vBottom,
+                          float* vTop) const;
+    void drawPoint(int x, int y, int colour);
+    void drawLine(int x1, int y1, int x2, int y2, int colour);
+    void fillRectangle(int left, int top, int width, int height, int colour);
+    int readPixelAt(int x, int y);
+    bool overlapTest(int slot1, int x1, int y1, int w1, int h1, int ox1, int oy1, int slot2, int x2,
+                     int y2, int w2, int h2, int ox2, int oy2);
+    void beginFan(int slot);
+    void addFanVertex(double x, double y, double textureX, double textureY, int colour);
+    void endFan();
+    void setSmoothing(bool on) { smoothing = on; }
+    // Opacity and blending of later drawing: see setAlphaMode in present.h.
+    void setAlphaMode(double value);
+    // Draws every collected quad now.
+    void flushDrawing();
 
-  // --- fonts
-  void printText(int font, const char* text, size_t length, float x, float y, float z);
-  void buildDefaultFont(int font);
+    // --- fonts (fonts.cpp)
+    void printText(int font, const char* text, size_t length, float x, float y, float z);
+    void buildDefaultFont(int font);
 
-  // --- present
-  double swapAndPace();
-  void pumpWindowMessages();
-  void showLogicalScreen();
-  // Reads the logical screen as RGBA rows, top to bottom.
-  bool readLogicalScreen(std::vector<uint8_t>& rgba);
-  bool saveScreenshot(const char* path);
+    // --- present (present.cpp)
+    double swapAndPace();
+    void pumpWindowMessages();
+    void showLogicalScreen();
+    // The logical screen scaled into the window's back buffer (nothing to do without a
+    // framebuffer object), leaving the window's framebuffer bound; bindScreenTarget returns to
+    // the logical screen. By default a textured quad with nearest filtering; on, one framebuffer
+    // blit where the driver has it. Both give the same pixels. With Mesa's software rasteriser
+    // the quad costs about a quarter less than the blit, whose generic path saves and restores
+    // the whole pipeline state around the same per-pixel work (see bench/frame/RESULTS.md).
+    void copyToWindow();
+    void setPresentByBlit(bool on);
+    bool presentsByBlit() const;
+    void clearScreen();
+    // The frame interval in milliseconds: 1000 / frames per second, 2 for no cap.
+    double frameIntervalMs() const { return frameInterval; }
+    void setFrameIntervalMs(double ms) { frameInterval = ms; }
+    // The next frame starts opaque, on background picture 0 when there is one.
+    void beginNextFrame();
+    // F12: the next swap saves a numbered screenshot of the finished frame.
+    void requestScreenshot() { screenshotRequested = true; }
+    bool screenshotPending() const { return screenshotRequested; }
+    void cancelScreenshot() { screenshotRequested = false; }
 
-  // --- backgrounds, captures, off-screen targets
-  bool loadBackgroundPicture(int picture, const char* path);
-  void drawBackground(int picture);
-  void deleteBackground(int picture);
-  void captureScreenInto(int picture);
-  void captureArea(int slot, int x, int y, int width, int height);
-  void createTarget(int target, int slot, int width, int height);
-  void selectTarget(int target);
-  void finishOffscreenTarget();
+    // --- backgrounds, captures, off-screen targets (backgrounds.cpp)
+    bool loadBackgroundPicture(int picture, const char* path);
+    void drawBackground(int picture);
+    void deleteBackground(int picture);
+    // Columns of a background picture (0: empty) and its tiles' texture size.
+    int backgroundColumns(int picture) const;
+    int backgroundTileSize(int picture) const;
+    void captureScreenInto(int picture);
+    void captureArea(int slot, int x, int y, int width, int height);
+    void createTarget(int target, int slot, int width, int height);
+    void selectTarget(int target);
+    void finishOffscreenTarget();
+    bool targetHasFramebuffer(int target) const;
+    // Captures read the screen back and key it as if the framebuffer had no alpha channel (for
+    // tests of that path on machines whose framebuffer has one).
+    void captureAsWithoutAlpha() { framebufferAlphaBits = 0; }
 
-  // Members, in the order the runtime's other parts know them.
-  std::vector<float> textVertices;  // 5 floats per vertex
-  int textVertexCount = 0;
-  int textVertexCapacity = 0;
-  int textGrowthStep = 128;
-  int textFirstCapacity = 512;
-  int boundSprite0 = -1;
-  int boundSprite1 = -1;
-  bool useMipmapped = false;
-  std::vector<SpriteEntry> sprites;  // 65536 entries
-  float currentAlpha = 0.0f;
-  OffscreenTarget targets[kOffscreenTargets];
-  int currentTarget = -1;
-  std::vector<std::vector<uint8_t>> pixelCopies;  // per slot, empty = not made
-  BackgroundPicture backgrounds[kBackgroundPictures];
-  bool smoothing = true;
-  int screenWidth = 0;
-  int screenHeight = 0;
-  int colourBits = 0;
-  bool fullscreen = false;
-  int samples = 0;
-  int viewportX = 0, viewportY = 0, viewportWidth = 0, viewportHeight = 0;
-  int spriteColourKey = kDefaultSpriteKey;
-  int fontColourKey = 0;
-  bool initialised = false;
-  double nextFrameTime = 0.0;
-  double frameInterval = 2.0;
+  private:
+    bool makeScreenFramebuffer();
+    void shapeBegin(int colour);
+    void shapeEnd();
+    const std::vector<uint8_t>& alphaCopy(int slot);
+    void setCurrentColour(float r, float g, float b, float a);
+    // Collects a quad of this texture in the current colour, blending and smoothing.
+    void addTexturedQuad(unsigned texture, const float v[16]);
+    // After GL calls that went around the state cache: it forgets what it knew.
+    void stateChangedBehindCache();
 
-  // Linux additions: the logical screen's framebuffer object, the fan vertex list, the capture
-  // read-back buffer and the alpha-bits answer for captures.
-  unsigned screenFramebuffer = 0;
-  unsigned screenTexture = 0;
-  unsigned screenDepth = 0;
-  int screenTextureWidth = 0;
-  int screenTextureHeight = 0;
-  std::vector<FanVertex> fanVertices;
-  int fanSlot = -1;
-  std::vector<uint8_t> captureBuffer;
-  int framebufferAlphaBits = -1;  // -1: not asked yet
-  bool screenshotRequested = false;
-  int lastDrawableWidth = 0;
-  int lastDrawableHeight = 0;
-  int borderClearsLeft = 0;
-  int maxTextureSize = 0;
+    // Members, in the order the runtime's other parts know them.
+    std::vector<float> textVertices;  // 5 floats per vertex
+    int textVertexCount = 0;
+    int textVertexCapacity = 0;
+    int textGrowthStep = 128;
+    int textFirstCapacity = 512;
+    int boundSprite0 = -1;
+    int boundSprite1 = -1;
+    bool useMipmapped = false;
+    std::vector<SpriteEntry> sprites;  // 65536 entries
+    float currentAlpha = 0.0f;
+    OffscreenTarget targets[kOffscreenTargets];
+    int currentTarget = -1;
+    // Per slot, made on demand: one pointer per slot rather than a whole empty list each.
+    std::vector<std::unique_ptr<std::vector<uint8_t>>> pixelCopies;
+    BackgroundPicture backgrounds[kBackgroundPictures];
+    bool smoothing = true;
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int colourBits = 0;
+    bool fullscreen = false;
+    int samples = 0;
+    int viewportX = 0, viewportY = 0, viewportWidth = 0, viewportHeight = 0;
+    int spriteColourKey = kDefaultSpriteKey;
+    int fontColourKey = 0;
+    bool initialised = false;
+    double nextFrameTime = 0.0;
+    double frameInterval = 2.0;
+
+    // Linux additions: the logical screen's framebuffer object, the fan vertex list, the capture
+    // read-back buffer and the alpha-bits answer for captures.
+    unsigned screenFramebuffer = 0;
+    unsigned screenTexture = 0;
+    unsigned screenDepth = 0;
+    int screenTextureWidth = 0;
+    int screenTextureHeight = 0;
+    std::vector<FanVertex> fanVertices;
+    int fanSlot = -1;
+    std::vector<uint8_t> captureBuffer;
+    int framebufferAlphaBits = -1;  // -1: not asked yet
+    bool screenshotRequested = false;
+    int lastDrawableWidth = 0;
+    int lastDrawableHeight = 0;
+    int borderClearsLeft = 0;
+    int maxTextureSize = 0;
+
+    // What the drawing code set: the current colour, and blending (0 off, 1 additive, -1
+    // ordinary transparency), applied to collected quads when they are drawn.
+    float currentColour[4] = {1, 1, 1, 1};
+    int blendMode = 0;
+    bool presentByBlit = false;
+    std::unique_ptr<GlStateCache> glState;
+    std::unique_ptr<QuadBatch> quads;
 };
 
 // The one renderer (nullptr before start-up and after shutdown).
@@ -181,32 +259,6 @@ const char* rendererName();
 void setFramebufferObjectsAllowed(bool allowed);
 bool framebufferObjectsAvailable();
 
-// --- game operations: drawing (numbers are truncated where they name slots, frames, colours)
-void drawSpriteFrame(double slot, double frame, double x, double y);
-void blitSprite(double slot, double x, double y);
-void blitSpriteScaled(double slot, double x, double y, double width, double height);
-void blitSpriteZoomed(double slot, double x, double y, double scaleX, double scaleY);
-void blitSpriteTurned(double slot, double x, double y, double angle);
-void blitSpriteTurnedZoomed(double slot, double x, double y, double angle, double zoom);
-void drawFrameTurnedZoomed(double slot, double frame, double x, double y, double angle,
-                           double zoom);
-void drawFrameScaled(double slot, double frame, double x, double y, double width, double height);
-void plotPoint(double x, double y, double colour);
-void strokeLine(double x1, double y1, double x2, double y2, double colour);
-void fillRect(double x, double y, double width, double height, double colour);
-double readPixel(double x, double y);
-double spritesOverlap(double slot1, double x1, double y1, double slot2, double x2, double y2);
-double framesOverlap(double slot1, double frame1, double x1, double y1, double slot2,
-                     double frame2, double x2, double y2);
-void beginFan(double slot);
-void addFanVertex(double x, double y, double textureX, double textureY, double colour);
-void endFan();
-void setSmoothing(double flag);
-
 // --- game operations: window
 double setScreenMode(double width, double height, double colourBits, double fullscreen);
 void setViewport(double x, double y, double width, double height);
-// Writes the logical screen as a PNG file; 1 when written, 0 otherwise.
-double saveScreenshot(const char* path);
-// Writes the logical screen as the next free Screenshots/shotNNNN.png in the player folder (F12).
-double saveNumberedScreenshot();

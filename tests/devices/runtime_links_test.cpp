@@ -19,7 +19,7 @@ std::string textOf(const TextValue& t) { return std::string(t.c_str(), t.length)
 
 // Points the runtime's temporary folder at a private place for one test.
 class PrivateTemp : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* old = std::getenv("TMPDIR");
         oldTmp_ = old ? old : "";

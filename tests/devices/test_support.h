@@ -17,9 +17,9 @@ struct WavFormat {
     int channels = 1;
     int frequency = 22050;
     int bits = 16;
-    int formatChunkSize = 16;    // 18 adds the extension bytes the reader skips
-    bool factChunk = false;      // a "fact" chunk before "data"
-    bool listChunk = false;      // a "LIST" chunk before "data" (not accepted)
+    int formatChunkSize = 16;         // 18 adds the extension bytes the reader skips
+    bool factChunk = false;           // a "fact" chunk before "data"
+    bool listChunk = false;           // a "LIST" chunk before "data" (not accepted)
     long long declaredDataSize = -1;  // -1: the real size
 };
 
@@ -27,6 +27,7 @@ struct WavFormat {
 // wavFormat.bits is 8), interleaved when there are two channels.
 std::vector<unsigned char> makeWav(const WavFormat& wavFormat, const std::vector<int16_t>& samples);
 // A sine tone: `frames` frames of `amplitude` at `hz`, per channel.
-std::vector<int16_t> sineSamples(int frames, int channels, int frequency, double hz, double amplitude);
+std::vector<int16_t> sineSamples(int frames, int channels, int frequency, double hz,
+                                 double amplitude);
 bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes);
 std::vector<unsigned char> readFile(const std::string& path);

@@ -6,7 +6,7 @@ using namespace crumlet;
 namespace {
 
 class BugTest : public GameFolderTest {
-protected:
+  protected:
     // Walks one whole step (16 frames) with the keys currently held for the first frame only.
     void finishStep() {
         for (int f = 0; f < 16 && (f == 0 || game.bugStep > 0); ++f) bugFrame();

@@ -8,7 +8,7 @@ using namespace crumlet;
 namespace {
 
 class EffectsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { resetGame(); }
 };
 

@@ -4,7 +4,7 @@
 namespace {
 
 class HighscoreTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         resetGame();
         game.level = 3;

@@ -39,7 +39,7 @@ void bugFrame();
 
 // A test that works in its own empty folder holding an empty Maps/ folder.
 class GameFolderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     TestFolder scratch{"crumlet-test"};

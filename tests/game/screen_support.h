@@ -30,7 +30,7 @@ bool grabScreen(Screen& out);
 // colours: Tiles1 (wall blue, clover green, block grey), BugR..BugD red, Baddy magenta,
 // BoxStrip yellow.
 class ScreenTest : public GameFolderTest {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     void loadTestMedia();

@@ -8,7 +8,7 @@ using namespace crumlet;
 namespace {
 
 class SetupTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { resetGame(); }
 };
 

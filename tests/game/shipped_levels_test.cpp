@@ -38,8 +38,10 @@ TEST(ShippedLevelsTest, EveryLevelCanReachZeroPickupsLeft) {
             }
         }
         EXPECT_EQ(game.pickupsLeft, collectable)
-            << "level " << n << " starts with pickupsLeft " << game.pickupsLeft << " but only " << collectable
-            << " clovers and flowers can be collected: the bug's start cell counts as one pick-up, so a clover "
+            << "level " << n << " starts with pickupsLeft " << game.pickupsLeft << " but only "
+            << collectable
+            << " clovers and flowers can be collected: the bug's start cell counts as one pick-up, "
+               "so a clover "
                "or flower must lie under the bug for the level to be finishable";
     }
     ASSERT_EQ(chdir(cwd), 0);

@@ -21,3 +21,18 @@ bool platformTestSetJoystickButton(int button, bool pressed);
 // hat: 0 centred, 1 up, 2 right, 4 down, 8 left (combinations for diagonals).
 bool platformTestSetJoystickHat(int hat, int value);
 void platformTestDetachJoystick();
+
+// A virtual game controller of the standard layout, for the set functions above: buttons are
+// numbered as below, axis 0 is the left stick's x and axis 1 its y. Unlike a real one it is read
+// even while no window has the focus (test windows are often hidden). Detach as a joystick.
+enum TestPadButton {
+    kTestPadA = 0,
+    kTestPadB = 1,
+    kTestPadBack = 4,
+    kTestPadStart = 6,
+    kTestPadUp = 11,
+    kTestPadDown = 12,
+    kTestPadLeft = 13,
+    kTestPadRight = 14,
+};
+bool platformTestAttachPad();

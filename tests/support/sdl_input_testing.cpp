@@ -89,6 +89,13 @@ bool platformTestAttachJoystick(int axes, int buttons, int hats) {
     return virtualHandle != nullptr;
 }
 
+bool platformTestAttachPad() {
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    // A virtual device of the controller type with every standard button and axis is mapped by
+    // SDL in its own button and axis order.
+    return platformTestAttachJoystick(SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
+}
+
 bool platformTestSetJoystickAxis(int axis, int value) {
     return virtualHandle &&
            SDL_JoystickSetVirtualAxis(virtualHandle, axis, static_cast<Sint16>(value)) == 0;

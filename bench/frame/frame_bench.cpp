@@ -1,0 +1,424 @@
+// What one level frame costs: the real program plays a fixed session of a busy level (ten
+// baddies, a spiky bomb every third cell of the bug's way, a blast every few steps) with pacing
+// off, through its scripted driver, and the processor time of the whole process (every thread,
+// Mesa's rasteriser threads included) is measured against the same session that ends in the
+// menu before the level starts.
+//
+// Printed: CPU ms per level frame (the whole process, and the game's own routines alone), level
+// frames per second (wall clock; noisy on a shared machine), peak resident memory, and the
+// start-up run's CPU and wall time.
+//
+// The keys come from a bot that walks the bug along its way in this process, frame by frame,
+// through the routines of a level frame without a renderer (every drawing operation is then a
+// no-op), so the same run also gives the game's own cost. The program must then produce the
+// same trace, which shows that both played the same session.
+//
+// Usage: frame_bench [--frames N] [--runs N] [--program PATH] [--keep]
+//   headless (SDL's offscreen video driver) unless DISPLAY is set; --program times another build
+//   of the program (an older one, for figures side by side) with this build's media.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "devices/input.h"
+#include "game/constants.h"
+#include "game/globals.h"
+#include "game/routines.h"
+#include "game/trace.h"
+#include "graphics/fonts.h"
+#include "runtime/maths.h"
+#include "runtime/text.h"
+
+#ifndef CRUMLET_EXECUTABLE
+#error "CRUMLET_EXECUTABLE must name the game executable"
+#endif
+#ifndef CRUMLET_RUN_DIR
+#error "CRUMLET_RUN_DIR must name the run folder"
+#endif
+
+using namespace crumlet;
+
+namespace {
+
+constexpr int kSeed = 12;
+
+// The bench level: the bug's way snakes through five corridors with a spiky bomb every third
+// cell and breakable blocks in the walls between them; below, two corridors of clovers with
+// five baddies each keep the level from ever finishing.
+const std::vector<std::string> kLevel = {
+    "####################",  //
+    "#@.s..s..s..s..s...#",  //
+    "#x#x#x#x#x#x#x#x#x.#",  //
+    "#..s..s..s..s..s...#",  //
+    "#.#x#x#x#x#x#x#x#x##",  //
+    "#..s..s..s..s..s...#",  //
+    "#x#x#x#x#x#x#x#x#x.#",  //
+    "#..s..s..s..s..s...#",  //
+    "#.#x#x#x#x#x#x#x#x##",  //
+    "#..s..s..s..s..s..c#",  //
+    "####################",  //
+    "#>c>c>cccccccc<c<c<#",  //
+    "####################",  //
+    "#>c>ccccccccccc<c<c#",  //
+    "####################",  //
+};
+
+void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+bool copyFile(const std::string& from, const std::string& to) {
+    std::ifstream in(from, std::ios::binary);
+    if (!in) return false;
+    std::ofstream out(to, std::ios::binary);
+    out << in.rdbuf();
+    return static_cast<bool>(out);
+}
+
+std::vector<std::string> readLines(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+void writeLevel(const std::string& maps) {
+    std::vector<unsigned char> l1(1200, 0), l2(1200, 0), l3(1200, 0);
+    for (size_t r = 0; r < kLevel.size(); ++r) {
+        for (size_t c = 0; c < kLevel[r].size(); ++c) {
+            const size_t i = c + 40 * r;
+            switch (kLevel[r][c]) {
+                case '#':
+                    l1[i] = 1;
+                    break;
+                case 'x':
+                    l1[i] = 7;
+                    break;
+                case '@':
+                    l1[i] = 3;
+                    l2[i] = 2;
+                    break;
+                case 'c':
+                    l2[i] = 2;
+                    break;
+                case 's':
+                    l2[i] = 6;
+                    break;
+                case '>':
+                    l1[i] = 12;
+                    break;
+                case '<':
+                    l1[i] = 13;
+                    break;
+                default:
+                    break;
+            }
+        }
+    }
+    writeBytes(maps + "/Map1-1.bin", l1);
+    writeBytes(maps + "/Map1-2.bin", l2);
+    writeBytes(maps + "/Map1-3.bin", l3);
+}
+
+// The bug's way: row 1 to the right, down at the right end, row 3 to the left, and so on.
+std::vector<int> snakeWay() {
+    std::vector<int> way;
+    for (int row = 1, k = 0; row <= 9; row += 2, ++k) {
+        const bool right = k % 2 == 0;
+        for (int i = 1; i <= 18; ++i) way.push_back((right ? i : 19 - i) + 40 * row);
+        if (row < 9) way.push_back((right ? 18 : 1) + 40 * (row + 1));
+    }
+    return way;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The in-process session
+
+double processCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+void holdOnly(double key) {
+    unsigned char k[256] = {};
+    if (key != 0) k[static_cast<int>(key)] = 0x80;
+    injectKeyboardSnapshot(k);
+}
+
+// The key for the next level frame. Only a standing bug decides: it lays its bomb where the way
+// runs straight on for three more cells (out of the blast's cross when it goes off), standing
+// one frame first, since a bomb is laid only by a bug that stands; otherwise it steps on.
+double botKey(const std::vector<int>& way) {
+    GameGlobals& g = game;
+    if (g.bugStep != 0 || g.bugDead != 0) return 0;
+    const int cell =
+        static_cast<int>(g.bugX / kCellSize) + 40 * static_cast<int>(g.bugY / kCellSize);
+    const auto at = std::find(way.begin(), way.end(), cell);
+    if (at == way.end() || at + 1 == way.end()) return 0;
+    const size_t k = static_cast<size_t>(at - way.begin());
+    const bool straight = k + 3 < way.size() && way[k + 3] - way[k + 2] == way[k + 1] - way[k] &&
+                          way[k + 2] - way[k + 1] == way[k + 1] - way[k];
+    if (g.bombStock > 0 && g.spikeyArmed == 0 && straight && k > 0) {
+        return g.bugFacing >= 1 ? kKeySpace : 0;
+    }
+    const int step = way[k + 1] - way[k];
+    return step == 1 ? kKeyRight : step == -1 ? kKeyLeft : step == 40 ? kKeyDown : kKeyUp;
+}
+
+// One level frame, as the level loop runs it, without presenting it (there is no renderer, so
+// all drawing does nothing).
+void levelFrame() {
+    GameGlobals& g = game;
+    LevelFrame();
+    if (g.bugDead == 1) {
+        selectFont(kFontMenu);
+        drawText(TextValue("PRESS ESCAPE!"), 68, 100);
+    }
+    selectFont(kFontStatus);
+    drawText(charsPlusNumber("SCORE:", g.score), 0, 224);
+    drawText(charsPlusNumber("CLOVER:", g.pickupsLeft), 192, 224);
+}
+
+struct InProcessRun {
+    std::vector<double> keys;        // keys[k]: held in level frame k + 1
+    std::vector<std::string> trace;  // the trace line of every level frame
+    double cpuMsPerFrame = 0;
+    int blasts = 0;
+};
+
+void startLevel() {
+    GameGlobals& g = game;
+    g.level = 1;
+    DataInit();
+    LoadMaps();
+    FindBug();
+    seedRandom(kSeed);
+}
+
+// Plays the session once to find its keys, then again with those keys, timed, several times.
+InProcessRun playInProcess(const std::string& runDir, int frames) {
+    InProcessRun run;
+    char cwd[4096];
+    if (!getcwd(cwd, sizeof cwd) || chdir(runDir.c_str()) != 0) return run;
+    dimensionGameArrays();
+    const std::vector<int> way = snakeWay();
+    GameGlobals& g = game;
+    startLevel();
+    double lastArmed = 0;
+    for (int f = 1; f <= frames; ++f) {
+        // Level frame 1 is the menu pass in which Return starts the level: no key there.
+        const double key = f == 1 ? 0 : botKey(way);
+        run.keys.push_back(key);
+        holdOnly(key);
+        levelFrame();
+        if (lastArmed == 1 && g.spikeyArmed == 0) ++run.blasts;
+        lastArmed = g.spikeyArmed;
+        LevelFrameState st{static_cast<double>(f),
+                           g.bugX,
+                           g.bugY,
+                           g.bugDir,
+                           g.score,
+                           g.pickupsLeft,
+                           g.bombStock,
+                           g.bugDead,
+                           g.levelDone,
+                           &g.mapGrid,
+                           &g.itemGrid};
+        run.trace.push_back(levelTraceLine(st));
+    }
+    // The game's own cost: the same frames again, best of five.
+    double best = 1e300;
+    for (int repeat = 0; repeat < 5; ++repeat) {
+        startLevel();
+        const double start = processCpuMs();
+        for (int f = 1; f <= frames; ++f) {
+            holdOnly(run.keys[static_cast<size_t>(f - 1)]);
+            levelFrame();
+        }
+        best = std::min(best, processCpuMs() - start);
+    }
+    run.cpuMsPerFrame = best / frames;
+    holdOnly(0);
+    if (chdir(cwd) != 0) std::perror("chdir");
+    return run;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The real program
+
+struct ProcessRun {
+    bool ok = false;
+    double cpuMs = 0;  // user + system, all threads
+    double wallMs = 0;
+    long peakKb = 0;
+    double firstShotMs = -1;  // from the start to the screenshot of frame 1, when one was asked for
+};
+
+double realtimeMs() {
+    timespec t{};
+    clock_gettime(CLOCK_REALTIME, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+double wallMs() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+ProcessRun runProgram(const std::string& dir, const std::string& script) {
+    ProcessRun r;
+    const std::string scriptPath = dir + "/session.txt";
+    std::ofstream(scriptPath) << script;
+    const std::string shotPath = dir + "/first.png";
+    std::remove(shotPath.c_str());
+    const double start = wallMs(), startReal = realtimeMs();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0) _exit(126);
+        setenv("TOVRIK_DRIVER", scriptPath.c_str(), 1);
+        // The saves stay in the private folder, never in the real player folder.
+        setenv("CRUMLET_SAVE_DIR", dir.c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        const char* display = std::getenv("DISPLAY");
+        if (!display || !*display) setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr)) _exit(126);
+        execl((dir + "/crumlet").c_str(), "crumlet", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    if (pid < 0) return r;
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid) return r;
+    r.wallMs = wallMs() - start;
+    r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    struct stat shot {};
+    if (stat(shotPath.c_str(), &shot) == 0)
+        r.firstShotMs = shot.st_mtim.tv_sec * 1e3 + shot.st_mtim.tv_nsec / 1e6 - startReal;
+    r.cpuMs = usage.ru_utime.tv_sec * 1e3 + usage.ru_utime.tv_usec / 1e3 +
+              usage.ru_stime.tv_sec * 1e3 + usage.ru_stime.tv_usec / 1e3;
+    r.peakKb = usage.ru_maxrss;
+    return r;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int frames = 1500, runs = 3;
+    bool keep = false;
+    std::string program = CRUMLET_EXECUTABLE;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--frames") && i + 1 < argc) {
+            frames = std::max(10, std::atoi(argv[++i]));
+        } else if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) {
+            runs = std::max(1, std::atoi(argv[++i]));
+        } else if (!std::strcmp(argv[i], "--program") && i + 1 < argc) {
+            program = argv[++i];
+        } else if (!std::strcmp(argv[i], "--keep")) {
+            keep = true;
+        } else {
+            std::fprintf(stderr,
+                         "usage: frame_bench [--frames N] [--runs N] [--program PATH] [--keep]\n");
+            return 2;
+        }
+    }
+
+    char pattern[] = "/tmp/crumlet-frame-bench-XXXXXX";
+    if (!mkdtemp(pattern)) return std::perror("mkdtemp"), 1;
+    const std::string dir = pattern;
+    mkdir((dir + "/Maps").c_str(), 0700);
+    if (!copyFile(program, dir + "/crumlet") ||
+        !copyFile(std::string(CRUMLET_RUN_DIR) + "/Media.kql", dir + "/Media.kql") ||
+        !copyFile(std::string(CRUMLET_RUN_DIR) + "/smalfont.bmp", dir + "/smalfont.bmp")) {
+        std::fprintf(stderr, "frame_bench: cannot copy the program and its media into %s\n",
+                     dir.c_str());
+        return 1;
+    }
+    chmod((dir + "/crumlet").c_str(), 0755);
+    writeLevel(dir + "/Maps");
+    writeBytes(dir + "/Maps/Player.bin", {'b', 'e', 'n', 'c', 'h', 0, 0, 0});
+    writeBytes(dir + "/Maps/Name.bin", std::vector<unsigned char>(6400, 0));
+    writeBytes(dir + "/Maps/Data.bin", std::vector<unsigned char>(3200, 0));
+
+    const InProcessRun bot = playInProcess(dir, frames);
+    if (bot.trace.empty()) return std::fprintf(stderr, "frame_bench: in-process run failed\n"), 1;
+
+    // Return in frame 3 starts the level: level frame F is frame F + 2.
+    std::ostringstream level;
+    level << "seed " << kSeed
+          << "\npacing off\ntrace bench.trace\nshot 1 first.png\nkeys 3 Return\n";
+    for (size_t k = 0; k < bot.keys.size(); ++k) {
+        const double key = bot.keys[k];
+        if (key == 0) continue;
+        const char* name = key == kKeyRight  ? "Right"
+                           : key == kKeyLeft ? "Left"
+                           : key == kKeyUp   ? "Up"
+                           : key == kKeyDown ? "Down"
+                                             : "Space";
+        level << "keys " << k + 3 << " " << name << "\n";
+    }
+    level << "quit " << frames + 2 << "\n";
+    // The start-up run: the first menu frame, written as a screenshot as in the level run, then
+    // the end.
+    const std::string startUp =
+        "seed " + std::to_string(kSeed) + "\npacing off\nshot 1 first.png\nquit 1\n";
+
+    std::vector<double> perFrame, fps, startCpu, startWall, firstFrame;
+    long peakKb = 0, startPeakKb = 0;
+    bool same = true;
+    for (int i = 0; i < runs; ++i) {
+        const ProcessRun s = runProgram(dir, startUp);
+        const ProcessRun l = runProgram(dir, level.str());
+        if (!s.ok || !l.ok) return std::fprintf(stderr, "frame_bench: the program failed\n"), 1;
+        perFrame.push_back((l.cpuMs - s.cpuMs) / frames);
+        fps.push_back(frames * 1000.0 / std::max(1.0, l.wallMs - s.wallMs));
+        startCpu.push_back(s.cpuMs);
+        startWall.push_back(s.wallMs);
+        firstFrame.push_back(s.firstShotMs);
+        peakKb = std::max(peakKb, l.peakKb);
+        startPeakKb = std::max(startPeakKb, s.peakKb);
+        if (i == 0) same = readLines(dir + "/bench.trace") == bot.trace;
+    }
+
+    const char* display = std::getenv("DISPLAY");
+    std::printf("frame_bench: %d level frames, %d baddies, %d blasts, %s, median of %d runs\n",
+                frames, 10, bot.blasts, display && *display ? "X display" : "headless", runs);
+    std::printf("  CPU per level frame, whole process: %8.3f ms\n", median(perFrame));
+    std::printf("  CPU per level frame, game's own:    %8.3f ms\n", bot.cpuMsPerFrame);
+    std::printf("  level frames per second (wall):     %8.0f\n", median(fps));
+    std::printf("  peak resident memory, level run:    %8.1f MB\n", peakKb / 1024.0);
+    std::printf("  peak resident memory, start-up run: %8.1f MB\n", startPeakKb / 1024.0);
+    std::printf("  start-up to the first menu frame and exit: %.0f ms CPU, %.0f ms wall\n",
+                median(startCpu), median(startWall));
+    std::printf("  start to the first menu frame (its screenshot written): %.0f ms wall\n",
+                median(firstFrame));
+    std::printf("  all runs, ms per frame:");
+    for (double v : perFrame) std::printf(" %.3f", v);
+    std::printf("\n");
+    if (!same) std::printf("  WARNING: the program's trace differs from the in-process session\n");
+    if (!keep)
+        std::system(("rm -rf '" + dir + "'").c_str());
+    else
+        std::printf("  session kept in %s\n", dir.c_str());
+    return same ? 0 : 1;
+}

@@ -1,0 +1,250 @@
+// The real program's frames, byte for byte against the reference pictures: the menu, name entry,
+// the high-score table, the first and a later frame of every shipped level, and a level of the
+// test's own with the spiky bomb, the laid bomb, its blast, the fruit, a fire and "PRESS ESCAPE!".
+// The program runs through its scripted driver in a private copy of the run folder.
+//
+// The pictures depend on the media and the shipped levels: after a deliberate change to either,
+// record them again with TOVRIK_RECORD_REFERENCES=1 (and look at what changed).
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "reference_pictures.h"
+
+#ifndef CRUMLET_EXECUTABLE
+#error "CRUMLET_EXECUTABLE must name the game executable"
+#endif
+#ifndef CRUMLET_RUN_DIR
+#error "CRUMLET_RUN_DIR must name the run folder"
+#endif
+
+namespace {
+
+bool copyFile(const std::string& from, const std::string& to) {
+    std::ifstream in(from, std::ios::binary);
+    if (!in) return false;
+    std::ofstream out(to, std::ios::binary);
+    out << in.rdbuf();
+    return static_cast<bool>(out);
+}
+
+void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+// A level as text, one character per cell from row 0: '#' wall, 'x' block, '@' bug on a clover,
+// 'c' clover, 'f' flower, 's' spiky bomb, '>' '<' baddies heading right and left.
+void writeLevel(const std::string& maps, int level, const std::vector<std::string>& rows) {
+    std::vector<unsigned char> l1(1200, 0), l2(1200, 0), l3(1200, 0);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        for (size_t c = 0; c < rows[r].size(); ++c) {
+            const size_t i = c + 40 * r;
+            switch (rows[r][c]) {
+                case '#':
+                    l1[i] = 1;
+                    break;
+                case 'x':
+                    l1[i] = 7;
+                    break;
+                case 'B':
+                    l1[i] = 3;
+                    break;
+                case '@':
+                    l1[i] = 3;
+                    l2[i] = 2;
+                    break;
+                case 'c':
+                    l2[i] = 2;
+                    break;
+                case 'f':
+                    l2[i] = 4;
+                    break;
+                case 's':
+                    l2[i] = 6;
+                    break;
+                case '>':
+                    l1[i] = 12;
+                    break;
+                case '<':
+                    l1[i] = 13;
+                    break;
+                default:
+                    break;
+            }
+        }
+    }
+    const std::string base = maps + "/Map" + std::to_string(level);
+    writeBytes(base + "-1.bin", l1);
+    writeBytes(base + "-2.bin", l2);
+    writeBytes(base + "-3.bin", l3);
+}
+
+// A driver script with the screenshots it asks for.
+struct Session {
+    std::string script;
+    std::vector<std::string> shots;  // reference names, each shot written as <name>.png
+
+    void line(const std::string& text) { script += text + "\n"; }
+    void keys(int from, int to, const char* key) {
+        line("keys " + std::to_string(from) + "-" + std::to_string(to) + " " + key);
+    }
+    void shot(int frame, const std::string& name) {
+        line("shot " + std::to_string(frame) + " " + name + ".png");
+        shots.push_back(name);
+    }
+};
+
+class ReferenceSessionTest : public ::testing::Test {
+  protected:
+    std::string dir;
+
+    void SetUp() override {
+        char pattern[] = "/tmp/crumlet-reference-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        ASSERT_EQ(mkdir((dir + "/Maps").c_str(), 0700), 0);
+        ASSERT_TRUE(copyFile(CRUMLET_EXECUTABLE, dir + "/crumlet"));
+        ASSERT_EQ(chmod((dir + "/crumlet").c_str(), 0755), 0);
+        ASSERT_TRUE(copyFile(std::string(CRUMLET_RUN_DIR) + "/Media.kql", dir + "/Media.kql"));
+        ASSERT_TRUE(
+            copyFile(std::string(CRUMLET_RUN_DIR) + "/smalfont.bmp", dir + "/smalfont.bmp"));
+        writeBytes(dir + "/Maps/Player.bin", {'e', 'v', 'e', 0, 0, 0, 0, 0});
+        writeBytes(dir + "/Maps/Name.bin", std::vector<unsigned char>(6400, 0));
+        writeBytes(dir + "/Maps/Data.bin", std::vector<unsigned char>(3200, 0));
+    }
+
+    void TearDown() override {
+        if (!HasFailure()) std::system(("rm -rf '" + dir + "'").c_str());
+    }
+
+    // Runs the program with the session's script and compares every screenshot.
+    void runAndCompare(const Session& session) {
+        const std::string scriptPath = dir + "/session.txt";
+        std::ofstream(scriptPath) << session.script;
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (chdir(dir.c_str()) != 0) _exit(126);
+            setenv("TOVRIK_DRIVER", scriptPath.c_str(), 1);
+            // The saves stay in the private folder, never in the real player folder.
+            setenv("CRUMLET_SAVE_DIR", dir.c_str(), 1);
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            if (std::getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 1);
+            if (!freopen((dir + "/session.out").c_str(), "w", stdout)) _exit(126);
+            execl((dir + "/crumlet").c_str(), "crumlet", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        ASSERT_GT(pid, 0);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
+        int status = 0;
+        while (waitpid(pid, &status, WNOHANG) != pid) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &status, 0);
+                FAIL() << "the program did not end within 300 s";
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+        for (const std::string& name : session.shots) {
+            EXPECT_EQ(compareFileWithReference(name, dir + "/" + name + ".png", dir), "");
+        }
+    }
+};
+
+TEST_F(ReferenceSessionTest, MenuNameEntryAndHighScoreTable) {
+    Session s;
+    s.line("seed 1");
+    s.line("pacing off");
+    s.shot(3, "menu");
+    s.line("keys 5 Down");  // the box slides to PLAYER in frames 6 to 13
+    s.shot(9, "menu-box-sliding");
+    s.line("keys 15 Return");  // name entry
+    s.line("type 20 bug");
+    s.shot(26, "name-entry");
+    s.line("keys 30 Space");  // back to the menu
+    s.line("keys 35 Down");   // to HSCORE
+    s.line("keys 45 Return");
+    s.shot(48, "high-scores");
+    s.line("keys 50 Space");
+    s.line("quit 55");
+    runAndCompare(s);
+}
+
+TEST_F(ReferenceSessionTest, FirstAndLaterFrameOfEveryShippedLevel) {
+    for (int level = 1; level <= 28; ++level) {
+        for (int layer = 1; layer <= 3; ++layer) {
+            const std::string name =
+                "/Maps/Map" + std::to_string(level) + "-" + std::to_string(layer) + ".bin";
+            ASSERT_TRUE(copyFile(std::string(CRUMLET_RUN_DIR) + name, dir + name)) << name;
+        }
+    }
+    // Return in frame s starts the level chosen in the menu, whose frame F is then frame
+    // s + F - 1; Escape in its frame 96 returns to the menu, and four frames of Right choose the
+    // next level.
+    Session s;
+    s.line("seed 4");
+    s.line("pacing off");
+    int start = 3;
+    for (int level = 1; level <= 28; ++level) {
+        char name[32];
+        s.line("keys " + std::to_string(start) + " Return");
+        std::snprintf(name, sizeof name, "level%02d-first", level);
+        s.shot(start, name);
+        std::snprintf(name, sizeof name, "level%02d-later", level);
+        s.shot(start + 89, name);
+        s.line("keys " + std::to_string(start + 95) + " Escape");
+        if (level < 28) s.keys(start + 97, start + 100, "Right");
+        start += 102;
+    }
+    s.line("quit " + std::to_string(start));
+    runAndCompare(s);
+}
+
+TEST_F(ReferenceSessionTest, BombBlastFruitFireAndPressEscape) {
+    // Level 1: the bug's corridor from the end-to-end tests (a flower, a spiky bomb, a block),
+    // below it six corridors of clovers with a baddy at each end. Level 2: a baddy comes for a
+    // bug that does not move.
+    const std::string corridor = "#>cccccccccccccccc<#";
+    const std::string wall = "####################";
+    writeLevel(dir + "/Maps", 1,
+               {wall, "#@cf.s..x.c#########", wall, corridor, wall, corridor, wall, corridor, wall,
+                corridor, wall, corridor, wall, corridor, wall});
+    writeLevel(dir + "/Maps", 2, {wall, "#B.c.c.c.c.c.c.c.c<#", wall});
+    // Level 1 starts with Return in frame 3 (level frame F is frame F + 2): the bug walks right
+    // to the bomb and beyond, lays it beside the block and walks back out of the cross. With
+    // seed 1 a fruit appears beside a baddy, which eats it and leaves a fire.
+    Session s;
+    s.line("seed 1");
+    s.line("pacing off");
+    s.line("keys 3 Return");
+    s.shot(3, "effects-first");
+    s.keys(4, 99, "Right");
+    s.line("keys 101 Space");
+    s.keys(102, 149, "Left");
+    s.shot(120, "effects-laid-bomb");
+    s.shot(150, "effects-blast-begins");
+    s.shot(154, "effects-blast");
+    s.shot(1006, "effects-fruit");
+    s.shot(1022, "effects-fire");
+    s.line("keys 1030 Escape");
+    s.keys(1032, 1035, "Right");
+    s.line("keys 1037 Return");  // level 2
+    s.shot(1381, "effects-press-escape");
+    s.line("quit 1382");
+    runAndCompare(s);
+}
+
+}  // namespace
