@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "devices/input.h"
+#include "devices/key_names.h"
 #include "graphics/present.h"
 #include "graphics/screenshots.h"
 #include "runtime/lifecycle.h"
@@ -30,29 +31,7 @@ struct DriverRun {
 
 DriverRun run;
 
-// Key names of the script. Letters and digits name key positions of a US keyboard.
-struct NamedKey {
-    const char* name;
-    int code;
-};
-
-const NamedKey kNamedKeys[] = {
-    {"escape", 1},     {"esc", 1},         {"backspace", 14}, {"tab", 15},     {"return", 28},
-    {"enter", 28},     {"ctrl", 29},       {"lctrl", 29},     {"shift", 42},   {"lshift", 42},
-    {"rshift", 54},    {"alt", 56},        {"lalt", 56},      {"space", 57},   {"f1", 59},
-    {"f2", 60},        {"f3", 61},         {"f4", 62},        {"f5", 63},      {"f6", 64},
-    {"f7", 65},        {"f8", 66},         {"f9", 67},        {"f10", 68},     {"f11", 87},
-    {"f12", 88},       {"rctrl", 157},     {"ralt", 184},     {"home", 199},   {"up", 200},
-    {"pageup", 201},   {"left", 203},      {"right", 205},    {"end", 207},    {"down", 208},
-    {"pagedown", 209}, {"insert", 210},    {"delete", 211},   {"minus", 12},   {"period", 52},
-    {"comma", 51},     {"slash", 53},
-};
-
 constexpr int kLeftShift = 42;
-
-// Scan codes of the letters a..z on a US layout.
-const int kLetterCodes[26] = {30, 48, 46, 32, 18, 33, 34, 35, 23, 36, 37, 38, 50,
-                              49, 24, 25, 16, 19, 31, 20, 22, 47, 17, 45, 21, 44};
 
 std::string lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -147,21 +126,6 @@ void onPresent() {
 
 }  // namespace
 
-int driverKeyCode(const std::string& name) {
-    std::string n = lower(name);
-    if (n.size() == 1 && n[0] >= 'a' && n[0] <= 'z') return kLetterCodes[n[0] - 'a'];
-    if (n.size() == 1 && n[0] >= '1' && n[0] <= '9') return 2 + (n[0] - '1');
-    if (n == "0") return 11;
-    int64_t v;
-    if (n.size() >= 2 && n[0] == '@') {  // a raw scan code
-        return parseInt(n.substr(1), v) && v >= 0 && v <= 255 ? static_cast<int>(v) : -1;
-    }
-    for (const NamedKey& k : kNamedKeys) {
-        if (n == k.name) return k.code;
-    }
-    return -1;
-}
-
 bool parseDriverScript(const std::string& text, const std::string& baseDir, DriverScript& out,
                        std::string& error) {
     out = DriverScript();
@@ -210,10 +174,11 @@ bool parseDriverScript(const std::string& text, const std::string& baseDir, Driv
         } else if (cmd == "keys") {
             DriverScript::KeySpan span;
             if (w.size() < 2 || !parseFrameRange(w[1], span.from, span.to)) {
-                return fail("keys takes a frame or frame range (10 or 10-20) and key names; " + kFrameRange);
+                return fail("keys takes a frame or frame range (10 or 10-20) and key names; " +
+                            kFrameRange);
             }
             for (size_t i = 2; i < w.size(); ++i) {
-                int code = driverKeyCode(w[i]);
+                int code = keyCodeForName(w[i]);
                 if (code < 0) return fail("unknown key \"" + printable(w[i]) + "\"");
                 span.keys.push_back(code);
             }
@@ -226,10 +191,11 @@ bool parseDriverScript(const std::string& text, const std::string& baseDir, Driv
                 return fail("type takes a frame number and a word; " + kFrameRange);
             }
             if (frame + 2 * static_cast<int64_t>(w[2].size() - 1) > kMaxDriverFrame) {
-                return fail("the word's last letter comes after frame " + std::to_string(kMaxDriverFrame));
+                return fail("the word's last letter comes after frame " +
+                            std::to_string(kMaxDriverFrame));
             }
             for (char c : w[2]) {
-                int code = driverKeyCode(std::string(1, c));
+                int code = keyCodeForName(std::string(1, c));
                 if (code < 0) return fail("cannot type \"" + printable(std::string(1, c)) + "\"");
                 DriverScript::KeySpan letter{frame, frame, {code}};
                 if (c >= 'A' && c <= 'Z') letter.keys.push_back(kLeftShift);
@@ -263,7 +229,9 @@ bool loadDriverScript(const std::string& path, const std::string& baseDir, Drive
     // would wait for a writer.
     const int fd = openRegularFile(path.c_str());
     if (fd < 0) {
-        error = errno == EISDIR || errno == ENXIO ? "not a regular file" : std::string("cannot read: ") + std::strerror(errno);
+        error = errno == EISDIR || errno == ENXIO
+                    ? "not a regular file"
+                    : std::string("cannot read: ") + std::strerror(errno);
         return false;
     }
     std::string text;

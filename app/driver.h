@@ -53,10 +53,6 @@ bool parseDriverScript(const std::string& text, const std::string& baseDir, Driv
 bool loadDriverScript(const std::string& path, const std::string& baseDir, DriverScript& out,
                       std::string& error);
 
-// The scan code of a key name of the script ("Right", "Space", "a", "7", "@57" for a raw scan
-// code, ...), or -1.
-int driverKeyCode(const std::string& name);
-
 // The keyboard snapshot (bit 7 = held) the script gives for a frame.
 void driverKeysForFrame(const DriverScript& script, int64_t frame, unsigned char keys[256]);
 

@@ -25,10 +25,10 @@ constexpr int kLineFileEntries = 256;
 constexpr int kLineFileEntrySize = 1024;  // 1023 characters and the terminator
 
 struct LineFileCache {
-  char fileName[1024];                                // the file held; "" when none
-  char lines[kLineFileEntries][kLineFileEntrySize];  // the entries, zero-terminated
-  int32_t lastLine;                                   // highest entry read from the file or written since
-  uint8_t dirty;                                      // an entry was written since loading
+    char fileName[1024];                               // the file held; "" when none
+    char lines[kLineFileEntries][kLineFileEntrySize];  // the entries, zero-terminated
+    int32_t lastLine;  // highest entry read from the file or written since
+    uint8_t dirty;     // an entry was written since loading
 };
 
 // The process-wide store (read access for tests and diagnostics).

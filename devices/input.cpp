@@ -3,8 +3,10 @@
 #include "devices/input.h"
 
 #include "devices/devices_internal.h"
+#include "devices/player_keys.h"
 #include "platform/platform_input.h"
 #include "runtime/convert.h"
+#include "runtime/folders.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,18 +20,30 @@ struct InputDevices {
     bool open = false;
     int mouseX = 100, mouseY = 100;  // logical pixels
     bool keyboardDevice = false;
-    bool mouseDevice = false;        // the captured (exclusive) mouse was asked for
+    bool mouseDevice = false;  // the captured (exclusive) mouse was asked for
     bool pointerVisible = false;
-    bool mouseExclusive = false;     // current mode of the mouse device
+    bool mouseExclusive = false;  // current mode of the mouse device
     bool mouseStale = true;
     int lastDx = 0, lastDy = 0, lastWheel = 0;
     unsigned char keys[256] = {};
     bool injected = false;
     unsigned char injectedKeys[256] = {};
+    bool deviceInjected = false;
+    unsigned char deviceKeys[256] = {};
     int lastTyped = 0;
+    bool pads = false;             // the game-controller layer is open
+    bool pauseAllowed = false;     // a level runs: the pause keys pause, Start is not Return
+    bool startSuppressed = false;  // Start still held from the level: not Return until released
 };
 
 InputDevices input;
+
+// The player's choices; they outlive reopening the service.
+struct InputPreferences {
+    KeyBindings keys = defaultKeyBindings();
+    bool controllers = true;
+};
+InputPreferences preferences;
 
 bool held(int code) { return (input.keys[code & 0xFF] & 0x80) != 0; }
 
@@ -85,6 +99,10 @@ void openInput(bool exclusiveMouse) {
     }
 
     platformJoysticksOpen(kMaxJoysticks);
+    if (preferences.controllers) {
+        const std::string mappings = playerFolder() + "gamecontrollerdb.txt";
+        input.pads = platformPadsOpen(mappings.c_str());
+    }
     registerInputRelease();
 }
 
@@ -112,6 +130,7 @@ void closeInput() {
     platformMouseShowPointer(true);
     platformMouseClose();
     platformJoysticksClose();
+    platformPadsClose();
     platformKeyboardClose();
     const bool injected = input.injected;
     unsigned char injectedKeys[256];
@@ -130,17 +149,67 @@ void resetInputState() {
 
 // ---- Keyboard ------------------------------------------------------------------------
 
+void setPlayerKeys(const KeyBindings& keys) { preferences.keys = keys; }
+void setControllersEnabled(bool enabled) { preferences.controllers = enabled; }
+
 void pollKeyboard() {
     if (input.injected) {
         platformPumpInputEvents();
         std::memcpy(input.keys, input.injectedKeys, sizeof input.keys);
         return;
     }
-    if (!input.keyboardDevice) {
-        std::memset(input.keys, 0, sizeof input.keys);
-        return;
+    unsigned char device[256] = {};
+    if (input.deviceInjected) {
+        platformPumpInputEvents();
+        std::memcpy(device, input.deviceKeys, sizeof device);
+    } else if (input.keyboardDevice) {
+        platformReadKeyboard(device);
     }
-    platformReadKeyboard(input.keys);
+    PadActions pad;
+    if (input.pads) {
+        PlatformPadSample sample;
+        platformPadRead(sample);
+        pad = padActions(sample.held, sample.leftX, sample.leftY);
+    }
+    if (!pad.start) input.startSuppressed = false;
+    const bool startSelects = !input.pauseAllowed && !input.startSuppressed;
+    foldPlayerKeys(preferences.keys, device, pad, startSelects, input.keys);
+}
+
+void injectDeviceKeys(const unsigned char keys[256]) {
+    input.deviceInjected = keys != nullptr;
+    if (keys) std::memcpy(input.deviceKeys, keys, sizeof input.deviceKeys);
+}
+
+void allowPauseKey(double flag) {
+    const bool allowed = flag != 0;
+    if (allowed && !input.pauseAllowed) {
+        // The Start or P that led into the level is not a pause.
+        unsigned char pressed[256];
+        platformTakeKeyPresses(pressed);
+        if (input.pads) platformPadTakePresses();
+    }
+    if (input.pauseAllowed && !allowed && input.pads) {
+        // A Start that paused or ended the level must not go on to select in the menu.
+        PlatformPadSample sample;
+        platformPadRead(sample);
+        input.startSuppressed = (sample.held & kPadStart) != 0;
+    }
+    input.pauseAllowed = allowed;
+}
+
+bool takePauseRequest() {
+    // Presses are always taken, so that none made in a menu carries over into the next level.
+    unsigned char pressed[256];
+    platformTakeKeyPresses(pressed);
+    const unsigned padPresses = input.pads ? platformPadTakePresses() : 0;
+    // A scripted run is played by its script alone.
+    if (!input.pauseAllowed || input.injected) return false;
+    bool wanted = (padPresses & kPadStart) != 0;
+    for (int code : preferences.keys[GameAction::Pause]) {
+        wanted = wanted || (pressed[code & 0xFF] & 0x80) != 0;
+    }
+    return wanted;
 }
 
 void markMouseStale() { input.mouseStale = true; }
@@ -164,11 +233,21 @@ double isKeyDown(double code) {
 
 int charCodeForKey(int code) {
     switch (code) {
-        case 14: return 8;            // Backspace
-        case 28: case 156: return 10; // both Enter keys
-        case 42: case 58: case 221: case 29: case 54: case 56: case 69:
-            return 0;                 // modifiers and locks type nothing
-        default: break;
+        case 14:
+            return 8;  // Backspace
+        case 28:
+        case 156:
+            return 10;  // both Enter keys
+        case 42:
+        case 58:
+        case 221:
+        case 29:
+        case 54:
+        case 56:
+        case 69:
+            return 0;  // modifiers and locks type nothing
+        default:
+            break;
     }
     if (code < 0 || code > 255) return 0;
     // The layout's character as the keyboard state makes it: what the held
@@ -280,13 +359,20 @@ double mouseAxis(double n) {
     MouseState state;
     if (!readMouseState(state)) return 0;
     switch (truncToInt(n)) {
-        case 0: return state.dx;
-        case 1: return state.dy;
-        case 2: return state.wheel;
-        case 3: return state.left;
-        case 4: return state.right;
-        case 5: return state.middle;
-        default: return 0;
+        case 0:
+            return state.dx;
+        case 1:
+            return state.dy;
+        case 2:
+            return state.wheel;
+        case 3:
+            return state.left;
+        case 4:
+            return state.right;
+        case 5:
+            return state.middle;
+        default:
+            return 0;
     }
 }
 

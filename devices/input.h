@@ -8,6 +8,7 @@
 #pragma once
 
 class TextValue;
+struct KeyBindings;
 
 // ---- Runtime-internal: life of the input service ----------------------------
 
@@ -32,19 +33,42 @@ void closeInput();
 void resetInputState();
 
 // Samples the keyboard into the 256-byte key state (bit 7 = held). Pumps the
-// platform's events first. Called by presentFrame and by every key query.
+// platform's events first. The player's keys and the game controllers are
+// folded into the game's fixed codes here (player_keys.h), so every query sees
+// them. Called by presentFrame and by every key query.
 void pollKeyboard();
 // Marks the mouse state stale so that the next mouse query reads the device
 // again (presentFrame does this once per frame).
 void markMouseStale();
 
 // Logic tests and the scripted driver: while a snapshot is injected,
-// pollKeyboard copies it instead of reading the device (events are still
-// pumped). Bit 7 of keys[n] means key n is held.
+// pollKeyboard copies it exactly instead of reading the devices (events are
+// still pumped; neither the player's keys nor controllers apply). Bit 7 of
+// keys[n] means key n is held.
 void injectKeyboardSnapshot(const unsigned char keys[256]);
 void clearInjectedKeyboard();
 // The key state as the last pollKeyboard left it.
 const unsigned char* keyboardState();
+// Tests: stands in for the keyboard device with this state (bit 7 = held); nullptr returns to
+// the device. Unlike an injected snapshot, the player's keys and the controllers still apply.
+void injectDeviceKeys(const unsigned char keys[256]);
+
+// ---- The player's keys, controllers and the pause key ------------------------------
+
+// The keys the player chose for the game's actions (player_keys.h); the game goes on asking for
+// its fixed codes. Kept across openInput/closeInput.
+void setPlayerKeys(const KeyBindings& keys);
+// Game controllers on (the default) or off; takes effect at the next openInput. The raw
+// joysticks below are opened either way.
+void setControllersEnabled(bool enabled);
+// The game turns this on while a level runs: the player's pause key and the controller's Start
+// then ask for a pause, and Start no longer stands for Return. A Start still held when it is
+// turned off stays away from Return until released.
+void allowPauseKey(double flag);
+// True when a pause key or Start was pressed since the last call while pausing is allowed.
+// Never true while an injected snapshot plays the keyboard. presentFrame asks once per frame
+// and, while paused, once per wait step.
+bool takePauseRequest();
 
 // ---- Keyboard and typed characters ------------------------------------------
 
@@ -88,8 +112,9 @@ double mouseAxis(double n);
 struct JoystickState {
     int x = 0, y = 0, z = 0, rx = 0, ry = 0, rz = 0;  // -32768..32768
     int sliders[2] = {0, 0};
-    unsigned int pov[4] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};  // hundredths of a degree, or centred
-    unsigned char buttons[32] = {};  // bit 7 = pressed
+    unsigned int pov[4] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu,
+                           0xFFFFFFFFu};  // hundredths of a degree, or centred
+    unsigned char buttons[32] = {};       // bit 7 = pressed
 };
 // False for a joystick that is not open (state left at its defaults).
 bool readJoystickState(int n, JoystickState& out);

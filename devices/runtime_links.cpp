@@ -7,20 +7,14 @@
 
 #include <string>
 
-#include "runtime/lifecycle.h"
 #include "runtime/archive.h"
+#include "runtime/lifecycle.h"
 
-void logDeviceWarning(const char* line) {
-    appendErrorLog(line);
-}
+void logDeviceWarning(const char* line) { appendErrorLog(line); }
 
-void registerInputRelease() {
-    setServiceRelease(ServiceStage::Input, closeInput);
-}
+void registerInputRelease() { setServiceRelease(ServiceStage::Input, closeInput); }
 
-void registerSoundRelease() {
-    setServiceRelease(ServiceStage::Sound, closeSound);
-}
+void registerSoundRelease() { setServiceRelease(ServiceStage::Sound, closeSound); }
 
 void logicalScreenSize(int& width, int& height) {
     width = runtimeSettings.screenWidth;

@@ -5,13 +5,14 @@
 // playing flag) is changed only while holding the audio device lock; the
 // mixer touches nothing else of the program.
 #include "devices/sound.h"
-#include "devices/sound_internal.h"
 #include "devices/devices_internal.h"
+#include "devices/sound_internal.h"
 
 #include "platform/audio.h"
 #include "runtime/regular_file.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -28,7 +29,7 @@ constexpr int kDeviceFrequency = 22050;
 
 struct Voice {
     std::shared_ptr<const std::vector<int16_t>> samples;  // interleaved stereo, device rate
-    size_t frame = 0;  // next frame to play
+    size_t frame = 0;                                     // next frame to play
     bool playing = false;
     float gainLeft = 1.0f, gainRight = 1.0f;
 };
@@ -47,6 +48,9 @@ struct SoundSystem {
 };
 
 SoundSystem sound;
+
+// The player's volume in percent, applied to the mixed output.
+std::atomic<int> masterVolume{100};
 
 struct AudioLock {
     AudioLock() { platformAudioLock(); }
@@ -70,8 +74,10 @@ void mixVoices(void*, int16_t* out, int frames) {
                 const size_t total = data.size() / 2;
                 size_t n = 0;
                 for (; n < static_cast<size_t>(frames) && voice.frame < total; ++n, ++voice.frame) {
-                    mix[2 * n] += static_cast<int32_t>(std::lround(data[2 * voice.frame] * voice.gainLeft));
-                    mix[2 * n + 1] += static_cast<int32_t>(std::lround(data[2 * voice.frame + 1] * voice.gainRight));
+                    mix[2 * n] +=
+                        static_cast<int32_t>(std::lround(data[2 * voice.frame] * voice.gainLeft));
+                    mix[2 * n + 1] += static_cast<int32_t>(
+                        std::lround(data[2 * voice.frame + 1] * voice.gainRight));
                 }
                 // The voice stops at its end and stays there, as a one-shot
                 // buffer does; the next play starts it from the beginning.
@@ -79,8 +85,10 @@ void mixVoices(void*, int16_t* out, int frames) {
             }
         }
     }
+    const int64_t volume = masterVolume.load(std::memory_order_relaxed);
     for (size_t i = 0; i < mix.size(); ++i) {
-        out[i] = static_cast<int16_t>(std::clamp<int32_t>(mix[i], -32768, 32767));
+        const int64_t scaled = int64_t{mix[i]} * volume / 100;
+        out[i] = static_cast<int16_t>(std::clamp<int64_t>(scaled, -32768, 32767));
     }
 }
 
@@ -135,8 +143,8 @@ void channelGains(double volume, double pan, float& left, float& right) {
 namespace {
 
 uint32_t le32(const unsigned char* p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 uint16_t le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 
@@ -171,10 +179,11 @@ bool readWavFile(const char* path, WavSound& out) {
         // A longer format chunk is skipped by its own size (18 for the common
         // extended header, 40 for the extensible one). Files laid out with a
         // fixed 14-byte extension whatever the size says are still accepted.
-        const bool found = formatSize >= 16 && formatSize <= 1024 &&
-                          std::fseek(f, 20 + static_cast<long>(formatSize + (formatSize & 1)), SEEK_SET) == 0 &&
-                          std::fread(chunk, 1, 8, f) == 8 &&
-                          (std::memcmp(chunk, "fact", 4) == 0 || std::memcmp(chunk, "data", 4) == 0);
+        const bool found =
+            formatSize >= 16 && formatSize <= 1024 &&
+            std::fseek(f, 20 + static_cast<long>(formatSize + (formatSize & 1)), SEEK_SET) == 0 &&
+            std::fread(chunk, 1, 8, f) == 8 &&
+            (std::memcmp(chunk, "fact", 4) == 0 || std::memcmp(chunk, "data", 4) == 0);
         if (!found) {
             if (std::fseek(f, 50, SEEK_SET) != 0 || std::fread(chunk, 1, 8, f) != 8) return false;
         }
@@ -197,7 +206,8 @@ bool readWavFile(const char* path, WavSound& out) {
     // A size announced beyond the end of the file or beyond any sane sound is
     // refused before anything is allocated for it.
     const long position = std::ftell(f);
-    if (position < 0 || dataSize > kMaxWavDataBytes || dataSize > static_cast<uint64_t>(fileSize - position)) {
+    if (position < 0 || dataSize > kMaxWavDataBytes ||
+        dataSize > static_cast<uint64_t>(fileSize - position)) {
         return false;
     }
     if (dataSize < static_cast<uint32_t>(blockAlign)) return false;
@@ -227,6 +237,8 @@ void setSoundWindow() {
 }
 
 bool soundAvailable() { return sound.open; }
+
+void setSoundVolume(int percent) { masterVolume = std::clamp(percent, 0, 100); }
 
 void releaseSlot(int slot) {
     if (!sound.slots || slot < 0 || slot >= kSlotCount) return;
@@ -259,14 +271,15 @@ double loadSoundEffect(const char* fileName, double slotNumber, double voices) {
         slot.fileName.clear();
         return 0;
     }
-    const int count = std::isnan(voices) ? 1 : static_cast<int>(std::clamp(voices, 1.0, double(kMaxVoices)));
+    const int count =
+        std::isnan(voices) ? 1 : static_cast<int>(std::clamp(voices, 1.0, double(kMaxVoices)));
     slot.fileName = path;
 
     WavSound wav;
     auto samples = std::make_shared<std::vector<int16_t>>();
     if (!readWavFile(path.c_str(), wav) ||
-        !platformAudioConvert(wav.data.data(), wav.data.size(), wav.channels, wav.bitsPerSample, wav.frequency,
-                              platformAudioFrequency(), *samples)) {
+        !platformAudioConvert(wav.data.data(), wav.data.size(), wav.channels, wav.bitsPerSample,
+                              wav.frequency, platformAudioFrequency(), *samples)) {
         slot.fileName.clear();
         return 0;
     }

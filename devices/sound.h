@@ -30,6 +30,9 @@ void closeSound();
 void releaseSlot(int slot);
 // True while an audio device is open.
 bool soundAvailable();
+// The player's sound volume in percent (0 silent .. 100 as the game plays it, the default),
+// clamped; it scales the mixed output linearly, so 50 halves every sample.
+void setSoundVolume(int percent);
 
 // ---- Operations used by the game --------------------------------------------------
 

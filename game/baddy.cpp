@@ -58,13 +58,22 @@ struct JunctionRow {
 
 const JunctionRow kJunctionRows[4][4] = {
     // 12, heading right
-    {{3, {kRight, kUp, kDown}}, {2, {kRight, kUp, 0}}, {2, {kRight, kDown, 0}}, {2, {kDown, kUp, 0}}},
+    {{3, {kRight, kUp, kDown}},
+     {2, {kRight, kUp, 0}},
+     {2, {kRight, kDown, 0}},
+     {2, {kDown, kUp, 0}}},
     // 13, heading left
     {{3, {kLeft, kUp, kDown}}, {2, {kLeft, kUp, 0}}, {2, {kLeft, kDown, 0}}, {2, {kDown, kUp, 0}}},
     // 14, heading up
-    {{3, {kUp, kLeft, kRight}}, {2, {kUp, kRight, 0}}, {2, {kUp, kLeft, 0}}, {2, {kRight, kLeft, 0}}},
+    {{3, {kUp, kLeft, kRight}},
+     {2, {kUp, kRight, 0}},
+     {2, {kUp, kLeft, 0}},
+     {2, {kRight, kLeft, 0}}},
     // 15, heading down
-    {{3, {kDown, kLeft, kRight}}, {2, {kDown, kRight, 0}}, {2, {kDown, kLeft, 0}}, {2, {kRight, kLeft, 0}}},
+    {{3, {kDown, kLeft, kRight}},
+     {2, {kDown, kRight, 0}},
+     {2, {kDown, kLeft, 0}},
+     {2, {kRight, kLeft, 0}}},
 };
 
 // When the way ahead is blocked: the sides first, then back.
@@ -174,7 +183,8 @@ void BaddyAnimation() {
         double state = numAt(g.baddyState, i);
         if (state == 0) continue;
         if (state == -1) {
-            drawSpriteFrame(kSpriteBaddy, numAt(g.baddyFrame, i), numAt(g.baddyX, i), numAt(g.baddyY, i));
+            drawSpriteFrame(kSpriteBaddy, numAt(g.baddyFrame, i), numAt(g.baddyX, i),
+                            numAt(g.baddyY, i));
             numAt(g.baddyFrame, i) += 1;
             if (numAt(g.baddyFrame, i) == kStepFrames) {
                 numAt(g.baddyFrame, i) = 0;
@@ -186,12 +196,14 @@ void BaddyAnimation() {
         const DirectionStep step = stepOf(state);
         numAt(g.baddyX, i) += step.dx;
         numAt(g.baddyY, i) += step.dy;
-        drawSpriteFrame(kSpriteBaddy, numAt(g.baddyFrame, i), numAt(g.baddyX, i), numAt(g.baddyY, i));
+        drawSpriteFrame(kSpriteBaddy, numAt(g.baddyFrame, i), numAt(g.baddyX, i),
+                        numAt(g.baddyY, i));
         numAt(g.baddyFrame, i) += 1;
         if (numAt(g.baddyFrame, i) == kStepFrames) {
             numAt(g.baddyFrame, i) = 0;
             numAt(g.baddyState, i) = 0;
-            double t = numAt(g.baddyX, i) / kCellSize + (numAt(g.baddyY, i) / kCellSize) * kGridColumns;
+            double t =
+                numAt(g.baddyX, i) / kCellSize + (numAt(g.baddyY, i) / kCellSize) * kGridColumns;
             numAt(g.mapGrid, t - neighbourOffset(state)) = kEmpty;  // the cell it came from
             numAt(g.mapGrid, t) = kBaddyRight + state - 1;
         }

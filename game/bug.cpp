@@ -85,8 +85,8 @@ void ScanBug() {
     }
 
     // A bomb can only be laid while standing; otherwise the frame goes on to the moves below.
-    if ((isKeyDown(kKeySpace) != 0 || isKeyDown(kKeyLeftCtrl) != 0) && g.bugFacing >= 1 && g.bombStock > 0 &&
-        g.spikeyArmed == 0) {
+    if ((isKeyDown(kKeySpace) != 0 || isKeyDown(kKeyLeftCtrl) != 0) && g.bugFacing >= 1 &&
+        g.bombStock > 0 && g.spikeyArmed == 0) {
         g.bombStock -= 1;
         g.spikeyArmed = 1;
         g.spikeyX = g.bugX;
@@ -100,7 +100,8 @@ void ScanBug() {
     for (double item : passes) {
         for (const Direction& d : kDirections) {
             double n = cellIndex + neighbourOffset(d.dir);
-            if (isKeyDown(d.key) != 0 && numAt(g.itemGrid, n) == item && numAt(g.mapGrid, n) == kEmpty) {
+            if (isKeyDown(d.key) != 0 && numAt(g.itemGrid, n) == item &&
+                numAt(g.mapGrid, n) == kEmpty) {
                 numAt(g.itemGrid, n) = 0;
                 numAt(g.mapGrid, n) = kBug;
                 numAt(g.mapGrid, cellIndex) = kEmpty;

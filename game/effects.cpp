@@ -118,7 +118,8 @@ void FireAnimation() {
     GameGlobals& g = game;
     for (double slot = 0; slot <= 3; ++slot) {
         if (!(numAt(g.fireY, slot) > 0)) continue;
-        drawSpriteFrame(kSpriteFire, numAt(g.fireFrame, slot), numAt(g.fireX, slot), numAt(g.fireY, slot));
+        drawSpriteFrame(kSpriteFire, numAt(g.fireFrame, slot), numAt(g.fireX, slot),
+                        numAt(g.fireY, slot));
         numAt(g.fireDelay, slot) += 1;
         if (numAt(g.fireDelay, slot) == 2) {
             numAt(g.fireDelay, slot) = 0;

@@ -5,6 +5,7 @@
 #include "app/folder_setup.h"
 #include "app/options.h"
 #include "app/save_files.h"
+#include "app/settings.h"
 #include "app/startup.h"
 #include "game/routines.h"
 #include "runtime/lifecycle.h"
@@ -42,8 +43,6 @@ int main(int argc, char** argv) {
     runtimeSettings.multisample = 0;
     runtimeSettings.captureMouse = 0;
     runtimeSettings.debugMode = 0;
-    if (options.fullScreen >= 0) runtimeSettings.fullScreen = options.fullScreen;
-    runtimeSettings.windowScale = options.windowScale;
 
     registerGameRoutines();
     configureDriver(options.driverScript);  // reads its script before start-up changes the folder
@@ -51,6 +50,13 @@ int main(int argc, char** argv) {
     // One running program per player folder: a second one ends here, having touched nothing.
     if (!claimPlayerFolder()) return 1;
     prepareSaveFiles(kSaveFiles, 3);
+    // The player's keys, controller, volume and screen (settings.ini in the player folder); the
+    // command line's screen options win over the file's.
+    const PlayerSettings settings = loadPlayerSettings();
+    runtimeSettings.fullScreen = settings.fullscreen ? 1 : 0;
+    runtimeSettings.windowScale = settings.scale;
+    if (options.fullScreen >= 0) runtimeSettings.fullScreen = options.fullScreen;
+    if (options.windowScale > 0) runtimeSettings.windowScale = options.windowScale;
     startRuntime("Crumlet");  // ends the process when there is no window to play in
 
     runtimeState.errorCode = 0;

@@ -83,7 +83,8 @@ void MakeNsData() {
     GameGlobals& g = game;
     for (double name = 0; name <= 799; ++name) {
         for (double letter = 0; letter <= 7; ++letter) {
-            numAt(g.nameCodes, name * 8 + letter) = charCode(textMid(textAt(g.hiNames, name), letter, 1));
+            numAt(g.nameCodes, name * 8 + letter) =
+                charCode(textMid(textAt(g.hiNames, name), letter, 1));
         }
     }
 }

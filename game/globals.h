@@ -11,22 +11,22 @@
 
 struct GameGlobals {
     // Persistent data and its working copies.
-    NumberArray playerCodes;   // 8: the player's name as character codes, 0 beyond its end
-    TextValue playerName;      // 0 to 8 lower-case letters
-    NumberArray hiScores;      // 800: 8 per level, best first
-    TextArray hiNames;         // 800: the name of each hiScores entry
-    NumberArray nameCodes;     // 6400: hiNames as codes, 8 per name
-    NumberArray tmpScores;     // 8: scratch for WriteHighscore
-    TextArray tmpNames;        // 8: scratch for WriteHighscore
-    TextArray showNames;       // 8: the names ShowHighScore lists
+    NumberArray playerCodes;  // 8: the player's name as character codes, 0 beyond its end
+    TextValue playerName;     // 0 to 8 lower-case letters
+    NumberArray hiScores;     // 800: 8 per level, best first
+    TextArray hiNames;        // 800: the name of each hiScores entry
+    NumberArray nameCodes;    // 6400: hiNames as codes, 8 per name
+    NumberArray tmpScores;    // 8: scratch for WriteHighscore
+    TextArray tmpNames;       // 8: scratch for WriteHighscore
+    TextArray showNames;      // 8: the names ShowHighScore lists
 
     // Menu state.
-    double level = 0;          // 1 to 28
-    double boxX = 0, boxY = 0; // cursor box position
-    double boxFrame = 0;       // 0 to 7
-    double boxMode = 0;        // 0 still, 1 sliding down, 2 sliding up
-    double keyRepeat = 0;      // 0 to 3, divides the level-change speed
-    TextValue typedChar;       // the last character read during name entry
+    double level = 0;            // 1 to 28
+    double boxX = 0, boxY = 0;   // cursor box position
+    double boxFrame = 0;         // 0 to 7
+    double boxMode = 0;          // 0 still, 1 sliding down, 2 sliding up
+    double keyRepeat = 0;        // 0 to 3, divides the level-change speed
+    TextValue typedChar;         // the last character read during name entry
     NumberArray formationCodes;  // 16
     TextValue formationText;     // the line under the title
 
@@ -59,7 +59,7 @@ struct GameGlobals {
     NumberArray baddyState, baddyX, baddyY, baddyFrame;  // 1200 each
 
     // Fires where a baddy ate the fruit; a slot is free while its fireY is 0.
-    NumberArray fireX, fireY, fireFrame, fireDelay;      // 4 each
+    NumberArray fireX, fireY, fireFrame, fireDelay;  // 4 each
 };
 
 // The one instance, alive from before the program entry until the process ends.

@@ -7,14 +7,17 @@
 
 #include "devices/input.h"
 #include "devices/sound.h"
+#include "graphics/drawing.h"
 #include "graphics/fonts.h"
 #include "graphics/present.h"
-#include "graphics/drawing.h"
 #include "runtime/convert.h"
 
 using namespace crumlet;
 
-void MainGame() {
+namespace {
+
+// One frame after another until Escape, or until a finished level's closing sound has ended.
+void RunLevelFrames() {
     GameGlobals& g = game;
     double frame = 0;
     for (;;) {
@@ -35,12 +38,21 @@ void MainGame() {
         drawText(charsPlusNumber("SCORE:", g.score), 0, 224);
         drawText(charsPlusNumber("CLOVER:", g.pickupsLeft), 192, 224);
 
-        LevelFrameState state{frame,       g.bugX,      g.bugY,    g.bugDir,   g.score,
-                              g.pickupsLeft, g.bombStock, g.bugDead, g.levelDone, &g.mapGrid,
-                              &g.itemGrid};
+        LevelFrameState state{frame,       g.bugX,        g.bugY,      g.bugDir,
+                              g.score,     g.pickupsLeft, g.bombStock, g.bugDead,
+                              g.levelDone, &g.mapGrid,    &g.itemGrid};
         traceLevelFrame(state);
         presentFrame();
     }
+}
+
+}  // namespace
+
+void MainGame() {
+    // Only a running level can be paused (P or the controller's Start; presentFrame waits).
+    allowPauseKey(1);
+    RunLevelFrames();
+    allowPauseKey(0);
 }
 
 void LevelFrame() {
@@ -71,8 +83,10 @@ void ShowMap1() {
     for (double cellY = 0; cellY < kScreenRows; ++cellY) {
         for (double cellX = 0; cellX < kScreenColumns; ++cellX) {
             double code = numAt(g.mapGrid, cellX + cellY * kGridColumns);
-            if (code == kWall) drawSpriteFrame(kSpriteTiles, 1, cellX * kCellSize, cellY * kCellSize);
-            if (code == kBlock) drawSpriteFrame(kSpriteTiles, 7, cellX * kCellSize, cellY * kCellSize);
+            if (code == kWall)
+                drawSpriteFrame(kSpriteTiles, 1, cellX * kCellSize, cellY * kCellSize);
+            if (code == kBlock)
+                drawSpriteFrame(kSpriteTiles, 7, cellX * kCellSize, cellY * kCellSize);
         }
     }
 }

@@ -5,8 +5,8 @@
 
 #include "devices/input.h"
 #include "graphics/backgrounds.h"
-#include "graphics/fonts.h"
 #include "graphics/drawing.h"
+#include "graphics/fonts.h"
 #include "graphics/present.h"
 #include "runtime/convert.h"
 #include "runtime/lifecycle.h"
@@ -92,8 +92,8 @@ void TypeName() {
         drawMenuTexts(false);
         BoxAnimation();
         g.typedChar = readTypedChar();
-        if (textGreaterEqualChars(g.typedChar, "a") != 0 && textLessEqualChars(g.typedChar, "z") != 0 &&
-            textLength(g.playerName) < 8) {
+        if (textGreaterEqualChars(g.typedChar, "a") != 0 &&
+            textLessEqualChars(g.typedChar, "z") != 0 && textLength(g.playerName) < 8) {
             g.playerName += g.typedChar;
         } else if (isKeyDown(kKeyBackspace) != 0 || isKeyDown(kKeyTab) != 0) {
             // Backspace clears the whole name, not one letter.

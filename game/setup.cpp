@@ -5,14 +5,13 @@
 
 #include "devices/input.h"
 #include "devices/sound.h"
+#include "graphics/drawing.h"
 #include "graphics/fonts.h"
 #include "graphics/present.h"
-#include "graphics/drawing.h"
 #include "graphics/sprites.h"
 #include "runtime/archive.h"
 #include "runtime/convert.h"
 #include "runtime/lifecycle.h"
-
 
 using namespace crumlet;
 
@@ -131,11 +130,11 @@ void Formation() {
 namespace {
 
 const char* const kSpriteFiles[18] = {
-    "Media/Tiles1.png",   "Media/BugR.png",      "Media/BugL.png",        "Media/BugU.png",
-    "Media/BugD.png",     "Media/Baddy.png",     "Media/Wuschel.png",     "Media/Sternchen.png",
-    "Media/SpikeyBall.png", "Media/FruitStrip.png", "Media/Blume.png",    "Media/Disappear.png",
-    "Media/Shrink.png",   "Media/FlushSpikey.png", "Media/Explos.png",    "Media/TakeStrip.png",
-    "Media/FireStrip.png", "Media/BoxStrip.png",
+    "Media/Tiles1.png",     "Media/BugR.png",        "Media/BugL.png",    "Media/BugU.png",
+    "Media/BugD.png",       "Media/Baddy.png",       "Media/Wuschel.png", "Media/Sternchen.png",
+    "Media/SpikeyBall.png", "Media/FruitStrip.png",  "Media/Blume.png",   "Media/Disappear.png",
+    "Media/Shrink.png",     "Media/FlushSpikey.png", "Media/Explos.png",  "Media/TakeStrip.png",
+    "Media/FireStrip.png",  "Media/BoxStrip.png",
 };
 
 struct SoundFile {
@@ -144,9 +143,9 @@ struct SoundFile {
 };
 
 const SoundFile kSoundFiles[11] = {
-    {"Media/Suck.wav", 1},  {"Media/Caim.wav", 2},     {"Media/Move.wav", 1},
-    {"Media/Bomb.wav", 1},  {"Media/SetMine.wav", 1},  {"Media/Explos.wav", 1},
-    {"Media/LifeLost.wav", 1}, {"Media/Fruit.wav", 1}, {"Media/Take.wav", 1},
+    {"Media/Suck.wav", 1},     {"Media/Caim.wav", 2},    {"Media/Move.wav", 1},
+    {"Media/Bomb.wav", 1},     {"Media/SetMine.wav", 1}, {"Media/Explos.wav", 1},
+    {"Media/LifeLost.wav", 1}, {"Media/Fruit.wav", 1},   {"Media/Take.wav", 1},
     {"Media/FruitEat.wav", 2}, {"Media/Fertig.wav", 1},
 };
 

@@ -17,7 +17,6 @@ void drawNumber(double number, double x, double y);
 // Cell width and height of the current font (0 and 0 when it is empty).
 void queryFontSize(double& width, double& height);
 
-
 struct RgbaImage;
 // The built-in font picture: 128 x 64 pixels, 16 x 8 cells of 8 x 8 for characters 0..127; white
 // 5 x 6 glyphs with a dark outline on transparent black.

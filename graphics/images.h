@@ -9,18 +9,18 @@
 // A decoded picture: width x height pixels of red, green, blue, alpha bytes, rows top to bottom.
 // The buffer is reused by later decodes into the same object when it is large enough.
 struct RgbaImage {
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> pixels;
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> pixels;
 
-  void clear() {
-    width = height = 0;
-    pixels.clear();
-  }
-  uint8_t* pixel(int x, int y) { return &pixels[(static_cast<size_t>(y) * width + x) * 4]; }
-  const uint8_t* pixel(int x, int y) const {
-    return &pixels[(static_cast<size_t>(y) * width + x) * 4];
-  }
+    void clear() {
+        width = height = 0;
+        pixels.clear();
+    }
+    uint8_t* pixel(int x, int y) { return &pixels[(static_cast<size_t>(y) * width + x) * 4]; }
+    const uint8_t* pixel(int x, int y) const {
+        return &pixels[(static_cast<size_t>(y) * width + x) * 4];
+    }
 };
 
 // Largest side and pixel count a decoder accepts. Anything bigger is a damaged or hostile file,

@@ -8,10 +8,10 @@
 #include "runtime/convert.h"
 
 inline int16_t truncToShort(double v) {
-  int i = truncToInt(v);
-  if (i > 32767) return 32767;
-  if (i < -32768) return -32768;
-  return static_cast<int16_t>(i);
+    int i = truncToInt(v);
+    if (i > 32767) return 32767;
+    if (i < -32768) return -32768;
+    return static_cast<int16_t>(i);
 }
 
 // Rounds up to a whole pixel (sprite positions), safe for any value.

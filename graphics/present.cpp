@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "graphics/fonts.h"
 #include "graphics/gl_entry.h"
 #include "graphics/gl_state.h"
 #include "graphics/numbers.h"
@@ -30,6 +31,18 @@ bool realService(void*) {
 }
 
 bool keyHeld(int code) { return inputHooks.isKeyDown && inputHooks.isKeyDown(code) != 0; }
+
+bool pauseKeyPressed() { return inputHooks.takePauseRequest && inputHooks.takePauseRequest(); }
+
+// "PAUSE" in the current font in the middle of the logical screen, over the frame the game has
+// just drawn, shown at once.
+void showPauseNotice(OpenGLPrismo& r) {
+    double cellWidth = 0, cellHeight = 0;
+    queryFontSize(cellWidth, cellHeight);
+    drawText(TextValue("PAUSE"), std::floor((r.logicalWidth() - 5 * cellWidth) / 2),
+             std::floor((r.logicalHeight() - cellHeight) / 2));
+    r.showLogicalScreen();
+}
 
 }  // namespace
 
@@ -228,10 +241,15 @@ void presentFrame() {
     }
     runtimeState.previousFrameTime = runtimeState.frameTime;
     runtimeState.frameTime = timeStampMs();
-    // Inactive window with pausing on: stay here, responsive, until it is active again.
-    while (runtimeState.paused) {
+    // Inactive window with pausing on, or the player's pause key: stay here, responsive, until the
+    // window is active again and the pause key has been pressed a second time.
+    bool pauseKey = pauseKeyPressed();
+    if (pauseKey) showPauseNotice(*r);
+    while (runtimeState.paused || pauseKey) {
         r->pumpWindowMessages();
-        if (!runtimeState.paused) break;
+        if (pauseKey && pauseKeyPressed()) pauseKey = false;
+        if (!runtimeState.paused && !pauseKey) break;
+        if (pauseKey) r->showLogicalScreen();  // keeps the notice up through exposes and resizes
         sleepMs(100);
     }
     if (inputHooks.pollKeyboard) inputHooks.pollKeyboard();

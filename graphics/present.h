@@ -14,7 +14,8 @@ void setAlphaMode(double value);
 void setFrameRateCap(double framesPerSecond);
 double frameInterval();
 // Shows the frame, waits for the next deadline of the frame grid while keeping the window
-// responsive, samples the keyboard for the next frame and prepares the next frame.
+// responsive, samples the keyboard for the next frame and prepares the next frame. While the
+// window is inactive (with pausing on), or after the player's pause key, it waits first.
 void presentFrame();
 // Fades from the current screen to a picture file, which becomes background picture 0; 0 when the
 // file is not found, else 1.
@@ -32,9 +33,12 @@ void setPacingSleeps(bool sleeps);
 
 // The input service's part in every frame, connected by the runtime's start-up.
 struct FrameInputHooks {
-  void (*pollKeyboard)() = nullptr;
-  void (*markMouseStale)() = nullptr;
-  double (*isKeyDown)(double code) = nullptr;
+    void (*pollKeyboard)() = nullptr;
+    void (*markMouseStale)() = nullptr;
+    double (*isKeyDown)(double code) = nullptr;
+    // True when the player pressed the pause key since the last call: presentFrame then shows
+    // "PAUSE" and waits, as it does while the window is inactive, until the next press.
+    bool (*takePauseRequest)() = nullptr;
 };
 void setFrameInputHooks(const FrameInputHooks& hooks);
 
@@ -42,10 +46,10 @@ void setFrameInputHooks(const FrameInputHooks& hooks);
 // fake one. now() reads the clock; sleep(ms) blocks about that long; service() handles waiting
 // window events and returns true when there were any.
 struct PacingClock {
-  double (*now)(void* context);
-  void (*sleep)(void* context, double ms);
-  bool (*service)(void* context);
-  void* context;
+    double (*now)(void* context);
+    void (*sleep)(void* context, double ms);
+    bool (*service)(void* context);
+    void* context;
 };
 // Waits until the clock passes nextFrameTime, then moves nextFrameTime on by whole intervals to
 // the first grid point not before now (missed deadlines are skipped, never caught up). Returns the

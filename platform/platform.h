@@ -25,10 +25,11 @@ void platformStopVideo();
 
 // Creates the one window (hidden, resizable down to the logical size, title "Tovrik", our icon)
 // with a drawing area of clientWidth x clientHeight window pixels and makes an OpenGL
-// compatibility context current on it. The context is created only if none exists yet, so textures survive a new window. samples
-// > 0 asks for a multisampled default framebuffer; the request is halved until a context can be
-// made, and *samplesGot (if given) receives what was obtained (0 for none). False when neither
-// window nor context can be made; SDL's reason is then in platformLastError().
+// compatibility context current on it. The context is created only if none exists yet, so textures
+// survive a new window. samples > 0 asks for a multisampled default framebuffer; the request is
+// halved until a context can be made, and *samplesGot (if given) receives what was obtained (0 for
+// none). False when neither window nor context can be made; SDL's reason is then in
+// platformLastError().
 bool platformOpenWindow(int clientWidth, int clientHeight, int samples, int* samplesGot);
 // Destroys the window and the GL context.
 void platformCloseWindow();
@@ -77,11 +78,11 @@ void platformAllowScreenSaver(bool allow);
 // arithmetic between the presenter and the mouse code.
 
 struct PlatformPlacement {
-  int scale;   // whole factor, at least 1
-  int left;    // position of the scaled picture inside the drawing area, window pixels
-  int top;
-  int width;   // scaled size, logical size x scale
-  int height;
+    int scale;  // whole factor, at least 1
+    int left;   // position of the scaled picture inside the drawing area, window pixels
+    int top;
+    int width;  // scaled size, logical size x scale
+    int height;
 };
 
 // Records the logical screen size (set by the renderer when it opens its window).
@@ -104,20 +105,20 @@ void platformLogicalToWindow(int logicalX, int logicalY, int* windowX, int* wind
 // window events below are handed to the window handler.
 
 enum class PlatformEventKind {
-  FocusGained,
-  FocusLost,
-  CloseRequest,  // the window's close button, the window manager's close, or a quit request
-  KeyDown,       // only the keys the window handler acts on (see PlatformKey)
-  Resized,
+    FocusGained,
+    FocusLost,
+    CloseRequest,  // the window's close button, the window manager's close, or a quit request
+    KeyDown,       // only the keys the window handler acts on (see PlatformKey)
+    Resized,
 };
 
 enum class PlatformKey { None, Return, F12 };
 
 struct PlatformEvent {
-  PlatformEventKind kind;
-  PlatformKey key;   // for KeyDown
-  bool alt;          // Alt held (for KeyDown)
-  bool repeat;       // auto-repeat (for KeyDown)
+    PlatformEventKind kind;
+    PlatformKey key;  // for KeyDown
+    bool alt;         // Alt held (for KeyDown)
+    bool repeat;      // auto-repeat (for KeyDown)
 };
 
 using PlatformEventHandler = void (*)(const PlatformEvent& event);

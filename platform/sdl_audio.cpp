@@ -107,15 +107,16 @@ bool platformAudioConvert(const unsigned char* data, size_t bytes, int channels,
     } else {
         return false;
     }
-    const size_t frameBytes = static_cast<size_t>(channels) * static_cast<size_t>(bitsPerSample / 8);
+    const size_t frameBytes =
+        static_cast<size_t>(channels) * static_cast<size_t>(bitsPerSample / 8);
     bytes -= bytes % frameBytes;
     if (bytes == 0 || bytes > static_cast<size_t>(INT32_MAX)) return false;
 
     // One conversion over the whole block. (This SDL version's streaming
     // converter drops resampled output for some block sizes.)
     SDL_AudioCVT cvt;
-    if (SDL_BuildAudioCVT(&cvt, format, static_cast<Uint8>(channels), fromFrequency, AUDIO_S16SYS, 2,
-                          toFrequency) < 0) {
+    if (SDL_BuildAudioCVT(&cvt, format, static_cast<Uint8>(channels), fromFrequency, AUDIO_S16SYS,
+                          2, toFrequency) < 0) {
         return false;
     }
     const size_t capacity = bytes * static_cast<size_t>(std::max(cvt.len_mult, 1));

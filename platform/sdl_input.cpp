@@ -4,8 +4,8 @@
 // their classic PC scan codes 0..255, which are positions on the keyboard just
 // like SDL's scancodes. The table below maps every SDL scancode that has a
 // counterpart.
-#include "platform/platform_input.h"
 #include "platform/platform.h"
+#include "platform/platform_input.h"
 
 #include <SDL.h>
 
@@ -101,6 +101,8 @@ std::atomic<int> wheelSteps{0};
 // Filled from text events, cleared when the key goes up.
 unsigned char typedByKey[SDL_NUM_SCANCODES] = {};
 int lastKeyDown = -1;
+// Keys that went down since platformTakeKeyPresses last looked.
+unsigned char pressedSinceTaken[256] = {};
 
 // Alt+Enter belongs to the window layer (it switches the display mode), never to the game: an
 // Enter key pressed while Alt was held reads as up until it is released, even if Alt goes first.
@@ -137,7 +139,10 @@ int SDLCALL watchEvents(void*, SDL_Event* event) {
         case SDL_KEYDOWN: {
             const int sc = event->key.keysym.scancode;
             if (sc >= 0 && sc < SDL_NUM_SCANCODES) {
-                if (!event->key.repeat) typedByKey[sc] = 0;
+                if (!event->key.repeat) {
+                    typedByKey[sc] = 0;
+                    if (const int code = scanMaps().toCode[sc]) pressedSinceTaken[code] = 0x80;
+                }
                 lastKeyDown = sc;
             }
             if (enterIndex(sc) >= 0 && (event->key.keysym.mod & KMOD_ALT) != 0)
@@ -153,7 +158,8 @@ int SDLCALL watchEvents(void*, SDL_Event* event) {
         }
         case SDL_TEXTINPUT:
             if (lastKeyDown >= 0) {
-                typedByKey[lastKeyDown] = static_cast<unsigned char>(firstByteCharacter(event->text.text));
+                typedByKey[lastKeyDown] =
+                    static_cast<unsigned char>(firstByteCharacter(event->text.text));
             }
             break;
         default:
@@ -220,6 +226,7 @@ void platformKeyboardClose() {
         watchInstalled = false;
     }
     std::memset(typedByKey, 0, sizeof typedByKey);
+    std::memset(pressedSinceTaken, 0, sizeof pressedSinceTaken);
     lastKeyDown = -1;
     enterWithAlt[0] = enterWithAlt[1] = false;
     if (videoStarted) {
@@ -230,6 +237,11 @@ void platformKeyboardClose() {
 }
 
 void platformPumpInputEvents() { pump(); }
+
+void platformTakeKeyPresses(unsigned char pressed[256]) {
+    std::memcpy(pressed, pressedSinceTaken, sizeof pressedSinceTaken);
+    std::memset(pressedSinceTaken, 0, sizeof pressedSinceTaken);
+}
 
 bool platformInputHasWindow() { return inputWindow() != nullptr; }
 
@@ -256,11 +268,16 @@ int platformKeyCharacter(int code) {
     const SDL_Keycode key = SDL_GetKeyFromScancode(static_cast<SDL_Scancode>(sc));
     switch (key) {
         // The keypad's operator keys type their characters on every layout.
-        case SDLK_KP_DIVIDE: return '/';
-        case SDLK_KP_MULTIPLY: return '*';
-        case SDLK_KP_MINUS: return '-';
-        case SDLK_KP_PLUS: return '+';
-        default: break;
+        case SDLK_KP_DIVIDE:
+            return '/';
+        case SDLK_KP_MULTIPLY:
+            return '*';
+        case SDLK_KP_MINUS:
+            return '-';
+        case SDLK_KP_PLUS:
+            return '+';
+        default:
+            break;
     }
     if (key & SDLK_SCANCODE_MASK) return 0;
     if ((key >= 32 && key < 127) || (key >= 160 && key <= 255)) return static_cast<int>(key);
@@ -279,7 +296,9 @@ bool platformCapsLock() { return (SDL_GetModState() & KMOD_CAPS) != 0; }
 
 // Positions and motion use the same placement of the logical screen in the
 // window as the picture does.
-void platformMouseToLogical(int wx, int wy, int& lx, int& ly) { platformWindowToLogical(wx, wy, &lx, &ly); }
+void platformMouseToLogical(int wx, int wy, int& lx, int& ly) {
+    platformWindowToLogical(wx, wy, &lx, &ly);
+}
 
 namespace {
 // Window-pixel motion to logical pixels, keeping the fractions so that slow
@@ -392,15 +411,24 @@ bool hapticSubsystem = false;
 
 unsigned int hatToPov(Uint8 hat) {
     switch (hat) {
-        case SDL_HAT_UP: return 0;
-        case SDL_HAT_RIGHTUP: return 4500;
-        case SDL_HAT_RIGHT: return 9000;
-        case SDL_HAT_RIGHTDOWN: return 13500;
-        case SDL_HAT_DOWN: return 18000;
-        case SDL_HAT_LEFTDOWN: return 22500;
-        case SDL_HAT_LEFT: return 27000;
-        case SDL_HAT_LEFTUP: return 31500;
-        default: return 0xFFFFFFFFu;
+        case SDL_HAT_UP:
+            return 0;
+        case SDL_HAT_RIGHTUP:
+            return 4500;
+        case SDL_HAT_RIGHT:
+            return 9000;
+        case SDL_HAT_RIGHTDOWN:
+            return 13500;
+        case SDL_HAT_DOWN:
+            return 18000;
+        case SDL_HAT_LEFTDOWN:
+            return 22500;
+        case SDL_HAT_LEFT:
+            return 27000;
+        case SDL_HAT_LEFTUP:
+            return 31500;
+        default:
+            return 0xFFFFFFFFu;
     }
 }
 
@@ -473,7 +501,8 @@ bool platformJoystickRead(int n, PlatformJoystickSample& out) {
     const int hats = SDL_JoystickNumHats(j);
     for (int h = 0; h < hats && h < 4; ++h) out.pov[h] = hatToPov(SDL_JoystickGetHat(j, h));
     const int buttons = SDL_JoystickNumButtons(j);
-    for (int b = 0; b < buttons && b < 32; ++b) out.buttons[b] = SDL_JoystickGetButton(j, b) ? 0x80 : 0;
+    for (int b = 0; b < buttons && b < 32; ++b)
+        out.buttons[b] = SDL_JoystickGetButton(j, b) ? 0x80 : 0;
     return true;
 }
 

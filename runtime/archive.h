@@ -31,9 +31,9 @@
 constexpr size_t kMediaPathSize = 1024;
 
 struct MediaArchive {
-  uint8_t enabled = 0;
-  char archivePath[kMediaPathSize] = {};    // the archive file's name
-  char extractedPath[kMediaPathSize] = {};  // the last extracted temporary file, "" when none
+    uint8_t enabled = 0;
+    char archivePath[kMediaPathSize] = {};    // the archive file's name
+    char extractedPath[kMediaPathSize] = {};  // the last extracted temporary file, "" when none
 };
 
 MediaArchive& primaryMediaArchive();
@@ -45,8 +45,8 @@ void setMediaArchives(const TextValue& primary, const TextValue& secondary);
 void setMediaArchives(const char* primary, const char* secondary);
 
 // Resolves `name` through `archive` into `dest` (at least kMediaPathSize bytes; may be the same
-// buffer as `name`). Returns 1 with a usable system path in `dest`, or 0: an empty name or a name not
-// found empties `dest`; a disabled or unusable archive leaves it as it was.
+// buffer as `name`). Returns 1 with a usable system path in `dest`, or 0: an empty name or a name
+// not found empties `dest`; a disabled or unusable archive leaves it as it was.
 int resolveMediaFile(MediaArchive& archive, const char* name, char* dest);
 
 // The same through the primary archive, for loaders that hold std::string paths. The result uses

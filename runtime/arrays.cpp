@@ -25,10 +25,14 @@ Shape makeShape(double s1, double s2, double s3, double s4) {
     shape.sizes[1] = truncToInt(s2);
     shape.sizes[2] = truncToInt(s3);
     shape.sizes[3] = truncToInt(s4);
-    if (shape.sizes[3] != 0) shape.dimensions = 4;
-    else if (shape.sizes[2] != 0) shape.dimensions = 3;
-    else if (shape.sizes[1] != 0) shape.dimensions = 2;
-    else if (shape.sizes[0] != 0) shape.dimensions = 1;
+    if (shape.sizes[3] != 0)
+        shape.dimensions = 4;
+    else if (shape.sizes[2] != 0)
+        shape.dimensions = 3;
+    else if (shape.sizes[1] != 0)
+        shape.dimensions = 2;
+    else if (shape.sizes[0] != 0)
+        shape.dimensions = 1;
 
     // The count is formed in double precision and truncated; a count beyond 32 bits (or a
     // size too large to hold) cannot be stored and is reported as "no storage".
@@ -42,7 +46,8 @@ Shape makeShape(double s1, double s2, double s3, double s4) {
 
     int64_t s12 = static_cast<int64_t>(shape.sizes[0]) * shape.sizes[1];
     int64_t s123 = s12 * shape.sizes[2];
-    if (s12 < INT32_MIN || s12 > INT32_MAX || s123 < INT32_MIN || s123 > INT32_MAX) shape.count = -1;
+    if (s12 < INT32_MIN || s12 > INT32_MAX || s123 < INT32_MIN || s123 > INT32_MAX)
+        shape.count = -1;
     shape.strides[0] = shape.sizes[0];
     shape.strides[1] = shape.count < 0 ? 0 : static_cast<int32_t>(s12);
     shape.strides[2] = shape.count < 0 ? 0 : static_cast<int32_t>(s123);
@@ -63,7 +68,8 @@ void storeShape(Array& a, const Shape& shape) {
 
 // Text blocks: a leading word with the number of constructed elements, padded to the
 // elements' alignment, then the elements.
-constexpr size_t kTextHeader = alignof(TextValue) > sizeof(int32_t) ? alignof(TextValue) : sizeof(int32_t);
+constexpr size_t kTextHeader = alignof(TextValue) > sizeof(int32_t) ? alignof(TextValue)
+                                                                    : sizeof(int32_t);
 
 void releaseTextBlock(TextValue* data) {
     if (data == nullptr) return;

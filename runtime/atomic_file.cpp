@@ -140,14 +140,14 @@ bool FileReplacement::finish() {
     return ok;
 }
 
-bool FileReplacement::publish() {
+bool FileReplacement::publish(bool syncFolder) {
     if (fd_ >= 0 || side_.empty()) {
         errno = EBADF;
         return false;
     }
     if (rename(side_.c_str(), target_.c_str()) != 0) return false;
     side_.clear();
-    syncFolderOf(target_);
+    if (syncFolder) syncFolderOf(target_);
     return true;
 }
 
@@ -160,6 +160,12 @@ void FileReplacement::discard() {
     if (!side_.empty()) unlink(side_.c_str());
     side_.clear();
     errno = saved;
+}
+
+void FileReplacement::leave() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+    side_.clear();
 }
 
 bool replaceFile(const std::string& path, const void* data, size_t size, std::string* error) {

@@ -32,12 +32,16 @@ class FileReplacement {
     bool write(const void* data, size_t size);  // false on a short write (errno set)
     // Flushes the side file to disk and closes it; the target is untouched.
     bool finish();
-    // Puts the finished side file in the target's place and makes the rename durable.
-    bool publish();
+    // Puts the finished side file in the target's place and makes the rename durable (unless
+    // the caller flushes the folder itself, after several renames: syncFolderOf).
+    bool publish(bool syncFolder = true);
     // finish() and publish().
     bool commit();
     // Removes the side file; the target keeps its old content.
     void discard();
+    // Lets go of a finished side file without removing it, for a journal that names it to put in
+    // place later.
+    void leave();
 
     bool active() const { return !side_.empty(); }
     int fd() const { return fd_; }

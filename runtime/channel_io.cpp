@@ -139,7 +139,8 @@ void readNumberLine(double channel, double& out) {
 }
 
 void writeByte(double channel, double value) {
-    unsigned char b = static_cast<unsigned char>(static_cast<uint32_t>(truncateToInt32(value)) & 0xFF);
+    unsigned char b =
+        static_cast<unsigned char>(static_cast<uint32_t>(truncateToInt32(value)) & 0xFF);
     writeExact(channel, &b, 1);
 }
 

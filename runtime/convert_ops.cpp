@@ -44,7 +44,9 @@ TextValue textMid(const TextValue& t, double start, double count) {
     return r;
 }
 
-double charCode(const TextValue& t) { return t.length ? static_cast<unsigned char>(t.buffer[0]) : 0; }
+double charCode(const TextValue& t) {
+    return t.length ? static_cast<unsigned char>(t.buffer[0]) : 0;
+}
 
 TextValue charFromCode(double code) {
     // Truncated toward zero to a 16-bit integer: only the low bits survive.
@@ -62,13 +64,15 @@ TextValue charFromCode(double code) {
 TextValue textLower(const TextValue& t) {
     TextValue r(t);
     for (uint32_t i = 0; i < r.length; ++i)
-        if (r.buffer[i] >= 'A' && r.buffer[i] <= 'Z') r.buffer[i] = static_cast<char>(r.buffer[i] + 32);
+        if (r.buffer[i] >= 'A' && r.buffer[i] <= 'Z')
+            r.buffer[i] = static_cast<char>(r.buffer[i] + 32);
     return r;
 }
 
 TextValue textUpper(const TextValue& t) {
     TextValue r(t);
     for (uint32_t i = 0; i < r.length; ++i)
-        if (r.buffer[i] >= 'a' && r.buffer[i] <= 'z') r.buffer[i] = static_cast<char>(r.buffer[i] - 32);
+        if (r.buffer[i] >= 'a' && r.buffer[i] <= 'z')
+            r.buffer[i] = static_cast<char>(r.buffer[i] - 32);
     return r;
 }

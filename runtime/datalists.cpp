@@ -21,8 +21,10 @@ void selectDataList(DataList& list) {
 
 void readDataText(TextValue& out) {
     const DataItem& item = nextItem();
-    if (item.text != nullptr) textAssignChars(out, item.text);
-    else textAssignNumber(out, item.number);
+    if (item.text != nullptr)
+        textAssignChars(out, item.text);
+    else
+        textAssignNumber(out, item.number);
 }
 
 void readDataNumber(double& out) {

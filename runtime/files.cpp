@@ -159,7 +159,8 @@ double openChannel(double channel, const TextValue& name, double mode) {
     clearChannel(c);
     std::string path;
     const bool reading = mode != 0;
-    if (!(reading ? pathForReading(textCString(name), path) : pathForWriting(textCString(name), path)) ||
+    if (!(reading ? pathForReading(textCString(name), path)
+                  : pathForWriting(textCString(name), path)) ||
         path.empty())
         return 0;
     errno = 0;
@@ -179,7 +180,8 @@ double closeChannel(double channel) {
         // A file that cannot be completed on disk is a failed transfer; the old file stays.
         const std::string target = c.replacement.target();
         int error = 0;
-        if (!commitChannel(c, error)) runtimeError(kErrorFileTransfer, target + ": " + std::strerror(error));
+        if (!commitChannel(c, error))
+            runtimeError(kErrorFileTransfer, target + ": " + std::strerror(error));
     } else {
         close(c.handle);
         clearChannel(c);
@@ -226,7 +228,8 @@ void fileTransferFailed(const FileChannel& c, int error) {
         detail = file.empty() ? std::string("the channel is not open")
                               : file + ": " + std::strerror(c.openError != 0 ? c.openError : EBADF);
     } else {
-        detail = file + ": " + (error != 0 ? std::strerror(error) : "the file ends before the data asked for");
+        detail = file + ": " +
+                 (error != 0 ? std::strerror(error) : "the file ends before the data asked for");
     }
     runtimeError(kErrorFileTransfer, detail);
 }

@@ -4,9 +4,10 @@
 // A channel opened for reading (mode != 0) takes the file's size; `position` counts the bytes
 // consumed. A channel opened for writing (mode 0) writes through a buffer into a side file in
 // the target's folder (runtime/atomic_file.h); closeChannel flushes it to disk and puts it in the
-// target's place in one rename (or, inside a save group, with the group: runtime/save_group.h), so the old file stays whole until the new one is complete. A file the user
-// may not write is not opened for writing (result 0). Files are opened "not shared" (an
-// exclusive advisory lock): a second opener, on another channel or in another program, fails.
+// target's place in one rename (or, inside a save group, with the group: runtime/save_group.h), so
+// the old file stays whole until the new one is complete. A file the user may not write is not
+// opened for writing (result 0). Files are opened "not shared" (an exclusive advisory lock): a
+// second opener, on another channel or in another program, fails.
 //
 // Failures a game handles are results (openChannel 0, deleteFile 0). A short read or write, or
 // a transfer on a closed channel, is runtime error 3, whose message names the file and the
@@ -27,14 +28,14 @@ constexpr int kFileChannelCount = 8;
 constexpr size_t kMaxPathLength = 1023;
 
 struct FileChannel {
-    int handle = -1;        // file descriptor; -1 = closed
-    uint32_t size = 0;      // size at opening for reading; 0 for writing channels
-    uint32_t position = 0;  // bytes consumed by reads since opening
-    int targetLock = -1;    // writing: descriptor holding the lock on the target file
+    int handle = -1;              // file descriptor; -1 = closed
+    uint32_t size = 0;            // size at opening for reading; 0 for writing channels
+    uint32_t position = 0;        // bytes consumed by reads since opening
+    int targetLock = -1;          // writing: descriptor holding the lock on the target file
     FileReplacement replacement;  // writing: the side file that replaces the target on close
     bool createdTarget = false;   // writing: the target did not exist before the open
     std::string pending;          // writing: bytes not yet handed to the side file
-    std::string path;  // the file last opened, kept after a failed open for the error message
+    std::string path;   // the file last opened, kept after a failed open for the error message
     int openError = 0;  // errno of a failed open
 };
 

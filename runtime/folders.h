@@ -1,6 +1,6 @@
 // The two folders the game's files live in. The data folder holds what the game only reads (the
 // packed media, the start-up font, the levels and the default save files); the player folder holds
-// what it writes (profile, name and score files, screenshots, settings). Both are absolute and end
+// what it writes (the saves, screenshots, settings). Both are absolute and end
 // in '/'; an empty folder means the current folder.
 //
 // Every relative file name of the runtime's file layer goes through them: it is read from the

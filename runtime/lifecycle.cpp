@@ -29,11 +29,16 @@ void (*errorHandler)(int code) = nullptr;
 
 const char* errorMeaning(int code) {
     switch (code) {
-        case kErrorFileTransfer: return "a file read or write transferred fewer bytes than asked";
-        case kErrorRange: return "argument out of range or no storage";
-        case kErrorIndex: return "array index out of range";
-        case kErrorNoData: return "no data item left to read";
-        default: return "error";
+        case kErrorFileTransfer:
+            return "a file read or write transferred fewer bytes than asked";
+        case kErrorRange:
+            return "argument out of range or no storage";
+        case kErrorIndex:
+            return "array index out of range";
+        case kErrorNoData:
+            return "no data item left to read";
+        default:
+            return "error";
     }
 }
 
@@ -136,7 +141,8 @@ void stopProgram() {
         int line = truncateToInt32(runtimeState.currentLine);
         std::string where = line != 0 ? " at line " + std::to_string(line) : std::string();
         if (!errorDetail.empty()) where += ": " + errorDetail;
-        std::fprintf(stderr, "Tovrik: runtime error %d (%s)%s\n", code, errorMeaning(code), where.c_str());
+        std::fprintf(stderr, "Tovrik: runtime error %d (%s)%s\n", code, errorMeaning(code),
+                     where.c_str());
     }
     exitProcess(status);
 }

@@ -25,7 +25,8 @@ struct RuntimeSettings {
     int32_t multisample = 0;
     int32_t captureMouse = 0;
     int32_t debugMode = 0;
-    int32_t windowScale = 0;  // windowed size as this whole multiple of the screen; 0: largest that fits
+    int32_t windowScale =
+        0;  // windowed size as this whole multiple of the screen; 0: largest that fits
 };
 extern RuntimeSettings runtimeSettings;
 

@@ -1,5 +1,5 @@
 // One running program per player folder: two programs saving into the same folder would each
-// write back their own stale copy of the high-score table over the other's, and one reading a
+// write back their own stale copy of a saved table over the other's, and one reading a
 // save file while the other writes it would stop with a failed transfer.
 #pragma once
 

@@ -111,9 +111,15 @@ bool publishGroup() {
             dropGroup();
             return false;
         }
-        for (FileChannel& c : waiting) ok = c.replacement.publish() && ok;
-        // A rename that failed stays in the journal for the next start to finish.
+        // The renames follow each other directly, so the files differ on disk for as short a
+        // time as can be; the folders are flushed after them.
+        for (FileChannel& c : waiting) ok = c.replacement.publish(false) && ok;
+        for (FileChannel& c : waiting) syncFolderOf(c.replacement.target());
+        // A rename that failed stays in the journal, with its side file, for the next start to
+        // finish.
         if (ok) removeJournal(journal);
+        for (FileChannel& c : waiting)
+            if (!ok && c.replacement.active()) c.replacement.leave();
     }
     dropGroup();
     return ok;

@@ -1,4 +1,4 @@
-// Saves that belong together, such as a high-score table kept in two files: either every file of
+// Saves that belong together, such as one table kept in two files: either every file of
 // the group is replaced or none is, even when the process is killed or the disk fills up.
 //
 // Between beginSaveGroup and commitSaveGroup, closing a writing channel completes its side file

@@ -88,15 +88,24 @@ void removeAbandonedFolders(const std::string& base) {
     closedir(d);
 }
 
-// At the end of the program: the process folder with what is left in it, then a fallback
-// private folder when nothing else is left in it.
-void removeTempFolders() {
+// Removes this process's folder (not one inherited from the process that forked this one).
+void dropProcessFolder() {
     if (!processFolder.empty() && processFolderOwner == getpid())
         removeFolderWithFiles(processFolder);
     if (processFolderLock >= 0) close(processFolderLock);
     processFolder.clear();
     processFolderLock = -1;
-    if (!fallbackFolder.empty()) rmdir(fallbackFolder.c_str());
+}
+
+// At the end of the program: the process folder, then a fallback private folder, which no later
+// run would find again (its error log is kept only in debug mode, whose end lines follow).
+void removeTempFolders() {
+    dropProcessFolder();
+    if (fallbackFolder.empty()) return;
+    if (runtimeSettings.debugMode)
+        rmdir(fallbackFolder.c_str());
+    else
+        removeFolderWithFiles(fallbackFolder);
 }
 
 void registerCleanup() {
@@ -105,21 +114,20 @@ void registerCleanup() {
     cleanupRegistered = true;
 }
 
-}  // namespace
-
-std::string userTempFolder() {
+// ${TMPDIR:-/tmp} without a final '/', and the private folder's place in it.
+std::string temporaryRoot() {
     const char* base = std::getenv("TMPDIR");
     std::string root = (base != nullptr && base[0] != 0) ? base : "/tmp";
     while (root.size() > 1 && root.back() == '/') root.pop_back();
-    std::string path = root + "/tovrik-" + userName();
-    std::string why = refusal(path);
-    if (why.empty()) return path + "/";
-    if (path == refusedFolder) return fallbackFolder;
+    return root;
+}
+std::string preferredFolder(const std::string& root) { return root + "/tovrik-" + userName(); }
 
-    // Said once: without a folder the packed media could not be unpacked, and the game would
-    // run with a blank menu and no sound.
+// Said once: without a folder the packed media could not be unpacked, and the game would run
+// with a blank menu and no sound.
+void refuse(const std::string& path, const std::string& why, const std::string& fallbackRoot) {
     refusedFolder = path;
-    fallbackFolder = makeFallback(root);
+    fallbackFolder = makeFallback(fallbackRoot);
     if (!fallbackFolder.empty()) {
         std::fprintf(stderr, "Tovrik: temporary folder %s refused (%s); using %s for this run\n",
                      path.c_str(), why.c_str(), fallbackFolder.c_str());
@@ -130,7 +138,25 @@ std::string userTempFolder() {
                      "packed media cannot be unpacked\n",
                      path.c_str(), why.c_str());
     }
+}
+
+}  // namespace
+
+std::string userTempFolder() {
+    const std::string root = temporaryRoot();
+    const std::string path = preferredFolder(root);
+    if (path == refusedFolder) return fallbackFolder;
+    std::string why = refusal(path);
+    if (why.empty()) return path + "/";
+    refuse(path, why, root);
     return fallbackFolder;
+}
+
+bool leaveFullTempFolder() {
+    const std::string path = preferredFolder(temporaryRoot());
+    if (path == refusedFolder) return false;
+    refuse(path, "it is full", "/tmp");
+    return !fallbackFolder.empty();
 }
 
 std::string processTempFolder() {
@@ -141,9 +167,7 @@ std::string processTempFolder() {
         processFolder.compare(0, base.size(), base) == 0 &&
         lstat(processFolder.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         return processFolder;
-    if (processFolderLock >= 0) close(processFolderLock);
-    processFolder.clear();
-    processFolderLock = -1;
+    dropProcessFolder();  // one left in a folder the run has moved away from
 
     removeAbandonedFolders(base);
     std::string pattern = base + kProcessPrefix + std::to_string(getpid()) + "-XXXXXX";

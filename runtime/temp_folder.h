@@ -2,7 +2,8 @@
 // userTempFolder) and, inside it, a folder of this process's own for unpacked media.
 //
 // The private folder is ${TMPDIR:-/tmp}/tovrik-<uid>/ (mode 0700, created when missing). When
-// it is refused (a symbolic link, not a folder, another user's, or it cannot be made) the reason
+// it is refused (a symbolic link, not a folder, another user's, it cannot be made, or it turns
+// out to be full) the reason
 // and the path go to standard error once, and a fresh private folder made with mkdtemp serves
 // this run instead; it is removed at the end when empty.
 //
@@ -16,3 +17,8 @@
 
 // This process's folder, ending in '/'; empty when no temporary folder can be had at all.
 std::string processTempFolder();
+
+// The private folder turned out to be full: it is refused for the rest of the run like one that
+// could not be made (said once) and a fresh folder in /tmp takes its place. False when the run
+// already left one folder, or no other can be made.
+bool leaveFullTempFolder();

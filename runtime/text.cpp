@@ -127,7 +127,9 @@ unsigned char textCharAt(const TextValue& t, uint32_t i) {
     return static_cast<unsigned char>(t.buffer[i]);
 }
 
-void textSetCharAt(TextValue& t, uint32_t i, unsigned char c) { t.buffer[i] = static_cast<char>(c); }
+void textSetCharAt(TextValue& t, uint32_t i, unsigned char c) {
+    t.buffer[i] = static_cast<char>(c);
+}
 
 void textTruncate(TextValue& t, uint32_t i) {
     t.buffer[i] = 0;

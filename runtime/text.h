@@ -100,15 +100,15 @@ TextValue operator+(int a, const TextValue& b);
 // ---- comparisons ----------------------------------------------------------------------------
 // Text against text or plain string: byte order. Text against number: numeric (NaN makes every
 // relation false except !=).
-#define TOVRIK_TEXT_RELATIONS(OP)                                   \
-    bool operator OP(const TextValue& a, const TextValue& b);       \
-    bool operator OP(const TextValue& a, const char* b);            \
-    bool operator OP(const char* a, const TextValue& b);            \
-    bool operator OP(const TextValue& a, double b);                 \
-    bool operator OP(const TextValue& a, float b);                  \
-    bool operator OP(const TextValue& a, int b);                    \
-    bool operator OP(double a, const TextValue& b);                 \
-    bool operator OP(float a, const TextValue& b);                  \
+#define TOVRIK_TEXT_RELATIONS(OP)                             \
+    bool operator OP(const TextValue& a, const TextValue& b); \
+    bool operator OP(const TextValue& a, const char* b);      \
+    bool operator OP(const char* a, const TextValue& b);      \
+    bool operator OP(const TextValue& a, double b);           \
+    bool operator OP(const TextValue& a, float b);            \
+    bool operator OP(const TextValue& a, int b);              \
+    bool operator OP(double a, const TextValue& b);           \
+    bool operator OP(float a, const TextValue& b);            \
     bool operator OP(int a, const TextValue& b);
 TOVRIK_TEXT_RELATIONS(==)
 TOVRIK_TEXT_RELATIONS(!=)

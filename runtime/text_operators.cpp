@@ -75,14 +75,18 @@ TextValue operator+(const TextValue& a, const TextValue& b) { return textPlusTex
 TextValue operator+(const TextValue& a, const char* b) { return textPlusChars(a, b); }
 TextValue operator+(const char* a, const TextValue& b) { return charsPlusText(a, b); }
 TextValue operator+(const TextValue& a, double b) { return textPlusNumber(a, b); }
-TextValue operator+(const TextValue& a, float b) { return textPlusNumber(a, static_cast<double>(b)); }
+TextValue operator+(const TextValue& a, float b) {
+    return textPlusNumber(a, static_cast<double>(b));
+}
 TextValue operator+(const TextValue& a, int b) {
     TextValue r(a);
     r += b;
     return r;
 }
 TextValue operator+(double a, const TextValue& b) { return numberPlusText(a, b); }
-TextValue operator+(float a, const TextValue& b) { return numberPlusText(static_cast<double>(a), b); }
+TextValue operator+(float a, const TextValue& b) {
+    return numberPlusText(static_cast<double>(a), b);
+}
 TextValue operator+(int a, const TextValue& b) {
     TextValue r(a);
     r += b;
@@ -105,7 +109,7 @@ double textEqualText(const TextValue& a, const TextValue& b) {
 bool operator==(const TextValue& a, const TextValue& b) { return textEqualText(a, b) != 0; }
 bool operator!=(const TextValue& a, const TextValue& b) { return textEqualText(a, b) == 0; }
 
-#define TOVRIK_TEXT_ORDER(OP)                                                                  \
+#define TOVRIK_TEXT_ORDER(OP) \
     bool operator OP(const TextValue& a, const TextValue& b) { return compareTexts(a, b) OP 0; }
 
 TOVRIK_TEXT_ORDER(<)
@@ -114,27 +118,25 @@ TOVRIK_TEXT_ORDER(<=)
 TOVRIK_TEXT_ORDER(>=)
 #undef TOVRIK_TEXT_ORDER
 
-#define TOVRIK_TEXT_MIXED(OP)                                                                  \
-    bool operator OP(const TextValue& a, const char* b) {                                      \
-        return std::strcmp(textCString(a), orEmpty(b)) OP 0;                                   \
-    }                                                                                          \
-    bool operator OP(const char* a, const TextValue& b) {                                      \
-        return std::strcmp(orEmpty(a), textCString(b)) OP 0;                                   \
-    }                                                                                          \
-    bool operator OP(const TextValue& a, double b) { return textNumber(a) OP b; }               \
-    bool operator OP(const TextValue& a, float b) {                                             \
-        return textNumber(a) OP static_cast<double>(b);                                         \
-    }                                                                                          \
-    bool operator OP(const TextValue& a, int b) {                                               \
-        return textNumber(a) OP static_cast<double>(b);                                         \
-    }                                                                                          \
-    bool operator OP(double a, const TextValue& b) { return a OP textNumber(b); }               \
-    bool operator OP(float a, const TextValue& b) {                                             \
-        return static_cast<double>(a) OP textNumber(b);                                         \
-    }                                                                                          \
-    bool operator OP(int a, const TextValue& b) {                                               \
-        return static_cast<double>(a) OP textNumber(b);                                         \
-    }
+#define TOVRIK_TEXT_MIXED(OP)                                                     \
+    bool operator OP(const TextValue& a, const char* b) {                         \
+        return std::strcmp(textCString(a), orEmpty(b)) OP 0;                      \
+    }                                                                             \
+    bool operator OP(const char* a, const TextValue& b) {                         \
+        return std::strcmp(orEmpty(a), textCString(b)) OP 0;                      \
+    }                                                                             \
+    bool operator OP(const TextValue& a, double b) { return textNumber(a) OP b; } \
+    bool operator OP(const TextValue& a, float b) {                               \
+        return textNumber(a) OP static_cast<double>(b);                           \
+    }                                                                             \
+    bool operator OP(const TextValue& a, int b) {                                 \
+        return textNumber(a) OP static_cast<double>(b);                           \
+    }                                                                             \
+    bool operator OP(double a, const TextValue& b) { return a OP textNumber(b); } \
+    bool operator OP(float a, const TextValue& b) {                               \
+        return static_cast<double>(a) OP textNumber(b);                           \
+    }                                                                             \
+    bool operator OP(int a, const TextValue& b) { return static_cast<double>(a) OP textNumber(b); }
 
 TOVRIK_TEXT_MIXED(==)
 TOVRIK_TEXT_MIXED(!=)

@@ -10,15 +10,16 @@ mode=${1:-}
 # Building and playing: the compiler and CMake, the libraries, and OpenGL (GLX and EGL) from Mesa.
 PLAY_PACKAGES=(
   cmake g++ make pkg-config
-  libsdl2-dev liblzo2-dev libpng-dev zlib1g-dev
+  libsdl2-dev liblzo2-dev libpng-dev zlib1g-dev libinih-dev
   libgl-dev libgl1-mesa-dri libglx-mesa0 libegl1 libegl-mesa0
 )
 # Testing besides: GoogleTest and Google Benchmark, a virtual X server with key events and image
-# tools, the desktop entry and metadata validators, and setpriv to run as an unprivileged user.
+# tools, the desktop entry and metadata validators, setpriv to run as an unprivileged user, and
+# strace to kill a save at chosen system calls.
 TEST_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick
-  desktop-file-utils appstream util-linux
+  desktop-file-utils appstream util-linux strace clang-format
 )
 
 PACKAGES=("${PLAY_PACKAGES[@]}")

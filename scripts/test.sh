@@ -9,14 +9,15 @@ xvfb_pid=""
 cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
 trap cleanup EXIT
 if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 90 120); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-    break
-  done
+  # Xvfb picks a free display and names it once it accepts clients. -noreset keeps the server as
+  # it is when its last client leaves: a reset then turns away the next test's window, and SDL
+  # falls back to a driver without windows.
+  displayfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$displayfile" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 600); do [ -s "$displayfile" ] && break; sleep 0.1; done
+  export DISPLAY=":$(cat "$displayfile")"
+  rm -f "$displayfile"
 fi
 # Software GL and no sound card: what a CI machine has. Leak checks stay off: Mesa and SDL keep
 # driver allocations until exit, which would drown real reports.

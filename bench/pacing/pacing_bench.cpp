@@ -22,64 +22,65 @@
 namespace {
 
 double cpuSeconds() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec +
+           u.ru_stime.tv_usec / 1e6;
 }
 
 bool openRenderer() {
-  if (theRenderer) return true;
-  const char* display = std::getenv("DISPLAY");
-  if (!display || !*display) setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  theRenderer = new OpenGLPrismo;
-  if (!theRenderer->openWindow(320, 240, 0, 60, 0)) {
-    delete theRenderer;
-    theRenderer = nullptr;
-    return false;
-  }
-  theRenderer->enterWindowed();
-  return true;
+    if (theRenderer) return true;
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    theRenderer = new OpenGLPrismo;
+    if (!theRenderer->openWindow(320, 240, 0, 60, 0)) {
+        delete theRenderer;
+        theRenderer = nullptr;
+        return false;
+    }
+    theRenderer->enterWindowed();
+    return true;
 }
 
 void measure(benchmark::State& state, bool sleeps) {
-  if (!openRenderer()) {
-    state.SkipWithError("no OpenGL window");
-    return;
-  }
-  const int frames = 600;
-  setPacingEnabled(true);
-  setPacingSleeps(sleeps);
-  setFrameRateCap(60);
-  const double interval = 1000.0 / 60;
-  for (auto _ : state) {
-    // Settle on the grid first.
-    for (int i = 0; i < 10; ++i) presentFrame();
-    std::vector<double> starts;
-    starts.reserve(frames + 1);
-    const double cpu0 = cpuSeconds(), wall0 = timeStampMs();
-    starts.push_back(timeStampMs());
-    for (int i = 0; i < frames; ++i) {
-      presentFrame();
-      starts.push_back(timeStampMs());
+    if (!openRenderer()) {
+        state.SkipWithError("no OpenGL window");
+        return;
     }
-    const double cpu = cpuSeconds() - cpu0, wall = (timeStampMs() - wall0) / 1000.0;
-    // Grid: the deadlines lie whole intervals apart; the frame starts are compared with the
-    // grid through the first start.
-    std::vector<double> deviation;
-    int skipped = 0;
-    for (size_t i = 1; i < starts.size(); ++i) {
-      double k = std::round((starts[i] - starts[0]) / interval);
-      deviation.push_back(std::fabs(starts[i] - starts[0] - k * interval));
-      if (starts[i] - starts[i - 1] > 1.5 * interval) ++skipped;
+    const int frames = 600;
+    setPacingEnabled(true);
+    setPacingSleeps(sleeps);
+    setFrameRateCap(60);
+    const double interval = 1000.0 / 60;
+    for (auto _ : state) {
+        // Settle on the grid first.
+        for (int i = 0; i < 10; ++i) presentFrame();
+        std::vector<double> starts;
+        starts.reserve(frames + 1);
+        const double cpu0 = cpuSeconds(), wall0 = timeStampMs();
+        starts.push_back(timeStampMs());
+        for (int i = 0; i < frames; ++i) {
+            presentFrame();
+            starts.push_back(timeStampMs());
+        }
+        const double cpu = cpuSeconds() - cpu0, wall = (timeStampMs() - wall0) / 1000.0;
+        // Grid: the deadlines lie whole intervals apart; the frame starts are compared with the
+        // grid through the first start.
+        std::vector<double> deviation;
+        int skipped = 0;
+        for (size_t i = 1; i < starts.size(); ++i) {
+            double k = std::round((starts[i] - starts[0]) / interval);
+            deviation.push_back(std::fabs(starts[i] - starts[0] - k * interval));
+            if (starts[i] - starts[i - 1] > 1.5 * interval) ++skipped;
+        }
+        std::sort(deviation.begin(), deviation.end());
+        state.counters["mean_ms"] = (starts.back() - starts.front()) / frames;
+        state.counters["p99_dev_ms"] = deviation[static_cast<size_t>(deviation.size() * 0.99)];
+        state.counters["max_dev_ms"] = deviation.back();
+        state.counters["cpu_pct"] = 100.0 * cpu / wall;
+        state.counters["skipped"] = skipped;
     }
-    std::sort(deviation.begin(), deviation.end());
-    state.counters["mean_ms"] = (starts.back() - starts.front()) / frames;
-    state.counters["p99_dev_ms"] = deviation[static_cast<size_t>(deviation.size() * 0.99)];
-    state.counters["max_dev_ms"] = deviation.back();
-    state.counters["cpu_pct"] = 100.0 * cpu / wall;
-    state.counters["skipped"] = skipped;
-  }
-  setPacingSleeps(true);
+    setPacingSleeps(true);
 }
 
 void BM_Pacing60_SleepThenPoll(benchmark::State& state) { measure(state, true); }
@@ -87,19 +88,19 @@ void BM_Pacing60_SleepThenPoll(benchmark::State& state) { measure(state, true); 
 // What presenting costs without any waiting: processor time per frame, with the scaled copy as
 // a textured quad (the default) and as one framebuffer blit.
 void presentUnpaced(benchmark::State& state, bool blit) {
-  if (!openRenderer()) {
-    state.SkipWithError("no OpenGL window");
-    return;
-  }
-  theRenderer->setPresentByBlit(blit);
-  setPacingEnabled(false);
-  const double cpu0 = cpuSeconds();
-  for (auto _ : state) presentFrame();
-  state.counters["cpu_ms_per_frame"] =
-      1000.0 * (cpuSeconds() - cpu0) / static_cast<double>(state.iterations());
-  state.counters["blit"] = theRenderer->presentsByBlit() ? 1 : 0;
-  theRenderer->setPresentByBlit(false);
-  setPacingEnabled(true);
+    if (!openRenderer()) {
+        state.SkipWithError("no OpenGL window");
+        return;
+    }
+    theRenderer->setPresentByBlit(blit);
+    setPacingEnabled(false);
+    const double cpu0 = cpuSeconds();
+    for (auto _ : state) presentFrame();
+    state.counters["cpu_ms_per_frame"] =
+        1000.0 * (cpuSeconds() - cpu0) / static_cast<double>(state.iterations());
+    state.counters["blit"] = theRenderer->presentsByBlit() ? 1 : 0;
+    theRenderer->setPresentByBlit(false);
+    setPacingEnabled(true);
 }
 void BM_PresentUnpaced(benchmark::State& state) { presentUnpaced(state, false); }
 void BM_PresentUnpacedBlit(benchmark::State& state) { presentUnpaced(state, true); }

@@ -38,28 +38,6 @@ void holdKeys(uint8_t bits) {
     injectKeyboardSnapshot(keys);
 }
 
-// One frame of the level loop, without its status line and present.
-void playFrame() {
-    GameGlobals& g = game;
-    ShowMap1();
-    ShowMap2();
-    ScanBaddy();
-    ScanBug();
-    FruitAnimation();
-    BugAnimation();
-    BaddyAnimation();
-    KleeAnimation();
-    BlumeAnimation();
-    ShrinkAnimation();
-    SpikeyAnimation();
-    TakeAnimation();
-    ExpAnimation();
-    FireAnimation();
-    RandomFruit();
-    g.baddyTick += 1;
-    if (g.baddyTick == 16) g.baddyTick = 0;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -95,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         for (size_t f = 0; f < frames && g.bugDead == 0 && g.levelDone == 0; ++f) {
             holdKeys(f < keyBytes ? data[3 * kLayerBytes + f] : 0);
-            playFrame();
+            LevelFrame();
         }
     } catch (const fuzzing::RuntimeStop& stop) {
         // The game checks nothing in a level: one without a bug, or with a way off the grid's

@@ -1,7 +1,7 @@
 // Real key events from the X server (xdotool) through the platform's window.
 #include "devices/input.h"
-#include "tests/support/input_testing.h"
 #include "platform/platform.h"
+#include "tests/support/input_testing.h"
 
 #include <gtest/gtest.h>
 
@@ -21,13 +21,13 @@ bool xdotool(const std::string& args) {
 }
 
 class RealKeys : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-        if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool missing";
-        ASSERT_TRUE(platformTestOpenWindow(640, 480));
+        if (std::system("command -v xdotool >/dev/null 2>&1") != 0)
+            GTEST_SKIP() << "xdotool missing";
+        ASSERT_TRUE(platformTestOpenWindow(640, 480)) << "no window, or it never got the keyboard";
         openInput(false);
-        platformTestFocusWindow();
     }
     void TearDown() override {
         xdotool("keyup Up keyup a keyup 1 keyup shift");
@@ -91,6 +91,23 @@ TEST_F(RealKeys, ShiftedCharactersComeFromTheLayout) {
     EXPECT_TRUE(within(kEventWait, [] { return isKeyDown(2) == 0; }));
 }
 
+TEST_F(RealKeys, ATapOfPPausesOnlyWhileALevelAllowsIt) {
+    // A tap shorter than a frame: the press is remembered even though the key is up again.
+    allowPauseKey(1);
+    ASSERT_TRUE(xdotool("key p"));
+    EXPECT_TRUE(within(kEventWait, [] { return takePauseRequest(); }));
+    EXPECT_FALSE(takePauseRequest());  // once per press
+
+    // In a menu P is a letter; its press does not wait for the next level either.
+    allowPauseKey(0);
+    ASSERT_TRUE(xdotool("key p keydown Up"));
+    ASSERT_TRUE(within(kEventWait, [] { return isKeyDown(200) == 1; }));
+    EXPECT_FALSE(takePauseRequest());
+    allowPauseKey(1);
+    EXPECT_FALSE(takePauseRequest());
+    allowPauseKey(0);
+}
+
 }  // namespace
 
 namespace {
@@ -98,7 +115,7 @@ namespace {
 // The pointer on a 640 x 480 window showing the 320 x 240 logical screen at
 // twice its size.
 class RealMouse : public RealKeys {
-protected:
+  protected:
     static bool moveTo(int windowX, int windowY) {
         return xdotool("mousemove --window $(xdotool search --name 'input test' | head -n 1) " +
                        std::to_string(windowX) + " " + std::to_string(windowY));
@@ -112,11 +129,13 @@ protected:
 TEST_F(RealMouse, PositionIsInLogicalPixelsAndClamped) {
     ASSERT_TRUE(moveTo(200, 100));
     double x = -1, y = -1, b1 = -1, b2 = -1;
-    EXPECT_TRUE(within(kEventWait, [&] {
-        nextFrame();
-        readMouse(x, y, b1, b2);
-        return x == 100 && y == 50;
-    })) << x << "," << y;
+    EXPECT_TRUE(within(kEventWait,
+                       [&] {
+                           nextFrame();
+                           readMouse(x, y, b1, b2);
+                           return x == 100 && y == 50;
+                       }))
+        << x << "," << y;
     EXPECT_EQ(b1, 0);
     EXPECT_EQ(b2, 0);
     // Moving 40 window pixels right is 20 logical pixels of motion.
@@ -146,18 +165,22 @@ TEST_F(RealMouse, BlackBordersAreLeftOutOfThePosition) {
     platformTestPump(100);
     ASSERT_TRUE(moveTo(230, 110));
     double x = -1, y = -1, b1 = 0, b2 = 0;
-    EXPECT_TRUE(within(kEventWait, [&] {
-        nextFrame();
-        readMouse(x, y, b1, b2);
-        return x == 100 && y == 50;
-    })) << x << "," << y;
+    EXPECT_TRUE(within(kEventWait,
+                       [&] {
+                           nextFrame();
+                           readMouse(x, y, b1, b2);
+                           return x == 100 && y == 50;
+                       }))
+        << x << "," << y;
     // On the border the position is clamped to the screen's edge.
     ASSERT_TRUE(moveTo(5, 5));
-    EXPECT_TRUE(within(kEventWait, [&] {
-        nextFrame();
-        readMouse(x, y, b1, b2);
-        return x == 0 && y == 0;
-    })) << x << "," << y;
+    EXPECT_TRUE(within(kEventWait,
+                       [&] {
+                           nextFrame();
+                           readMouse(x, y, b1, b2);
+                           return x == 0 && y == 0;
+                       }))
+        << x << "," << y;
 }
 
 TEST_F(RealMouse, ButtonsAndWheel) {
@@ -172,7 +195,7 @@ TEST_F(RealMouse, ButtonsAndWheel) {
     EXPECT_TRUE(within(kEventWait, [] { return mouseAxis(4) == 0; }));
 
     nextFrame();
-    mouseAxis(2);  // take whatever wheel motion was pending
+    mouseAxis(2);                     // take whatever wheel motion was pending
     ASSERT_TRUE(xdotool("click 4"));  // wheel away from the user
     double wheel = 0;
     EXPECT_TRUE(within(kEventWait, [&] {
@@ -230,13 +253,13 @@ namespace {
 // The captured mouse: relative motion, the pointer hidden, the runtime's
 // position following the motion.
 class CapturedMouse : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-        if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool missing";
-        ASSERT_TRUE(platformTestOpenWindow(640, 480));
+        if (std::system("command -v xdotool >/dev/null 2>&1") != 0)
+            GTEST_SKIP() << "xdotool missing";
+        ASSERT_TRUE(platformTestOpenWindow(640, 480)) << "no window, or it never got the keyboard";
         openInput(true);
-        platformTestFocusWindow();
     }
     void TearDown() override {
         closeInput();

@@ -31,7 +31,7 @@ TEST(Joysticks, WithoutDevicesEverythingReadsZero) {
 }
 
 class VirtualJoystick : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(platformTestAttachJoystick(6, 4, 1));
         openInput(false);

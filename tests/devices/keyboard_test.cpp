@@ -12,7 +12,7 @@
 namespace {
 
 class Keyboard : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         openInput(false);
         release();
@@ -137,7 +137,8 @@ TEST_F(Keyboard, LayoutCharactersFollowKeyPositions) {
     EXPECT_EQ(charCodeForKey(57), ' ');
     EXPECT_EQ(charCodeForKey(181), '/');
     EXPECT_EQ(charCodeForKey(55), '*');
-    for (int code : {0, 1, 15, 59, 87, 88, 157, 184, 199, 200, 201, 203, 205, 207, 208, 209, 210, 211, 219, 220, 255}) {
+    for (int code : {0,   1,   15,  59,  87,  88,  157, 184, 199, 200, 201,
+                     203, 205, 207, 208, 209, 210, 211, 219, 220, 255}) {
         EXPECT_EQ(charCodeForKey(code), 0) << "code " << code;
     }
     EXPECT_EQ(charCodeForKey(-1), 0);
@@ -149,7 +150,8 @@ TEST(ScanCodes, EveryKeyOfTheKeyboardHasItsCode) {
     // reachable from a platform key.
     std::set<int> codes;
     for (int c = 1; c <= 83; ++c) codes.insert(c);
-    for (int c : {87, 88, 156, 157, 181, 184, 199, 200, 201, 203, 205, 207, 208, 209, 210, 211, 219, 220, 221}) {
+    for (int c : {87, 88, 156, 157, 181, 184, 199, 200, 201, 203, 205, 207, 208, 209, 210, 211, 219,
+                  220, 221}) {
         codes.insert(c);
     }
     for (int code : codes) {

@@ -6,13 +6,23 @@ if ! command -v Xvfb >/dev/null 2>&1; then
   echo "Xvfb is missing (scripts/setup.sh installs it)" >&2
   exit 1
 fi
-n=55
-while [ -e /tmp/.X$n-lock ] && [ $n -lt 99 ]; do n=$((n + 1)); done
-Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and names it once it accepts clients (-displayfd), so two runs
+# never share one and the program never starts before its server. -noreset keeps the server as it
+# is when its last client leaves: a reset then would turn away the next test's connection, and SDL
+# would quietly fall back to a driver without windows.
+tmp=$(mktemp -d) || exit 1
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$tmp/display" >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null' EXIT INT TERM
-for _ in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do
-  [ -e /tmp/.X11-unix/X$n ] && break
+trap 'kill $xvfb 2>/dev/null; rm -rf "$tmp"' EXIT INT TERM
+n=""
+for _ in $(seq 600); do
+  n=$(cat "$tmp/display" 2>/dev/null)
+  [ -n "$n" ] && break
+  kill -0 $xvfb 2>/dev/null || break
   sleep 0.1
 done
+if [ -z "$n" ]; then
+  echo "Xvfb did not start within 60 s" >&2
+  exit 1
+fi
 DISPLAY=:$n "$@"

@@ -19,7 +19,7 @@ std::string textOf(const TextValue& t) { return std::string(t.c_str(), t.length)
 
 // Points the runtime's temporary folder at a private place for one test.
 class PrivateTemp : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* old = std::getenv("TMPDIR");
         oldTmp_ = old ? old : "";
@@ -38,7 +38,7 @@ protected:
         const std::vector<unsigned char> bytes = readFile(errorLogPath());
         return std::string(bytes.begin(), bytes.end());
     }
-    TempFolder temp_;
+    TestFolder temp_;
     std::string oldTmp_;
     bool hadTmp_ = false;
 };

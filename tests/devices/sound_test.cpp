@@ -66,7 +66,7 @@ std::vector<Burst> bursts(const std::vector<unsigned char>& raw) {
 double decibels(double a, double b) { return 20 * std::log10(a / b); }
 
 class DiskSound : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         output_ = temp_.file("out.raw");
         setenv("SDL_AUDIODRIVER", "disk", 1);
@@ -75,12 +75,15 @@ protected:
         ASSERT_TRUE(soundAvailable());
         click_ = temp_.file("click.wav");
         // 0.1 s of a 1 kHz tone.
-        ASSERT_TRUE(writeFile(click_, makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000))));
+        ASSERT_TRUE(
+            writeFile(click_, makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000))));
         long_ = temp_.file("long.wav");
-        ASSERT_TRUE(writeFile(long_, makeWav(WavFormat(), sineSamples(44100, 1, 22050, 440, 8000))));
+        ASSERT_TRUE(
+            writeFile(long_, makeWav(WavFormat(), sineSamples(44100, 1, 22050, 440, 8000))));
     }
     void TearDown() override {
         closeSound();
+        setSoundVolume(100);
         unsetenv("SDL_AUDIODRIVER");
         unsetenv("SDL_DISKAUDIOFILE");
     }
@@ -99,7 +102,7 @@ protected:
         closeSound();
         return bursts(readFile(output_));
     }
-    TempFolder temp_;
+    TestFolder temp_;
     std::string output_, click_, long_;
 };
 
@@ -118,6 +121,21 @@ TEST_F(DiskSound, HalfVolumePlaysFiftyDecibelsDown) {
     EXPECT_NEAR(decibels(b[0].rmsLeft, b[2].rmsLeft), 10, 0.2);  // 0.9: 90 * 100 - 10000
     // Every play starts the voice from its beginning and plays it whole.
     for (const Burst& burst : b) EXPECT_NEAR(double(burst.frames), 2205, 5);
+}
+
+TEST_F(DiskSound, ThePlayersVolumeOfFiftyHalvesTheOutput) {
+    ASSERT_EQ(loadSoundEffect(click_.c_str(), 1, 1), 1);
+    std::this_thread::sleep_for(100ms);
+    playToEnd(1, 0, 1);
+    setSoundVolume(50);
+    playToEnd(1, 0, 1);
+    setSoundVolume(250);  // beyond the scale: full volume
+    playToEnd(1, 0, 1);
+    const std::vector<Burst> b = recorded();
+    ASSERT_EQ(b.size(), 3u);
+    EXPECT_NEAR(b[1].peakLeft, b[0].peakLeft / 2.0, 1);
+    EXPECT_NEAR(b[1].rmsRight, b[0].rmsRight / 2, 1);
+    EXPECT_EQ(b[2].peakLeft, b[0].peakLeft);
 }
 
 TEST_F(DiskSound, PanSilencesTheOppositeChannel) {
@@ -256,7 +274,8 @@ TEST_F(DiskSound, ClosingTwiceAndUsingAClosedSystemIsHarmless) {
 TEST_F(DiskSound, SoundsComeFromTheMediaArchiveWhenNoLooseFileExists) {
     kql::PackInput entry;
     entry.name = "Suck.wav";
-    const std::vector<unsigned char> wav = makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000));
+    const std::vector<unsigned char> wav =
+        makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000));
     entry.data.assign(wav.begin(), wav.end());
     std::vector<uint8_t> archive;
     std::string error;
@@ -277,7 +296,7 @@ TEST_F(DiskSound, SoundsComeFromTheMediaArchiveWhenNoLooseFileExists) {
 }
 
 TEST(SoundWithoutDevice, LoadsFailAndPlaysAreNegative) {
-    TempFolder temp;
+    TestFolder temp;
     const std::string click = temp.file("click.wav");
     ASSERT_TRUE(writeFile(click, makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000))));
     for (const char* driver : {"dummy", "none"}) {

@@ -2,11 +2,11 @@
 // joystick subsystem, over a number of rounds. Prints milliseconds per round.
 // Usage: devices_startup_probe [rounds]
 //        devices_startup_probe --runtime   (the whole runtime start-up once)
+#include "app/startup.h"
 #include "devices/input.h"
 #include "devices/sound.h"
 #include "platform/platform_input.h"
 #include "runtime/lifecycle.h"
-#include "app/startup.h"
 
 #include <chrono>
 #include <cstdio>
@@ -15,7 +15,9 @@
 
 namespace {
 double nowMs() {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double, std::milli>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 }  // namespace
 
@@ -50,7 +52,9 @@ int main(int argc, char** argv) {
         closeSound();
         sound += t1 - t0;
     }
-    std::printf("rounds %d: keyboard+mouse %.3f ms, joystick subsystem + open %.3f ms, sound device %.3f ms\n",
-                rounds, keyboardMouse / rounds, joysticks / rounds, sound / rounds);
+    std::printf(
+        "rounds %d: keyboard+mouse %.3f ms, joystick subsystem + open %.3f ms, sound device %.3f "
+        "ms\n",
+        rounds, keyboardMouse / rounds, joysticks / rounds, sound / rounds);
     return 0;
 }

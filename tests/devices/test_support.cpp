@@ -10,7 +10,7 @@ namespace {
 // Every test process gets its own temporary folder: the input service writes
 // its warnings to the error log there, away from other programs' logs.
 struct PrivateTmpdir {
-    TempFolder folder;
+    TestFolder folder;
     PrivateTmpdir() { setenv("TMPDIR", folder.file("").c_str(), 1); }
 };
 }  // namespace
@@ -24,9 +24,12 @@ void put32(std::vector<unsigned char>& out, uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>((v >> (8 * i)) & 0xFF));
 }
 
-void putTag(std::vector<unsigned char>& out, const char* tag) { out.insert(out.end(), tag, tag + 4); }
+void putTag(std::vector<unsigned char>& out, const char* tag) {
+    out.insert(out.end(), tag, tag + 4);
+}
 
-std::vector<unsigned char> makeWav(const WavFormat& wavFormat, const std::vector<int16_t>& samples) {
+std::vector<unsigned char> makeWav(const WavFormat& wavFormat,
+                                   const std::vector<int16_t>& samples) {
     std::vector<unsigned char> data;
     for (int16_t s : samples) {
         if (wavFormat.bits == 8) {
@@ -61,14 +64,15 @@ std::vector<unsigned char> makeWav(const WavFormat& wavFormat, const std::vector
     }
     putTag(out, "data");
     put32(out, wavFormat.declaredDataSize >= 0 ? static_cast<uint32_t>(wavFormat.declaredDataSize)
-                                          : static_cast<uint32_t>(data.size()));
+                                               : static_cast<uint32_t>(data.size()));
     out.insert(out.end(), data.begin(), data.end());
     const uint32_t riffSize = static_cast<uint32_t>(out.size() - 8);
     std::memcpy(&out[4], &riffSize, 4);
     return out;
 }
 
-std::vector<int16_t> sineSamples(int frames, int channels, int frequency, double hz, double amplitude) {
+std::vector<int16_t> sineSamples(int frames, int channels, int frequency, double hz,
+                                 double amplitude) {
     std::vector<int16_t> out;
     out.reserve(static_cast<size_t>(frames) * channels);
     for (int i = 0; i < frames; ++i) {
@@ -93,7 +97,8 @@ std::vector<unsigned char> readFile(const std::string& path) {
     if (!f) return out;
     unsigned char buffer[65536];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.insert(out.end(), buffer, buffer + n);
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        out.insert(out.end(), buffer, buffer + n);
     std::fclose(f);
     return out;
 }

@@ -1,12 +1,12 @@
 // Small helpers shared by the device tests: WAV writing and whole files in and out (their
-// folders come from tests/support/temp_folder.h).
+// folders come from tests/support/test_folder.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "tests/support/temp_folder.h"
+#include "tests/support/test_folder.h"
 
 // Little-endian writers for building WAV files byte by byte.
 void put16(std::vector<unsigned char>& out, unsigned v);
@@ -17,9 +17,9 @@ struct WavFormat {
     int channels = 1;
     int frequency = 22050;
     int bits = 16;
-    int formatChunkSize = 16;    // 18 adds the extension bytes the reader skips
-    bool factChunk = false;      // a "fact" chunk before "data"
-    bool listChunk = false;      // a "LIST" chunk before "data" (not accepted)
+    int formatChunkSize = 16;         // 18 adds the extension bytes the reader skips
+    bool factChunk = false;           // a "fact" chunk before "data"
+    bool listChunk = false;           // a "LIST" chunk before "data" (not accepted)
     long long declaredDataSize = -1;  // -1: the real size
 };
 
@@ -27,6 +27,7 @@ struct WavFormat {
 // wavFormat.bits is 8), interleaved when there are two channels.
 std::vector<unsigned char> makeWav(const WavFormat& wavFormat, const std::vector<int16_t>& samples);
 // A sine tone: `frames` frames of `amplitude` at `hz`, per channel.
-std::vector<int16_t> sineSamples(int frames, int channels, int frequency, double hz, double amplitude);
+std::vector<int16_t> sineSamples(int frames, int channels, int frequency, double hz,
+                                 double amplitude);
 bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes);
 std::vector<unsigned char> readFile(const std::string& path);

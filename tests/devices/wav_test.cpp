@@ -12,13 +12,13 @@
 namespace {
 
 class WavReader : public ::testing::Test {
-protected:
+  protected:
     bool read(const std::vector<unsigned char>& bytes, WavSound& out) {
         const std::string path = temp_.file("sound.wav");
         EXPECT_TRUE(writeFile(path, bytes));
         return readWavFile(path.c_str(), out);
     }
-    TempFolder temp_;
+    TestFolder temp_;
     std::vector<int16_t> tone_ = sineSamples(441, 1, 22050, 1000, 12000);
 };
 
@@ -107,7 +107,8 @@ TEST_F(WavReader, ShortAndMissingFilesFail) {
     WavSound wav;
     EXPECT_FALSE(readWavFile(temp_.file("absent.wav").c_str(), wav));
     const std::vector<unsigned char> whole = makeWav(WavFormat(), tone_);
-    for (size_t cut : {size_t{0}, size_t{20}, size_t{35}, size_t{40}, size_t{44}, whole.size() - 1}) {
+    for (size_t cut :
+         {size_t{0}, size_t{20}, size_t{35}, size_t{40}, size_t{44}, whole.size() - 1}) {
         std::vector<unsigned char> part(whole.begin(), whole.begin() + static_cast<long>(cut));
         EXPECT_FALSE(read(part, wav)) << "cut at " << cut;
     }

@@ -1,5 +1,5 @@
 // The baddies' decision rules and their 16-frame steps.
-#include "support.h"
+#include "logic_support.h"
 
 #include "runtime/maths.h"
 
@@ -8,7 +8,7 @@ using namespace crumlet;
 namespace {
 
 class BaddyTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         resetGame();
         seedRandom(1);
@@ -18,7 +18,9 @@ protected:
         game.baddyTick = 0;
         ScanBaddy();
     }
-    double state(int column, int row) { return numAt(game.baddyState, column + row * kGridColumns); }
+    double state(int column, int row) {
+        return numAt(game.baddyState, column + row * kGridColumns);
+    }
     void animate(int frames) {
         for (int f = 0; f < frames; ++f) BaddyAnimation();
     }
@@ -210,10 +212,10 @@ TEST_F(BaddyTest, WithEveryFireSlotBusyTheFruitIsStillEaten) {
 }
 
 TEST_F(BaddyTest, BaddiesOutsideTheScannedAreaAreNeverOrdered) {
-    buildLevel({">..."});  // row 0
-    setMap(0, 3, kBaddyRight);    // column 0
-    setMap(20, 3, kBaddyLeft);    // column 20
-    setMap(5, 15, kBaddyUp);      // row 15
+    buildLevel({">..."});       // row 0
+    setMap(0, 3, kBaddyRight);  // column 0
+    setMap(20, 3, kBaddyLeft);  // column 20
+    setMap(5, 15, kBaddyUp);    // row 15
     decide();
     EXPECT_EQ(state(0, 0), 0);
     EXPECT_EQ(state(0, 3), 0);

@@ -1,12 +1,12 @@
 // The bug's decisions and steps.
-#include "support.h"
+#include "logic_support.h"
 
 using namespace crumlet;
 
 namespace {
 
 class BugTest : public GameFolderTest {
-protected:
+  protected:
     // Walks one whole step (16 frames) with the keys currently held for the first frame only.
     void finishStep() {
         for (int f = 0; f < 16 && (f == 0 || game.bugStep > 0); ++f) bugFrame();

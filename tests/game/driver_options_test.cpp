@@ -1,9 +1,12 @@
 // The driver's script directives, as a session writer relies on them.
-#include "support.h"
+#include "logic_support.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/driver.h"
@@ -41,10 +44,15 @@ TEST(DriverOptionsTest, TypedCapitalsHoldShift) {
 TEST(DriverOptionsDeathTest, BadScriptsEndWithStatusTwoNamingTheLine) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     unsetenv("TOVRIK_DRIVER");
-    TempFolder scratch{"tovrik-driver-test"};
-    const std::string folder = scratch.path();
+    // Each death test runs this body again in a new process up to its own statement and ends
+    // there, so a fresh temporary folder per run would be left behind by every one of them: the
+    // folder has a fixed name in the test's working folder instead, and may be found made.
+    char cwd[4096];
+    ASSERT_NE(nullptr, getcwd(cwd, sizeof cwd));
+    const std::string folder = std::string(cwd) + "/driver-script-test";
+    ASSERT_TRUE(mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST);
     const std::string fifo = folder + "/fifo";
-    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    ASSERT_TRUE(mkfifo(fifo.c_str(), 0600) == 0 || errno == EEXIST);
     auto endsWith = [](const std::string& path, const char* message) {
         EXPECT_EXIT(configureDriver(path), ::testing::ExitedWithCode(2), message) << path;
     };
@@ -75,6 +83,7 @@ TEST(DriverOptionsDeathTest, BadScriptsEndWithStatusTwoNamingTheLine) {
     ASSERT_TRUE(parseDriverScript("\xEF\xBB\xBFseed 7\nquit 10000000\n", "", s, error)) << error;
     EXPECT_EQ(7, s.seed);
     EXPECT_EQ(10000000, s.quitFrame);
+    std::system(("rm -rf '" + folder + "'").c_str());
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The scripted driver: script parsing, per-frame keys and the trace line.
-#include "support.h"
+#include "logic_support.h"
 
 #include "app/driver.h"
 #include "game/trace.h"
@@ -9,17 +9,18 @@ namespace {
 TEST(DriverScriptTest, ParsesEveryDirective) {
     DriverScript s;
     std::string error;
-    ASSERT_TRUE(parseDriverScript("# a session\n"
-                                  "seed 42\n"
-                                  "pacing off   # as fast as it goes\n"
-                                  "trace out/trace.txt\n"
-                                  "keys 5 Return\n"
-                                  "keys 10-12 Right space @29\n"
-                                  "shot 30 menu.png\n"
-                                  "shot 31 /abs/level.png\n"
-                                  "type 40 bug\n"
-                                  "quit 90\n",
-                                  "/base/", s, error))
+    ASSERT_TRUE(
+        parseDriverScript("# a session\n"
+                          "seed 42\n"
+                          "pacing off   # as fast as it goes\n"
+                          "trace out/trace.txt\n"
+                          "keys 5 Return\n"
+                          "keys 10-12 Right space @29\n"
+                          "shot 30 menu.png\n"
+                          "shot 31 /abs/level.png\n"
+                          "type 40 bug\n"
+                          "quit 90\n",
+                          "/base/", s, error))
         << error;
     EXPECT_TRUE(s.hasSeed);
     EXPECT_EQ(s.seed, 42);
@@ -72,26 +73,6 @@ TEST(DriverScriptTest, RejectsWhatItDoesNotUnderstand) {
     EXPECT_TRUE(parseDriverScript("", "", s, error));
     EXPECT_FALSE(s.hasSeed);
     EXPECT_TRUE(s.pacing);
-}
-
-TEST(DriverScriptTest, KeyNames) {
-    EXPECT_EQ(driverKeyCode("Escape"), 1);
-    EXPECT_EQ(driverKeyCode("RETURN"), 28);
-    EXPECT_EQ(driverKeyCode("Backspace"), 14);
-    EXPECT_EQ(driverKeyCode("tab"), 15);
-    EXPECT_EQ(driverKeyCode("Ctrl"), 29);
-    EXPECT_EQ(driverKeyCode("Up"), 200);
-    EXPECT_EQ(driverKeyCode("Left"), 203);
-    EXPECT_EQ(driverKeyCode("Right"), 205);
-    EXPECT_EQ(driverKeyCode("Down"), 208);
-    EXPECT_EQ(driverKeyCode("a"), 30);
-    EXPECT_EQ(driverKeyCode("q"), 16);
-    EXPECT_EQ(driverKeyCode("z"), 44);
-    EXPECT_EQ(driverKeyCode("1"), 2);
-    EXPECT_EQ(driverKeyCode("0"), 11);
-    EXPECT_EQ(driverKeyCode("@208"), 208);
-    EXPECT_EQ(driverKeyCode("57"), -1);  // raw codes need the @ so that digits stay digits
-    EXPECT_EQ(driverKeyCode(""), -1);
 }
 
 TEST(DriverTraceTest, LineFormat) {

@@ -1,5 +1,5 @@
 // Fruit, the laid bomb and its blast, fires, one-shot effects, tile animation and the menu box.
-#include "support.h"
+#include "logic_support.h"
 
 #include "runtime/maths.h"
 
@@ -8,7 +8,7 @@ using namespace crumlet;
 namespace {
 
 class EffectsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { resetGame(); }
 };
 

@@ -1,5 +1,5 @@
 // Level, profile, name and score files, byte for byte.
-#include "support.h"
+#include "logic_support.h"
 
 using namespace crumlet;
 
@@ -65,7 +65,8 @@ TEST_F(FilesTest, ProfileRoundTripsByteForByte) {
     EXPECT_EQ(textOf(game.playerName), "bug");
     playerCodesFromName();
     SavePlayer();
-    EXPECT_EQ(readFile("Maps/Player.bin"), (std::vector<unsigned char>{'b', 'u', 'g', 0, 0, 0, 0, 0}));
+    EXPECT_EQ(readFile("Maps/Player.bin"),
+              (std::vector<unsigned char>{'b', 'u', 'g', 0, 0, 0, 0, 0}));
 }
 
 TEST_F(FilesTest, ScoresAreStoredAsLittleEndianLongs) {
@@ -75,10 +76,12 @@ TEST_F(FilesTest, ScoresAreStoredAsLittleEndianLongs) {
     SaveHsData();
     std::vector<unsigned char> bytes = readFile("Maps/Data.bin");
     ASSERT_EQ(bytes.size(), 3200u);
-    EXPECT_EQ(std::vector<unsigned char>(bytes.begin(), bytes.begin() + 4), (std::vector<unsigned char>{0xD2, 0x04, 0, 0}));
+    EXPECT_EQ(std::vector<unsigned char>(bytes.begin(), bytes.begin() + 4),
+              (std::vector<unsigned char>{0xD2, 0x04, 0, 0}));
     EXPECT_EQ(std::vector<unsigned char>(bytes.begin() + 4, bytes.begin() + 8),
               (std::vector<unsigned char>{0xFF, 0xFF, 0xFF, 0x7F}));
-    EXPECT_EQ(std::vector<unsigned char>(bytes.end() - 4, bytes.end()), (std::vector<unsigned char>{0x70, 0x11, 0x01, 0}));
+    EXPECT_EQ(std::vector<unsigned char>(bytes.end() - 4, bytes.end()),
+              (std::vector<unsigned char>{0x70, 0x11, 0x01, 0}));
 
     for (int i = 0; i < 800; ++i) numAt(game.hiScores, i) = 0;
     LoadHsData();

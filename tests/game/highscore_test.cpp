@@ -1,10 +1,10 @@
 // WriteHighscore: insertion, ties, the dropped last entry.
-#include "support.h"
+#include "logic_support.h"
 
 namespace {
 
 class HighscoreTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         resetGame();
         game.level = 3;

@@ -8,7 +8,7 @@ using namespace crumlet;
 namespace {
 
 class LevelTest : public ScreenTest {
-protected:
+  protected:
     void startLevel(const std::vector<std::string>& rows) {
         DataInit();
         buildLevel(rows);
@@ -110,7 +110,8 @@ TEST_F(LevelTest, AFinishedLevelClosesWhenItsSoundHasEnded) {
     EXPECT_EQ(game.levelDone, 1);
     EXPECT_EQ(game.score, 5);
     EXPECT_EQ(readFile("Maps/Data.bin")[0], 5);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(readFile("Maps/Name.bin").data()), 3), "ann");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(readFile("Maps/Name.bin").data()), 3),
+              "ann");
     ASSERT_TRUE(grabbed);
     EXPECT_EQ(screen.at(48, 16), kBugColour);  // the bug arrived on the clover's cell
     EXPECT_EQ(screen.at(16, 16), 0u);

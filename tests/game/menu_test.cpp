@@ -3,14 +3,12 @@
 
 #include "devices/input.h"
 
-
-
 using namespace crumlet;
 
 namespace {
 
 class MenuTest : public ScreenTest {
-protected:
+  protected:
     void SetUp() override {
         ScreenTest::SetUp();
         writeFile("Maps/Player.bin", std::vector<unsigned char>(8, 0));
@@ -34,7 +32,8 @@ protected:
         injectKeyboardSnapshot(k);
     }
     // Runs MainMenu with the spans as the player, calling check after every present.
-    void runMenu(const std::vector<Span>& spans, std::function<void(int)> check = nullptr, int limit = 2000) {
+    void runMenu(const std::vector<Span>& spans, std::function<void(int)> check = nullptr,
+                 int limit = 2000) {
         keysFor(spans, 1);
         onEveryFrame([&, check, limit](int n) {
             if (check) check(n);
@@ -75,8 +74,9 @@ TEST_F(MenuTest, LevelChoiceClimbsToTwentyEightAndStopsAtOne) {
 
 TEST_F(MenuTest, ADownDuringASlideIsNotQueued) {
     std::vector<double> boxY(100, 0);
-    runMenu({{1, 5, {kKeyDown}}, {20, 20, {kKeyDown}}, {30, 30, {kKeyDown}}, {40, 40, {kKeyReturn}}},
-            [&](int n) { boxY[n] = game.boxY; });
+    runMenu(
+        {{1, 5, {kKeyDown}}, {20, 20, {kKeyDown}}, {30, 30, {kKeyDown}}, {40, 40, {kKeyReturn}}},
+        [&](int n) { boxY[n] = game.boxY; });
     EXPECT_EQ(boxY[1], 64);
     EXPECT_EQ(boxY[2], 66);
     EXPECT_EQ(boxY[9], 80);
@@ -103,7 +103,8 @@ TEST_F(MenuTest, NameEntryTakesLowerCaseLettersOnly) {
                 }
             });
     EXPECT_EQ(textOf(game.playerName), "bc");
-    EXPECT_EQ(readFile("Maps/Player.bin"), (std::vector<unsigned char>{'b', 'c', 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(readFile("Maps/Player.bin"),
+              (std::vector<unsigned char>{'b', 'c', 0, 0, 0, 0, 0, 0}));
 }
 
 TEST_F(MenuTest, NameEntryKeepsEightLettersAndBackspaceClearsAll) {
@@ -116,8 +117,8 @@ TEST_F(MenuTest, NameEntryKeepsEightLettersAndBackspaceClearsAll) {
         n += 2;
     }
     std::string afterTen, afterBackspace;
-    spans.push_back({n, n, {kKeyBackspace}});            // clears the whole name
-    spans.push_back({n + 2, n + 2, {37}});               // k
+    spans.push_back({n, n, {kKeyBackspace}});  // clears the whole name
+    spans.push_back({n + 2, n + 2, {37}});     // k
     spans.push_back({n + 4, n + 4, {kKeySpace}});
     spans.push_back({n + 10, n + 10, {kKeyDown}});
     spans.push_back({n + 20, n + 20, {kKeyDown}});
@@ -151,27 +152,29 @@ TEST_F(MenuTest, TheHighScoreEntryShowsTheSelectedLevel) {
                 if (n == 33) grabbed = grabScreen(screen);
             });
     EXPECT_EQ(game.level, 3);
-    for (int k = 0; k < 8; ++k) EXPECT_EQ(textOf(textAt(game.showNames, k)), std::string(1, 'p' + k));
+    for (int k = 0; k < 8; ++k)
+        EXPECT_EQ(textOf(textAt(game.showNames, k)), std::string(1, 'p' + k));
     ASSERT_TRUE(grabbed);
-    EXPECT_TRUE(screen.anyOtherThan(88, 0, 72, 8, {}));     // "HIGHSCORE"
-    EXPECT_TRUE(screen.anyOtherThan(224, 32, 24, 8, {}));   // 900
-    EXPECT_TRUE(screen.anyOtherThan(40, 222, 120, 8, {}));  // "PRESS SPACE BAR"
-    EXPECT_FALSE(screen.anyOtherThan(0, 180, 320, 30, {})); // nothing else
-    EXPECT_NE(screen.at(64, 96), kBoxColour);              // no cursor box on this screen
+    EXPECT_TRUE(screen.anyOtherThan(88, 0, 72, 8, {}));      // "HIGHSCORE"
+    EXPECT_TRUE(screen.anyOtherThan(224, 32, 24, 8, {}));    // 900
+    EXPECT_TRUE(screen.anyOtherThan(40, 222, 120, 8, {}));   // "PRESS SPACE BAR"
+    EXPECT_FALSE(screen.anyOtherThan(0, 180, 320, 30, {}));  // nothing else
+    EXPECT_NE(screen.at(64, 96), kBoxColour);                // no cursor box on this screen
 }
 
 TEST_F(MenuTest, TheMenuShowsItsTextsAndTheBox) {
     Screen screen;
     bool grabbed = false;
-    runMenu({{5, 5, {kKeyDown}}, {15, 15, {kKeyDown}}, {25, 25, {kKeyDown}}, {35, 35, {kKeyReturn}}},
-            [&](int n) {
-                if (n == 2) grabbed = grabScreen(screen);
-            });
+    runMenu(
+        {{5, 5, {kKeyDown}}, {15, 15, {kKeyDown}}, {25, 25, {kKeyDown}}, {35, 35, {kKeyReturn}}},
+        [&](int n) {
+            if (n == 2) grabbed = grabScreen(screen);
+        });
     ASSERT_TRUE(grabbed);
-    EXPECT_TRUE(screen.anyOtherThan(64, 16, 96, 8, {kBoxColour}));   // CRUMLET DEMO
-    EXPECT_TRUE(screen.anyOtherThan(32, 32, 128, 8, {kBoxColour}));  // the formation line
-    EXPECT_TRUE(screen.anyOtherThan(64, 112, 56, 8, {kBoxColour}));  // GOHOME
-    EXPECT_TRUE(screen.anyOtherThan(22, 224, 128, 8, {kBoxColour})); // MADE WITH TOVRIK
+    EXPECT_TRUE(screen.anyOtherThan(64, 16, 96, 8, {kBoxColour}));    // CRUMLET DEMO
+    EXPECT_TRUE(screen.anyOtherThan(32, 32, 128, 8, {kBoxColour}));   // the formation line
+    EXPECT_TRUE(screen.anyOtherThan(64, 112, 56, 8, {kBoxColour}));   // GOHOME
+    EXPECT_TRUE(screen.anyOtherThan(22, 224, 128, 8, {kBoxColour}));  // MADE WITH TOVRIK
     EXPECT_EQ(screen.at(64, 64), kBoxColour);
     EXPECT_EQ(screen.at(159, 79), kBoxColour);
     EXPECT_NE(screen.at(64, 80), kBoxColour);

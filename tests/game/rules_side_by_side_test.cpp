@@ -6,7 +6,7 @@
 // equal the model's, and both must have drawn the same random numbers in the same order (the
 // generator's state is compared). A frame-by-frame comparison with a fixed seed depends on all of
 // this: the order of the checks, every counter and timer, and which cells are written when.
-#include "support.h"
+#include "logic_support.h"
 
 #include <cstdint>
 #include <cstring>
@@ -141,11 +141,16 @@ struct RulesModel {
 
     void bugAnimation() {
         if (bugFacing >= 1 && bugFacing <= 4) return;
-        if (bugDir == 1) bugX += 1;
-        else if (bugDir == 2) bugX -= 1;
-        else if (bugDir == 3) bugY -= 1;
-        else if (bugDir == 4) bugY += 1;
-        else return;
+        if (bugDir == 1)
+            bugX += 1;
+        else if (bugDir == 2)
+            bugX -= 1;
+        else if (bugDir == 3)
+            bugY -= 1;
+        else if (bugDir == 4)
+            bugY += 1;
+        else
+            return;
         if (bugFrame + 1 < 16) {
             bugStep += 1;
             bugFrame += 1;
@@ -409,7 +414,8 @@ std::string firstDifference(RulesModel& r) {
     }
     auto cells = [&](const char* name, NumberArray& a, const std::vector<double>& b) {
         for (int i = 0; i < 1200 && out.tellp() == 0; ++i) {
-            if (numAt(a, i) != b[i]) out << name << " of cell " << i << ": game " << numAt(a, i) << ", model " << b[i];
+            if (numAt(a, i) != b[i])
+                out << name << " of cell " << i << ": game " << numAt(a, i) << ", model " << b[i];
         }
     };
     cells("mapGrid", g.mapGrid, r.map);
@@ -441,14 +447,20 @@ void buildRandomLevel(std::mt19937& rng) {
             }
             int p = pct(rng);
             double code = 0;
-            if (p < 12) code = kWall;
-            else if (p < 24) code = kBlock;
-            else if (p < 27) code = kBaddyRight + (pct(rng) % 4);
+            if (p < 12)
+                code = kWall;
+            else if (p < 24)
+                code = kBlock;
+            else if (p < 27)
+                code = kBaddyRight + (pct(rng) % 4);
             numAt(g.mapGrid, i) = code;
             int q = pct(rng);
-            if (q < 25) numAt(g.itemGrid, i) = kClover;
-            else if (q < 32) numAt(g.itemGrid, i) = kFlower;
-            else if (q < 40) numAt(g.itemGrid, i) = kSpikeyBomb;
+            if (q < 25)
+                numAt(g.itemGrid, i) = kClover;
+            else if (q < 32)
+                numAt(g.itemGrid, i) = kFlower;
+            else if (q < 40)
+                numAt(g.itemGrid, i) = kSpikeyBomb;
             if (pct(rng) < 35) numAt(g.junctionGrid, i) = kJunction;
         }
     }
@@ -467,7 +479,7 @@ void holdRandomKeys(std::mt19937& rng) {
 }
 
 class RandomNumbersTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { resetGame(); }
     void TearDown() override { releaseKeys(); }
 };
@@ -475,7 +487,7 @@ protected:
 // Plays random levels side by side with the model. With few pick-ups to go, levels get finished
 // too; finishing writes the score tables, so the test works in a private folder.
 class RulesSideBySideTest : public GameFolderTest {
-protected:
+  protected:
     void TearDown() override {
         releaseKeys();
         GameFolderTest::TearDown();
@@ -489,9 +501,12 @@ TEST_F(RulesSideBySideTest, RandomLevelsPlayFrameByFrameAsTheRulesSay) {
         resetGame();
         buildRandomLevel(rng);
         FindBug();
-        // Mostly plenty left to collect, so that fruit is offered; every third level is nearly done.
-        if (levelSeed % 3 == 0) game.pickupsLeft = 2;
-        else game.pickupsLeft += 1000;
+        // Mostly plenty left to collect, so that fruit is offered; every third level is nearly
+        // done.
+        if (levelSeed % 3 == 0)
+            game.pickupsLeft = 2;
+        else
+            game.pickupsLeft += 1000;
         RulesModel model;
         model.takeFrom(game);
         seedRandom(levelSeed);
@@ -505,8 +520,8 @@ TEST_F(RulesSideBySideTest, RandomLevelsPlayFrameByFrameAsTheRulesSay) {
             randomState = before;
             model.frame();
             ASSERT_EQ(0, std::memcmp(&afterGame, &randomState, sizeof(RandomState)))
-                << "the game and the rules drew different random numbers in frame " << frame << " of level "
-                << levelSeed;
+                << "the game and the rules drew different random numbers in frame " << frame
+                << " of level " << levelSeed;
             std::string diff = firstDifference(model);
             ASSERT_EQ("", diff) << "frame " << frame << " of level " << levelSeed;
             ++framesCompared;
@@ -537,14 +552,30 @@ struct ReferenceIsaac {
     uint32_t mem[256] = {}, res[256] = {}, a = 0, b = 0, c = 0;
 
     static void mix(uint32_t* w) {
-        w[0] ^= w[1] << 11; w[3] += w[0]; w[1] += w[2];
-        w[1] ^= w[2] >> 2;  w[4] += w[1]; w[2] += w[3];
-        w[2] ^= w[3] << 8;  w[5] += w[2]; w[3] += w[4];
-        w[3] ^= w[4] >> 16; w[6] += w[3]; w[4] += w[5];
-        w[4] ^= w[5] << 10; w[7] += w[4]; w[5] += w[6];
-        w[5] ^= w[6] >> 4;  w[0] += w[5]; w[6] += w[7];
-        w[6] ^= w[7] << 8;  w[1] += w[6]; w[7] += w[0];
-        w[7] ^= w[0] >> 9;  w[2] += w[7]; w[0] += w[1];
+        w[0] ^= w[1] << 11;
+        w[3] += w[0];
+        w[1] += w[2];
+        w[1] ^= w[2] >> 2;
+        w[4] += w[1];
+        w[2] += w[3];
+        w[2] ^= w[3] << 8;
+        w[5] += w[2];
+        w[3] += w[4];
+        w[3] ^= w[4] >> 16;
+        w[6] += w[3];
+        w[4] += w[5];
+        w[4] ^= w[5] << 10;
+        w[7] += w[4];
+        w[5] += w[6];
+        w[5] ^= w[6] >> 4;
+        w[0] += w[5];
+        w[6] += w[7];
+        w[6] ^= w[7] << 8;
+        w[1] += w[6];
+        w[7] += w[0];
+        w[7] ^= w[0] >> 9;
+        w[2] += w[7];
+        w[0] += w[1];
     }
 
     void step() {
@@ -552,7 +583,10 @@ struct ReferenceIsaac {
         uint32_t bb = b + c, aa = a;
         for (int i = 0; i < 256; ++i) {
             uint32_t x = mem[i];
-            uint32_t shifted = i % 4 == 0 ? aa << 13 : i % 4 == 1 ? aa >> 6 : i % 4 == 2 ? aa << 2 : aa >> 16;
+            uint32_t shifted = i % 4 == 0   ? aa << 13
+                               : i % 4 == 1 ? aa >> 6
+                               : i % 4 == 2 ? aa << 2
+                                            : aa >> 16;
             aa = (aa ^ shifted) + mem[(i + 128) % 256];
             uint32_t y = mem[(x >> 2) % 256] + aa + bb;
             mem[i] = y;

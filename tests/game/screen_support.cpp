@@ -1,9 +1,11 @@
+// Screen-level test support: the runtime started for real and a present hook as the player.
 #include "screen_support.h"
 
 #include <sys/stat.h>
 
 #include <cstdlib>
 
+#include "app/startup.h"
 #include "devices/input.h"
 #include "graphics/fonts.h"
 #include "graphics/images.h"
@@ -11,7 +13,6 @@
 #include "graphics/screenshots.h"
 #include "graphics/sprites.h"
 #include "runtime/lifecycle.h"
-#include "app/startup.h"
 
 using namespace crumlet;
 
@@ -72,7 +73,8 @@ bool Screen::anyOtherThan(int x, int y, int w, int h, std::vector<uint32_t> colo
 
 bool grabScreen(Screen& out) {
     RgbaImage image;
-    if (saveScreenshot("capture.png") == 0 || !decodePng("capture.png", kNoColourKey, image)) return false;
+    if (saveScreenshot("capture.png") == 0 || !decodePng("capture.png", kNoColourKey, image))
+        return false;
     out.width = image.width;
     out.height = image.height;
     out.rgba = image.pixels;
@@ -123,7 +125,7 @@ void ScreenTest::loadTestMedia() {
     }
     for (int slot = 0; slot <= 5; ++slot) {
         static const char* files[6] = {"Media/Tiles1.png", "Media/BugR.png", "Media/BugL.png",
-                                       "Media/BugU.png", "Media/BugD.png", "Media/Baddy.png"};
+                                       "Media/BugU.png",   "Media/BugD.png", "Media/Baddy.png"};
         loadSpriteStrip(files[slot], slot, 16, 16);
     }
     loadSpriteStrip("Media/BoxStrip.png", kSpriteBox, 96, 16);
@@ -141,7 +143,8 @@ void ScreenTest::writeLevel(int level, const std::vector<std::string>& rows) {
         layers[2][i] = static_cast<unsigned char>(numAt(game.junctionGrid, i));
     }
     for (int k = 0; k < 3; ++k) {
-        writeFile("Maps/Map" + std::to_string(level) + "-" + std::to_string(k + 1) + ".bin", layers[k]);
+        writeFile("Maps/Map" + std::to_string(level) + "-" + std::to_string(k + 1) + ".bin",
+                  layers[k]);
     }
 }
 

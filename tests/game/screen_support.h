@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support.h"
+#include "logic_support.h"
 
 // Called once per presented frame with the frame number (from 1 for each test); the handler
 // sets the keys for the next frame and may inspect the state.
@@ -30,7 +30,7 @@ bool grabScreen(Screen& out);
 // colours: Tiles1 (wall blue, clover green, block grey), BugR..BugD red, Baddy magenta,
 // BoxStrip yellow.
 class ScreenTest : public GameFolderTest {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     void loadTestMedia();

@@ -1,5 +1,5 @@
 // Level set-up: DataInit, FindBug, Formation and the player's name from the profile codes.
-#include "support.h"
+#include "logic_support.h"
 
 #include "runtime/lifecycle.h"
 
@@ -8,7 +8,7 @@ using namespace crumlet;
 namespace {
 
 class SetupTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { resetGame(); }
 };
 

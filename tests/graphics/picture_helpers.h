@@ -1,4 +1,5 @@
-// Small image files made by the tests themselves: bitmaps of every depth, PNGs of every colour type.
+// Small image files made by the tests themselves: bitmaps of every depth, PNGs of every colour
+// type.
 #pragma once
 
 #include <cstdint>
@@ -7,19 +8,19 @@
 #include <vector>
 
 struct Rgb {
-  uint8_t r, g, b;
+    uint8_t r, g, b;
 };
 
 struct BmpLayout {
-  int bits = 24;
-  int width = 4;
-  int height = 3;
-  bool topDown = false;
-  bool coreHeader = false;          // 12-byte header instead of 40
-  std::vector<Rgb> palette;         // for 1, 4 and 8 bits
-  // Pixel (x, y), y = 0 at the top: a palette index for paletted images, else a colour.
-  std::function<unsigned(int x, int y)> index;
-  std::function<Rgb(int x, int y)> colour;
+    int bits = 24;
+    int width = 4;
+    int height = 3;
+    bool topDown = false;
+    bool coreHeader = false;   // 12-byte header instead of 40
+    std::vector<Rgb> palette;  // for 1, 4 and 8 bits
+    // Pixel (x, y), y = 0 at the top: a palette index for paletted images, else a colour.
+    std::function<unsigned(int x, int y)> index;
+    std::function<Rgb(int x, int y)> colour;
 };
 
 std::vector<uint8_t> makeBmp(const BmpLayout& layout);

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "reference_pictures.h"
+#include "tests/support/test_folder.h"
 
 #ifndef CRUMLET_EXECUTABLE
 #error "CRUMLET_EXECUTABLE must name the game executable"
@@ -109,12 +110,10 @@ struct Session {
 
 class ReferenceSessionTest : public ::testing::Test {
   protected:
-    std::string dir;
+    TestFolder scratch{"crumlet-reference"};
+    std::string dir = scratch.path();
 
     void SetUp() override {
-        char pattern[] = "/tmp/crumlet-reference-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
         ASSERT_EQ(mkdir((dir + "/Maps").c_str(), 0700), 0);
         ASSERT_TRUE(copyFile(CRUMLET_EXECUTABLE, dir + "/crumlet"));
         ASSERT_EQ(chmod((dir + "/crumlet").c_str(), 0755), 0);
@@ -127,7 +126,7 @@ class ReferenceSessionTest : public ::testing::Test {
     }
 
     void TearDown() override {
-        if (!HasFailure()) std::system(("rm -rf '" + dir + "'").c_str());
+        if (HasFailure()) scratch.keep();  // the session's files, for a look at what went wrong
     }
 
     // Runs the program with the session's script and compares every screenshot.

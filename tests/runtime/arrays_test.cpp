@@ -1,3 +1,4 @@
+// Number and text arrays: capacity, layout, truncated indices and the index-check stop.
 #include <gtest/gtest.h>
 
 #include <cmath>

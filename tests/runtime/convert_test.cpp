@@ -1,3 +1,4 @@
+// Number and text conversion: the number-to-text rule, truncation, substrings, codes, case.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -53,8 +54,8 @@ TEST(NumberToText, ExponentFormRange) {
 }
 
 TEST(NumberToText, RoundingCanMoveTheExponent) {
-    EXPECT_EQ(numberText(9999999999.5), "1.e+010");      // rounds up out of fixed form
-    EXPECT_EQ(numberText(0.099999999999), "0.1");        // rounds up into fixed form
+    EXPECT_EQ(numberText(9999999999.5), "1.e+010");  // rounds up out of fixed form
+    EXPECT_EQ(numberText(0.099999999999), "0.1");    // rounds up into fixed form
     EXPECT_EQ(numberText(0.99999999999), "1");
     EXPECT_EQ(numberText(99.999999999), "100");
 }
@@ -97,11 +98,11 @@ TEST(TextToNumber, LongestDecimalPrefix) {
     EXPECT_EQ(textToNumber("5."), 5);
     EXPECT_EQ(textToNumber("."), 0);
     EXPECT_EQ(textToNumber("-"), 0);
-    EXPECT_EQ(textToNumber("1e"), 1);       // an exponent needs digits
+    EXPECT_EQ(textToNumber("1e"), 1);  // an exponent needs digits
     EXPECT_EQ(textToNumber("1e+"), 1);
     EXPECT_EQ(textToNumber("2E-1"), 0.2);
-    EXPECT_EQ(textToNumber("0x1A"), 0);     // no hexadecimal
-    EXPECT_EQ(textToNumber("inf"), 0);      // no words
+    EXPECT_EQ(textToNumber("0x1A"), 0);  // no hexadecimal
+    EXPECT_EQ(textToNumber("inf"), 0);   // no words
     EXPECT_EQ(textToNumber("1e400"), HUGE_VAL);
     EXPECT_EQ(textToNumber("-1e400"), -HUGE_VAL);
     EXPECT_EQ(textToNumber("1e-400"), 0);
@@ -109,7 +110,8 @@ TEST(TextToNumber, LongestDecimalPrefix) {
 }
 
 TEST(TextToNumber, NumberTextsReadBack) {
-    for (double x : {1.0, -2.5, 0.1, 123456.75, 1e10, 0.05}) EXPECT_EQ(textToNumber(numberText(x).c_str()), x);
+    for (double x : {1.0, -2.5, 0.1, 123456.75, 1e10, 0.05})
+        EXPECT_EQ(textToNumber(numberText(x).c_str()), x);
 }
 
 TEST(FormatNumber, WidthAndDecimals) {

@@ -14,7 +14,7 @@
 #include "runtime/files.h"
 #include "runtime/lifecycle.h"
 #include "tests/runtime/file_helpers.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/test_folder.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ std::string oldProfile() {
 }
 
 class AtomicWrites : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         target = dir.file("Player.bin");
         writeBytesToFile(target, oldProfile());
@@ -36,7 +36,7 @@ protected:
     void TearDown() override {
         for (int c = 0; c < kFileChannelCount; ++c) closeChannel(c);
     }
-    TempFolder dir;
+    TestFolder dir;
     std::string target;
 };
 using AtomicWritesDeathTest = AtomicWrites;
@@ -156,7 +156,8 @@ TEST_F(AtomicWrites, AWriteProtectedSaveIsNotReplaced) {
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0))
+        if (geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0))
             _exit(77);
         if (access(target.c_str(), R_OK) != 0 || access(target.c_str(), W_OK) == 0) _exit(78);
         std::string probe = dir.file("probe");
@@ -165,7 +166,8 @@ TEST_F(AtomicWrites, AWriteProtectedSaveIsNotReplaced) {
         unlink(dir.file("probe2").c_str());
         int failures = 0;
         if (openChannel(0, TextValue(target.c_str()), 0) != 0) failures |= 1;
-        if (copyFile(TextValue(dir.file("new.bin").c_str()), TextValue(target.c_str())) != 0) failures |= 2;
+        if (copyFile(TextValue(dir.file("new.bin").c_str()), TextValue(target.c_str())) != 0)
+            failures |= 2;
         if (replaceFile(target, "y", 1)) failures |= 4;
         _exit(failures);
     }

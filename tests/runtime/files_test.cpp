@@ -1,3 +1,4 @@
+// File channels: values in and out, open modes, failures as results, separators.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -12,24 +13,25 @@
 #include "runtime/files.h"
 #include "runtime/folders.h"
 #include "tests/runtime/file_helpers.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/test_folder.h"
 
 namespace {
 
 using ::testing::ExitedWithCode;
 
 class Channels : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         for (int c = 0; c < kFileChannelCount; ++c) closeChannel(c);
     }
     TextValue name(const std::string& file) { return TextValue(dir.file(file).c_str()); }
-    TempFolder dir;
+    TestFolder dir;
 };
 using ChannelsDeathTest = Channels;
 
 TEST_F(Channels, ReadValuesLittleEndian) {
-    writeBytesToFile(dir.file("v.bin"), std::string("\x01\x00\x00\x00\xFF\xFF\xFF\xFF\x34\x12\xC8", 11));
+    writeBytesToFile(dir.file("v.bin"),
+                     std::string("\x01\x00\x00\x00\xFF\xFF\xFF\xFF\x34\x12\xC8", 11));
     ASSERT_EQ(openChannel(0, name("v.bin"), 1), 1);
     EXPECT_EQ(fileChannelState(0)->size, 11u);
     double v = -1;
@@ -54,7 +56,7 @@ TEST_F(Channels, WriteValuesLittleEndian) {
     writeByte(1, 300);
     writeByte(1, 65.9);
     writeByte(1, -1);
-    writeWord(1, 70000);  // low 16 bits
+    writeWord(1, 70000);         // low 16 bits
     writeLong(1, 4294967295.0);  // read back from a file: written back the same
     writeDouble(1, -2.5);
     EXPECT_EQ(fileChannelState(1)->position, 0u);  // writes never move the position
@@ -304,7 +306,8 @@ TEST_F(ChannelsDeathTest, FourthByteOfAThreeByteFileStopsWithCode3) {
     EXPECT_EQ(channelAtEnd(0), 0);
     for (int i = 0; i < 3; ++i) readByte(0, v);
     EXPECT_EQ(channelAtEnd(0), 1);
-    EXPECT_EXIT(readByte(0, v), ExitedWithCode(3), "runtime error 3 .*three.bin: the file ends before");
+    EXPECT_EXIT(readByte(0, v), ExitedWithCode(3),
+                "runtime error 3 .*three.bin: the file ends before");
 }
 
 // The message of a failed transfer says which file and why, so a player can act on it.

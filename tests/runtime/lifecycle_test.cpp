@@ -1,10 +1,11 @@
+// The lifecycle: temporary folder, error log, stops and exit status, clock, call by name.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ptrace.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -16,7 +17,7 @@
 #include "runtime/files.h"
 #include "runtime/lifecycle.h"
 #include "tests/runtime/file_helpers.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/test_folder.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ using ::testing::ExitedWithCode;
 
 // Points the user's temporary folder into a private test folder.
 class TempFolderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* old = std::getenv("TMPDIR");
         if (old) savedTmp = old, hadTmp = true;
@@ -32,12 +33,14 @@ protected:
         runtimeSettings.debugMode = 0;
     }
     void TearDown() override {
-        if (hadTmp) setenv("TMPDIR", savedTmp.c_str(), 1);
-        else unsetenv("TMPDIR");
+        if (hadTmp)
+            setenv("TMPDIR", savedTmp.c_str(), 1);
+        else
+            unsetenv("TMPDIR");
         runtimeSettings.debugMode = 0;
     }
     std::string privateFolder() const { return dir.path() + "/tovrik-" + std::to_string(getuid()); }
-    TempFolder dir;
+    TestFolder dir;
     std::string savedTmp;
     bool hadTmp = false;
 };
@@ -75,7 +78,8 @@ TEST_F(LifecycleDeathTest, ARefusedFolderIsNamedOnceAndAFreshPrivateOneServes) {
                   userTempFolder() == folder && lstat(folder.c_str(), &st) == 0 &&
                   S_ISDIR(st.st_mode) && (st.st_mode & 0777) == 0700 && st.st_uid == getuid();
         appendErrorLog("kept apart");
-        ok = ok && listFolder(elsewhere).empty() && readFileBytes(errorLogPath()) == "kept apart\r\n";
+        ok = ok && listFolder(elsewhere).empty() &&
+             readFileBytes(errorLogPath()) == "kept apart\r\n";
         std::exit(ok ? 0 : 1);
     };
     const std::string refused = "^Tovrik: temporary folder " + privateFolder() + " refused \\(";
@@ -116,7 +120,8 @@ TEST_F(LifecycleDeathTest, NormalEndExitsWithStatusZeroAndNoMessage) {
 }
 
 TEST_F(LifecycleDeathTest, RuntimeErrorExitsWithItsCodeAndOneLine) {
-    EXPECT_EXIT(runtimeError(kErrorIndex), ExitedWithCode(9), "^Tovrik: runtime error 9 \\(array index out of range\\)\n$");
+    EXPECT_EXIT(runtimeError(kErrorIndex), ExitedWithCode(9),
+                "^Tovrik: runtime error 9 \\(array index out of range\\)\n$");
     EXPECT_EXIT(runtimeError(kErrorNoData), ExitedWithCode(20), "runtime error 20");
     auto withLine = [] {
         setSourcePosition(2, 57);
@@ -166,7 +171,8 @@ TEST_F(LifecycleDeathTest, DebugModeWritesTheFiveEndLines) {
         runtimeError(kErrorIndex);
     };
     EXPECT_EXIT(failInDebug(), ExitedWithCode(9), "");
-    EXPECT_EQ(readFileBytes(privateFolder() + "/ErrorLog.txt"), "-End On Line\r\n9\r\n-1\r\n0\r\n0\r\n");
+    EXPECT_EQ(readFileBytes(privateFolder() + "/ErrorLog.txt"),
+              "-End On Line\r\n9\r\n-1\r\n0\r\n0\r\n");
 }
 
 TEST_F(LifecycleDeathTest, DebugModeOffWritesNothingToTheLog) {

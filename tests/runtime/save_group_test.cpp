@@ -9,7 +9,7 @@
 #include <string>
 
 #include "tests/runtime/file_helpers.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/test_folder.h"
 
 #ifndef SAVE_GROUP_WRITER
 #error "SAVE_GROUP_WRITER must name the writer program"
@@ -28,7 +28,7 @@ int exitStatus(const std::string& command) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string writer(const TempFolder& dir, const std::string& arguments) {
+std::string writer(const TestFolder& dir, const std::string& arguments) {
     return std::string(SAVE_GROUP_WRITER) + " '" + dir.path() + "' " + arguments;
 }
 
@@ -38,11 +38,11 @@ struct Table {
     bool fresh() const { return data == kNewData && names == kNewNames; }
 };
 
-Table tableIn(const TempFolder& dir) {
+Table tableIn(const TestFolder& dir) {
     return {readFileBytes(dir.file("Data.bin")), readFileBytes(dir.file("Name.bin"))};
 }
 
-void writeOldTable(const TempFolder& dir) {
+void writeOldTable(const TestFolder& dir) {
     writeBytesToFile(dir.file("Data.bin"), kOldData);
     writeBytesToFile(dir.file("Name.bin"), kOldNames);
 }
@@ -53,7 +53,7 @@ TEST(SaveGroup, AKillAtAnyFlushOrRenameLeavesOneWholeTableAfterTheNextStart) {
     int kills = 0, keptOld = 0, finishedNew = 0;
     for (const char* call : {"fsync", "rename"}) {
         for (int when = 1;; ++when) {
-            TempFolder dir;
+            TestFolder dir;
             writeOldTable(dir);
             std::string inject =
                 std::string("inject=") + call + ":signal=KILL:when=" + std::to_string(when);
@@ -86,7 +86,7 @@ TEST(SaveGroup, AKillAtAnyFlushOrRenameLeavesOneWholeTableAfterTheNextStart) {
 }
 
 TEST(SaveGroup, ADiskThatFillsUpBetweenTheTwoFilesKeepsTheOldTable) {
-    TempFolder dir;
+    TestFolder dir;
     writeOldTable(dir);
     // Room for the scores (3200 bytes) but not for the names (6400 bytes).
     EXPECT_EQ(exitStatus(writer(dir, std::string(kNewByte) + " 5000 2>/dev/null")), 3);

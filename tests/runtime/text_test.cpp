@@ -1,3 +1,4 @@
+// The text type: storage, growth, copies and moves, operators and texts joined with numbers.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -174,7 +175,7 @@ TEST(TextOperators, MixedComparisonsConvertTheText) {
     EXPECT_TRUE(ten > 9);
     EXPECT_TRUE(ten > 9.5);
     EXPECT_TRUE(9 < ten);
-    EXPECT_TRUE(TextValue("abc") == 0);   // no number in it: 0
+    EXPECT_TRUE(TextValue("abc") == 0);  // no number in it: 0
     EXPECT_TRUE(TextValue(" 12abc") == 12.0);
     EXPECT_TRUE(TextValue("2.5") == 2.5f);
     EXPECT_TRUE(TextValue("3") >= 3.0);

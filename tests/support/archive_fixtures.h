@@ -11,35 +11,37 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/temp_folder.h"
+#include "tests/support/test_folder.h"
 #include "tools/kqlpack/kql_format.h"
 
 namespace archive_test {
 
-inline std::vector<uint8_t> bytesOf(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+inline std::vector<uint8_t> bytesOf(const std::string& s) {
+    return std::vector<uint8_t>(s.begin(), s.end());
+}
 
 inline std::vector<uint8_t> patterned(size_t n, uint32_t seed) {
-  std::vector<uint8_t> v(n);
-  uint32_t x = seed;
-  for (size_t i = 0; i < n; ++i) {
-    x = x * 1103515245u + 12345u;
-    // Runs and noise mixed, so the compressor has both kinds of work.
-    v[i] = (i / 64) % 3 == 0 ? static_cast<uint8_t>(i / 64) : static_cast<uint8_t>(x >> 24);
-  }
-  return v;
+    std::vector<uint8_t> v(n);
+    uint32_t x = seed;
+    for (size_t i = 0; i < n; ++i) {
+        x = x * 1103515245u + 12345u;
+        // Runs and noise mixed, so the compressor has both kinds of work.
+        v[i] = (i / 64) % 3 == 0 ? static_cast<uint8_t>(i / 64) : static_cast<uint8_t>(x >> 24);
+    }
+    return v;
 }
 
 inline bool writeBytes(const std::string& path, const std::vector<uint8_t>& data) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), f) == data.size();
-  return std::fclose(f) == 0 && ok;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    return std::fclose(f) == 0 && ok;
 }
 
 inline std::vector<uint8_t> readBytes(const std::string& path) {
-  std::vector<uint8_t> v;
-  kql::readFile(path, v);
-  return v;
+    std::vector<uint8_t> v;
+    kql::readFile(path, v);
+    return v;
 }
 
 inline bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
@@ -47,32 +49,32 @@ inline bool exists(const std::string& path) { return ::access(path.c_str(), F_OK
 // Runs each test in a fresh folder (the working directory) with TMPDIR pointing into it, so the
 // per-user temporary folder, and every extracted file, is private to the test.
 class ScratchFolder : public ::testing::Test {
- protected:
-  void SetUp() override {
-    root_ = folder_.path();
-    ASSERT_EQ(0, ::getcwd(oldCwd_, sizeof oldCwd_) == nullptr);
-    ASSERT_EQ(0, ::chdir(root_.c_str()));
-    const char* old = std::getenv("TMPDIR");
-    hadTmp_ = old != nullptr;
-    if (old) oldTmp_ = old;
-    ASSERT_EQ(0, ::mkdir((root_ + "/tmp").c_str(), 0700));
-    ::setenv("TMPDIR", (root_ + "/tmp").c_str(), 1);
-  }
-  void TearDown() override {
-    if (hadTmp_) {
-      ::setenv("TMPDIR", oldTmp_.c_str(), 1);
-    } else {
-      ::unsetenv("TMPDIR");
+  protected:
+    void SetUp() override {
+        root_ = folder_.path();
+        ASSERT_EQ(0, ::getcwd(oldCwd_, sizeof oldCwd_) == nullptr);
+        ASSERT_EQ(0, ::chdir(root_.c_str()));
+        const char* old = std::getenv("TMPDIR");
+        hadTmp_ = old != nullptr;
+        if (old) oldTmp_ = old;
+        ASSERT_EQ(0, ::mkdir((root_ + "/tmp").c_str(), 0700));
+        ::setenv("TMPDIR", (root_ + "/tmp").c_str(), 1);
     }
-    if (::chdir(oldCwd_) != 0) ADD_FAILURE() << "cannot return to " << oldCwd_;
-  }
-  TempFolder folder_{"tovrik-archive-test"};
-  std::string root_;
+    void TearDown() override {
+        if (hadTmp_) {
+            ::setenv("TMPDIR", oldTmp_.c_str(), 1);
+        } else {
+            ::unsetenv("TMPDIR");
+        }
+        if (::chdir(oldCwd_) != 0) ADD_FAILURE() << "cannot return to " << oldCwd_;
+    }
+    TestFolder folder_{"tovrik-archive-test"};
+    std::string root_;
 
- private:
-  char oldCwd_[4096] = {};
-  std::string oldTmp_;
-  bool hadTmp_ = false;
+  private:
+    char oldCwd_[4096] = {};
+    std::string oldTmp_;
+    bool hadTmp_ = false;
 };
 
 }  // namespace archive_test

@@ -1,9 +1,9 @@
-// Whole files in and out for the tools' tests; their folders come from tests/support/temp_folder.h.
+// Whole files in and out for the tools' tests; their folders come from tests/support/test_folder.h.
 #pragma once
 
 #include <string>
 
-#include "tests/support/temp_folder.h"
+#include "tests/support/test_folder.h"
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);

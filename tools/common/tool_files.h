@@ -1,6 +1,6 @@
-#pragma once
 // Files of the media and level tools: reading text sources, and writing outputs so that a failed
 // build never leaves a short file behind.
+#pragma once
 
 #include <fstream>
 #include <iterator>
@@ -20,40 +20,40 @@ constexpr size_t kMaxTextSourceBytes = 1024 * 1024;
 // maxBytes) names it in `error`.
 inline bool readTextFile(const std::string& path, std::string& text, std::string& error,
                          size_t maxBytes = kMaxTextSourceBytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = path + ": cannot open";
-    return false;
-  }
-  text.clear();
-  char chunk[16384];
-  while (in) {
-    in.read(chunk, sizeof chunk);
-    text.append(chunk, static_cast<size_t>(in.gcount()));
-    if (text.size() > maxBytes) {
-      text.clear();
-      error = path + ": larger than " + std::to_string(maxBytes) + " bytes";
-      return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = path + ": cannot open";
+        return false;
     }
-  }
-  if (in.bad()) {  // a folder opens but cannot be read
     text.clear();
-    error = path + ": cannot read";
-    return false;
-  }
-  return true;
+    char chunk[16384];
+    while (in) {
+        in.read(chunk, sizeof chunk);
+        text.append(chunk, static_cast<size_t>(in.gcount()));
+        if (text.size() > maxBytes) {
+            text.clear();
+            error = path + ": larger than " + std::to_string(maxBytes) + " bytes";
+            return false;
+        }
+    }
+    if (in.bad()) {  // a folder opens but cannot be read
+        text.clear();
+        error = path + ": cannot read";
+        return false;
+    }
+    return true;
 }
 
 // Splits text into lines, accepting both "\n" and "\r\n" endings (sources edited anywhere).
 inline std::vector<std::string> splitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  std::string l;
-  while (std::getline(in, l)) {
-    if (!l.empty() && l.back() == '\r') l.pop_back();
-    lines.push_back(l);
-  }
-  return lines;
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string l;
+    while (std::getline(in, l)) {
+        if (!l.empty() && l.back() == '\r') l.pop_back();
+        lines.push_back(l);
+    }
+    return lines;
 }
 
 // Replaces `path` whole (the runtime's one file replacement): the old file stays until the new

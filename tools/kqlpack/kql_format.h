@@ -28,31 +28,31 @@ constexpr size_t kTrailerSize = 7;
 enum class OffsetStyle { Positive, Negative };
 
 struct PackInput {
-  std::string name;  // base name stored in the directory
-  std::vector<uint8_t> data;
+    std::string name;  // base name stored in the directory
+    std::vector<uint8_t> data;
 };
 
 struct EntryInfo {
-  std::string name;
-  int32_t rawOffset = 0;   // as stored
-  int64_t position = 0;    // where the block starts in the file
-  int32_t dataSize = 0;    // as stored (size word + stream)
-  uint32_t unpackedSize = 0;
+    std::string name;
+    int32_t rawOffset = 0;  // as stored
+    int64_t position = 0;   // where the block starts in the file
+    int32_t dataSize = 0;   // as stored (size word + stream)
+    uint32_t unpackedSize = 0;
 };
 
 // Builds a whole archive in memory. Fails (with a message) on an empty, too long, duplicate
 // (letter case ignored) or path-like name, on an entry over kMaxUnpackedSize, or when the archive
 // would not fit 32-bit offsets.
-bool buildArchive(const std::vector<PackInput>& inputs, OffsetStyle style, std::vector<uint8_t>& out,
-                  std::string& error);
+bool buildArchive(const std::vector<PackInput>& inputs, OffsetStyle style,
+                  std::vector<uint8_t>& out, std::string& error);
 
 // Reads and checks the directory: magic, offsets inside the file, sizes, names.
-bool readDirectory(const std::vector<uint8_t>& archive, std::vector<EntryInfo>& entries, OffsetStyle& style,
-                   std::string& error);
+bool readDirectory(const std::vector<uint8_t>& archive, std::vector<EntryInfo>& entries,
+                   OffsetStyle& style, std::string& error);
 
 // Unpacks one entry with the bounds-checking decompressor; the result must have the announced size.
-bool unpackEntry(const std::vector<uint8_t>& archive, const EntryInfo& entry, std::vector<uint8_t>& out,
-                 std::string& error);
+bool unpackEntry(const std::vector<uint8_t>& archive, const EntryInfo& entry,
+                 std::vector<uint8_t>& out, std::string& error);
 
 // A name that can be used as a file name inside a folder: 1 to kMaxEntryNameLength bytes, no
 // separators or zero bytes, not "." or "..".
@@ -65,6 +65,7 @@ std::string printableName(const std::string& name);
 // Whole-file helpers.
 bool readFile(const std::string& path, std::vector<uint8_t>& out);
 // Replaces `path` whole through the runtime's file replacement.
-bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& data, std::string& error);
+bool writeFileAtomically(const std::string& path, const std::vector<uint8_t>& data,
+                         std::string& error);
 
 }  // namespace kql

@@ -12,19 +12,19 @@
 namespace levels {
 
 struct CheckReport {
-  std::vector<std::string> errors;
-  std::vector<std::string> warnings;
-  int clovers = 0;          // counted clovers (the ones the level needs)
-  int flowers = 0;          // counted flowers
-  int bombs = 0;            // spiky bombs lying in the maze
-  int blocks = 0;           // breakable blocks
-  int baddies = 0;
-  int junctions = 0;
-  int pickupsAtStart = 0;   // what the status line shows after "CLOVER:" at the start
-  int blastsNeeded = -1;    // blasts of the plan found, -1 when none was found
-  int openCells = 0;        // cells the bug can reach without any blast
-  std::vector<int> plan;    // cell indexes where the bug lays its bombs, in order
-  bool ok() const { return errors.empty(); }
+    std::vector<std::string> errors;
+    std::vector<std::string> warnings;
+    int clovers = 0;  // counted clovers (the ones the level needs)
+    int flowers = 0;  // counted flowers
+    int bombs = 0;    // spiky bombs lying in the maze
+    int blocks = 0;   // breakable blocks
+    int baddies = 0;
+    int junctions = 0;
+    int pickupsAtStart = 0;  // what the status line shows after "CLOVER:" at the start
+    int blastsNeeded = -1;   // blasts of the plan found, -1 when none was found
+    int openCells = 0;       // cells the bug can reach without any blast
+    std::vector<int> plan;   // cell indexes where the bug lays its bombs, in order
+    bool ok() const { return errors.empty(); }
 };
 
 // Closest distance (in steps on open floor) a baddy may start from the bug.

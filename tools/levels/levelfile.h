@@ -35,44 +35,46 @@ inline bool isBaddy(uint8_t code) { return code >= kBaddyRight && code <= kBaddy
 inline bool isPickup(uint8_t item) { return item == kClover || item == kFlower; }
 
 struct Level {
-  Layer map{};
-  Layer items{};
-  Layer junctions{};
-  std::string title;
+    Layer map{};
+    Layer items{};
+    Layer junctions{};
+    std::string title;
 };
 
 struct LegendEntry {
-  char symbol;
-  uint8_t map, items, junctions;
-  std::string meaning;
+    char symbol;
+    uint8_t map, items, junctions;
+    std::string meaning;
 };
 
 class Legend {
- public:
-  // Parses lines of the form "cell <char> <layer1> <layer2> <layer3> <meaning>"; every other line
-  // is a comment. Fails on a repeated character or a repeated code combination.
-  bool parse(const std::string& text, std::string& error);
-  const LegendEntry* bySymbol(char symbol) const;
-  const LegendEntry* byCodes(uint8_t map, uint8_t items, uint8_t junctions) const;
-  const std::vector<LegendEntry>& entries() const { return entries_; }
+  public:
+    // Parses lines of the form "cell <char> <layer1> <layer2> <layer3> <meaning>"; every other line
+    // is a comment. Fails on a repeated character or a repeated code combination.
+    bool parse(const std::string& text, std::string& error);
+    const LegendEntry* bySymbol(char symbol) const;
+    const LegendEntry* byCodes(uint8_t map, uint8_t items, uint8_t junctions) const;
+    const std::vector<LegendEntry>& entries() const { return entries_; }
 
- private:
-  std::vector<LegendEntry> entries_;
+  private:
+    std::vector<LegendEntry> entries_;
 };
 
 // Text form of a level:
 //   lines before "map:" are "title: ...", blank lines or "#" comments;
 //   "map:" is followed by exactly 15 lines of exactly 20 legend characters.
-bool parseLevelText(const std::string& text, const Legend& legend, Level& level, std::string& error);
+bool parseLevelText(const std::string& text, const Legend& legend, Level& level,
+                    std::string& error);
 // Replaces the 15 map rows of a level text by the level's visible cells, read through the same
 // line parser as parseLevelText; every other byte (header, comments, line ends, trailing blank
 // lines) stays as it was. Fails when the text does not parse or a cell has no legend character.
-bool rewriteMapRows(const std::string& text, const Level& level, const Legend& legend, std::string& out,
-                    std::string& error);
+bool rewriteMapRows(const std::string& text, const Level& level, const Legend& legend,
+                    std::string& out, std::string& error);
 // Writes the text form back. Fails (with the first offending cell in `error`) when a cell holds a
 // code combination the legend has no character for, or when a cell outside the visible area is
 // not empty, because the text form could not carry it.
-bool formatLevelText(const Level& level, const Legend& legend, std::string& text, std::string& error);
+bool formatLevelText(const Level& level, const Legend& legend, std::string& text,
+                     std::string& error);
 
 std::string layerFileName(const std::string& folder, int level, int layer);
 bool readLayerFile(const std::string& path, Layer& layer, std::string& error);

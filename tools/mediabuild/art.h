@@ -11,11 +11,13 @@
 namespace media {
 
 struct Strip {
-  std::string file;  // e.g. "BugR.png"
-  int frameWidth = 16;
-  int frameHeight = 16;
-  Image image;
-  int frames() const { return frameWidth ? image.width() / frameWidth * (image.height() / frameHeight) : 0; }
+    std::string file;  // e.g. "BugR.png"
+    int frameWidth = 16;
+    int frameHeight = 16;
+    Image image;
+    int frames() const {
+        return frameWidth ? image.width() / frameWidth * (image.height() / frameHeight) : 0;
+    }
 };
 
 // Every sprite strip of the game, in slot order 0..17.

@@ -11,7 +11,8 @@
 namespace media {
 
 // Writes an 8-bit RGBA PNG (or RGB when `withAlpha` is false). False with a message on failure.
-bool writePng(const std::string& path, const Image& image, std::string& error, bool withAlpha = true);
+bool writePng(const std::string& path, const Image& image, std::string& error,
+              bool withAlpha = true);
 // Reads any 8-bit PNG libpng can expand to RGBA. False with a message on failure (never crashes on
 // a damaged file).
 bool readPng(const std::string& path, Image& image, std::string& error, int* channels = nullptr);
@@ -20,16 +21,17 @@ bool readPng(const std::string& path, Image& image, std::string& error, int* cha
 bool writeBmp24(const std::string& path, const Image& image, std::string& error);
 
 struct WavInfo {
-  int channels = 0;
-  int sampleRate = 0;
-  int bitsPerSample = 0;
-  int blockAlign = 0;
-  std::vector<int16_t> samples;  // interleaved
+    int channels = 0;
+    int sampleRate = 0;
+    int bitsPerSample = 0;
+    int blockAlign = 0;
+    std::vector<int16_t> samples;  // interleaved
 };
 
 // Writes mono 16-bit PCM: a 16-byte format chunk followed directly by the data chunk, the layout
 // every WAV reader accepts.
-bool writeWav16(const std::string& path, const std::vector<int16_t>& samples, int sampleRate, std::string& error);
+bool writeWav16(const std::string& path, const std::vector<int16_t>& samples, int sampleRate,
+                std::string& error);
 // Reads a WAV file whose format chunk is followed by the data chunk (an optional "fact" chunk in
 // between). Other layouts are reported as errors, since the game's loader would refuse them too.
 bool readWav(const std::string& path, WavInfo& info, std::string& error);

@@ -11,13 +11,14 @@ namespace media {
 const std::vector<std::string>& soundNames();
 
 struct BuildResult {
-  std::vector<std::string> written;  // paths of the files written
-  std::string error;                 // empty on success
+    std::vector<std::string> written;  // paths of the files written
+    std::string error;                 // empty on success
 };
 
 // assets: the folder with sprites/, fonts/ and sounds/. mediaOut: folder for the PNG and WAV
 // files. startupFont: path of the start-up font bitmap.
-BuildResult buildAll(const std::string& assets, const std::string& mediaOut, const std::string& startupFont);
+BuildResult buildAll(const std::string& assets, const std::string& mediaOut,
+                     const std::string& startupFont);
 
 // A contact sheet of every strip (enlarged), both fonts and the menu picture, for reviewing.
 bool buildContactSheet(const std::string& assets, const std::string& out, std::string& error);

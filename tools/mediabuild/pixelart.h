@@ -17,18 +17,18 @@
 namespace media {
 
 class ArtBook {
- public:
-  // Reads one art file; false with a message naming the file and line on any error.
-  bool load(const std::string& path, std::string& error);
-  bool parse(const std::string& text, const std::string& source, std::string& error);
-  bool has(const std::string& name) const { return grids_.count(name) != 0; }
-  // The named grid; a missing name is a programming error in the builder and throws.
-  const Image& grid(const std::string& name) const;
-  Rgba colour(char c) const;
+  public:
+    // Reads one art file; false with a message naming the file and line on any error.
+    bool load(const std::string& path, std::string& error);
+    bool parse(const std::string& text, const std::string& source, std::string& error);
+    bool has(const std::string& name) const { return grids_.count(name) != 0; }
+    // The named grid; a missing name is a programming error in the builder and throws.
+    const Image& grid(const std::string& name) const;
+    Rgba colour(char c) const;
 
- private:
-  std::map<char, Rgba> palette_{{'.', Rgba{}}};
-  std::map<std::string, Image> grids_;
+  private:
+    std::map<char, Rgba> palette_{{'.', Rgba{}}};
+    std::map<std::string, Image> grids_;
 };
 
 }  // namespace media

@@ -4,15 +4,15 @@
 
 #include <string>
 
-class TempFolder {
-public:
+class TestFolder {
+  public:
     // The folder's name starts with prefix. The temporary folder is TMPDIR (else /tmp) as it was
-    // when the process made its first TempFolder, since tests point TMPDIR elsewhere for the
+    // when the process made its first TestFolder, since tests point TMPDIR elsewhere for the
     // runtime. Throws std::runtime_error when no folder can be made.
-    explicit TempFolder(const std::string& prefix = "tovrik-test");
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
+    explicit TestFolder(const std::string& prefix = "tovrik-test");
+    ~TestFolder();
+    TestFolder(const TestFolder&) = delete;
+    TestFolder& operator=(const TestFolder&) = delete;
 
     // The folder, without a '/' at the end.
     const std::string& path() const { return path_; }
@@ -21,7 +21,7 @@ public:
     // Leaves the folder in place, for looking at after a failure.
     void keep() { keep_ = true; }
 
-private:
+  private:
     std::string path_;
     bool keep_ = false;
 };

@@ -1,5 +1,5 @@
 // The tests' private folders: mkdtemp under the temporary folder, removal with the object.
-#include "tests/support/temp_folder.h"
+#include "tests/support/test_folder.h"
 
 #include <stdlib.h>
 
@@ -19,7 +19,7 @@ const std::string& temporaryFolder() {
 
 }  // namespace
 
-TempFolder::TempFolder(const std::string& prefix) {
+TestFolder::TestFolder(const std::string& prefix) {
     std::string pattern = temporaryFolder() + "/" + prefix + "-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot make a test folder like " + pattern);
@@ -27,7 +27,7 @@ TempFolder::TempFolder(const std::string& prefix) {
     path_ = pattern;
 }
 
-TempFolder::~TempFolder() {
+TestFolder::~TestFolder() {
     if (keep_) return;
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);

@@ -1,5 +1,5 @@
 // Helpers for the game's logic tests: fresh state, levels from text, held keys, a private folder.
-#include "support.h"
+#include "logic_support.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -44,20 +44,48 @@ void buildLevel(const std::vector<std::string>& rows) {
             double i = static_cast<double>(c + r * kGridColumns);
             double map = 0, item = 0;
             switch (rows[r][c]) {
-                case '#': map = kWall; break;
-                case 'x': map = kBlock; break;
-                case 'B': map = kBug; break;
-                case '@': map = kBug; item = kClover; break;
-                case 'F': map = kFruit; break;
-                case 'R': map = kReserved; break;
-                case '>': map = kBaddyRight; break;
-                case '<': map = kBaddyLeft; break;
-                case '^': map = kBaddyUp; break;
-                case 'v': map = kBaddyDown; break;
-                case 'c': item = kClover; break;
-                case 'f': item = kFlower; break;
-                case 's': item = kSpikeyBomb; break;
-                default: break;
+                case '#':
+                    map = kWall;
+                    break;
+                case 'x':
+                    map = kBlock;
+                    break;
+                case 'B':
+                    map = kBug;
+                    break;
+                case '@':
+                    map = kBug;
+                    item = kClover;
+                    break;
+                case 'F':
+                    map = kFruit;
+                    break;
+                case 'R':
+                    map = kReserved;
+                    break;
+                case '>':
+                    map = kBaddyRight;
+                    break;
+                case '<':
+                    map = kBaddyLeft;
+                    break;
+                case '^':
+                    map = kBaddyUp;
+                    break;
+                case 'v':
+                    map = kBaddyDown;
+                    break;
+                case 'c':
+                    item = kClover;
+                    break;
+                case 'f':
+                    item = kFlower;
+                    break;
+                case 's':
+                    item = kSpikeyBomb;
+                    break;
+                default:
+                    break;
             }
             numAt(g.mapGrid, i) = map;
             numAt(g.itemGrid, i) = item;
@@ -65,12 +93,18 @@ void buildLevel(const std::vector<std::string>& rows) {
     }
 }
 
-void setJunction(int column, int row) { numAt(game.junctionGrid, column + row * kGridColumns) = kJunction; }
+void setJunction(int column, int row) {
+    numAt(game.junctionGrid, column + row * kGridColumns) = kJunction;
+}
 
 double mapAt(int column, int row) { return numAt(game.mapGrid, column + row * kGridColumns); }
 double itemAt(int column, int row) { return numAt(game.itemGrid, column + row * kGridColumns); }
-void setMap(int column, int row, double code) { numAt(game.mapGrid, column + row * kGridColumns) = code; }
-void setItem(int column, int row, double code) { numAt(game.itemGrid, column + row * kGridColumns) = code; }
+void setMap(int column, int row, double code) {
+    numAt(game.mapGrid, column + row * kGridColumns) = code;
+}
+void setItem(int column, int row, double code) {
+    numAt(game.itemGrid, column + row * kGridColumns) = code;
+}
 
 void bugFrame() {
     ScanBug();
@@ -89,14 +123,17 @@ void GameFolderTest::SetUp() {
 
 void GameFolderTest::TearDown() { ASSERT_EQ(chdir(oldFolder.c_str()), 0); }
 
-void GameFolderTest::writeFile(const std::string& relative, const std::vector<unsigned char>& bytes) {
+void GameFolderTest::writeFile(const std::string& relative,
+                               const std::vector<unsigned char>& bytes) {
     std::ofstream out(folder + "/" + relative, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<unsigned char> GameFolderTest::readFile(const std::string& relative) {
     std::ifstream in(folder + "/" + relative, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in),
+                                      std::istreambuf_iterator<char>());
 }
 
 std::string textOf(const TextValue& t) { return std::string(t.c_str()); }

@@ -11,7 +11,7 @@
 #include "game/constants.h"
 #include "game/globals.h"
 #include "game/routines.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/test_folder.h"
 
 // Holds exactly these keys (scan codes) for every key query until changed.
 void holdKeys(std::initializer_list<double> codes);
@@ -39,10 +39,10 @@ void bugFrame();
 
 // A test that works in its own empty folder holding an empty Maps/ folder.
 class GameFolderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
-    TempFolder scratch{"crumlet-test"};
+    TestFolder scratch{"crumlet-test"};
     std::string folder;  // scratch's path, without a '/' at the end
     std::string oldFolder;
 
