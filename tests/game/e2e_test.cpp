@@ -31,6 +31,7 @@
 #include "graphics/present.h"
 #include "runtime/lifecycle.h"
 #include "runtime/maths.h"
+#include "tests/support/level_writer.h"
 #include "tests/support/test_folder.h"
 
 #ifndef CRUMLET_EXECUTABLE
@@ -97,60 +98,6 @@ struct Picture {
 // A level as text, one character per cell (rows from 0): '#' wall, 'x' block, 'B' bug,
 // '@' bug on a clover, 'c' clover, 'f' flower, 's' spiky bomb, '>' '<' '^' 'v' baddies, 'J' empty
 // junction.
-void writeLevel(const std::string& maps, int level, const std::vector<std::string>& rows) {
-    std::vector<unsigned char> l1(1200, 0), l2(1200, 0), l3(1200, 0);
-    for (size_t r = 0; r < rows.size(); ++r) {
-        for (size_t c = 0; c < rows[r].size(); ++c) {
-            size_t i = c + 40 * r;
-            switch (rows[r][c]) {
-                case '#':
-                    l1[i] = 1;
-                    break;
-                case 'x':
-                    l1[i] = 7;
-                    break;
-                case 'B':
-                    l1[i] = 3;
-                    break;
-                case '@':
-                    l1[i] = 3;
-                    l2[i] = 2;
-                    break;
-                case 'c':
-                    l2[i] = 2;
-                    break;
-                case 'f':
-                    l2[i] = 4;
-                    break;
-                case 's':
-                    l2[i] = 6;
-                    break;
-                case '>':
-                    l1[i] = 12;
-                    break;
-                case '<':
-                    l1[i] = 13;
-                    break;
-                case '^':
-                    l1[i] = 14;
-                    break;
-                case 'v':
-                    l1[i] = 15;
-                    break;
-                case 'J':
-                    l3[i] = 5;
-                    break;
-                default:
-                    break;
-            }
-        }
-    }
-    std::string base = maps + "/Map" + std::to_string(level);
-    writeBytes(base + "-1.bin", l1);
-    writeBytes(base + "-2.bin", l2);
-    writeBytes(base + "-3.bin", l3);
-}
-
 class GameRunTest : public ::testing::Test {
   protected:
     TestFolder scratch{"crumlet-e2e"};

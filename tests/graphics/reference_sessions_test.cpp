@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "reference_pictures.h"
+#include "tests/support/level_writer.h"
 #include "tests/support/test_folder.h"
 
 #ifndef CRUMLET_EXECUTABLE
@@ -44,53 +45,6 @@ void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
-}
-
-// A level as text, one character per cell from row 0: '#' wall, 'x' block, '@' bug on a clover,
-// 'c' clover, 'f' flower, 's' spiky bomb, '>' '<' baddies heading right and left.
-void writeLevel(const std::string& maps, int level, const std::vector<std::string>& rows) {
-    std::vector<unsigned char> l1(1200, 0), l2(1200, 0), l3(1200, 0);
-    for (size_t r = 0; r < rows.size(); ++r) {
-        for (size_t c = 0; c < rows[r].size(); ++c) {
-            const size_t i = c + 40 * r;
-            switch (rows[r][c]) {
-                case '#':
-                    l1[i] = 1;
-                    break;
-                case 'x':
-                    l1[i] = 7;
-                    break;
-                case 'B':
-                    l1[i] = 3;
-                    break;
-                case '@':
-                    l1[i] = 3;
-                    l2[i] = 2;
-                    break;
-                case 'c':
-                    l2[i] = 2;
-                    break;
-                case 'f':
-                    l2[i] = 4;
-                    break;
-                case 's':
-                    l2[i] = 6;
-                    break;
-                case '>':
-                    l1[i] = 12;
-                    break;
-                case '<':
-                    l1[i] = 13;
-                    break;
-                default:
-                    break;
-            }
-        }
-    }
-    const std::string base = maps + "/Map" + std::to_string(level);
-    writeBytes(base + "-1.bin", l1);
-    writeBytes(base + "-2.bin", l2);
-    writeBytes(base + "-3.bin", l3);
 }
 
 // A driver script with the screenshots it asks for.
