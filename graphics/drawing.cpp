@@ -17,6 +17,32 @@ void makeQuad(const float v[16], QuadVertex out[4]) {
         out[i] = QuadVertex{v[i * 4], v[i * 4 + 1], 0, v[i * 4 + 2], v[i * 4 + 3]};
 }
 
+// Whether a quad shows its texture one texel per pixel: sides along the axes (mirrored or not),
+// one texel per pixel each way, and texel edges on pixel edges. Bilinear filtering then samples
+// each pixel at a texel's centre, with weight zero for the neighbours, so nearest filtering
+// gives the same pixels; a software rasteriser does it at a fraction of the cost.
+bool texelsMatchPixels(const float v[16], int textureWidth, int textureHeight) {
+    // Along each axis, texel position = sign * pixel position + offset, with a whole offset.
+    const float tw = static_cast<float>(textureWidth), th = static_cast<float>(textureHeight);
+    float signX = 0, signY = 0;
+    for (int i = 1; i < 4; ++i) {
+        const float dx = v[i * 4] - v[0], dy = v[i * 4 + 1] - v[1];
+        const float du = (v[i * 4 + 2] - v[2]) * tw, dv = (v[i * 4 + 3] - v[3]) * th;
+        if (dx != 0 && signX == 0) signX = du / dx;
+        if (dy != 0 && signY == 0) signY = dv / dy;
+    }
+    if ((signX != 1 && signX != -1) || (signY != 1 && signY != -1)) return false;
+    const float offsetU = v[2] * tw - signX * v[0], offsetV = v[3] * th - signY * v[1];
+    if (offsetU != std::floor(offsetU) || offsetV != std::floor(offsetV)) return false;
+    for (int i = 0; i < 4; ++i) {
+        const float x = v[i * 4], y = v[i * 4 + 1];
+        if (x != std::floor(x) || y != std::floor(y)) return false;
+        if (v[i * 4 + 2] * tw - signX * x != offsetU || v[i * 4 + 3] * th - signY * y != offsetV)
+            return false;
+    }
+    return true;
+}
+
 void setColour(QuadState& state, const float colour[4]) {
     for (int i = 0; i < 4; ++i) state.colour[i] = colour[i];
 }
@@ -78,10 +104,11 @@ void OpenGLPrismo::bindSprite(int slot0, int slot1, bool mipmapped, unsigned tex
     s.activeUnit(0);
 }
 
-void OpenGLPrismo::addTexturedQuad(unsigned texture, const float v[16]) {
+void OpenGLPrismo::addTexturedQuad(const SpriteEntry& e, const float v[16]) {
     QuadState state;
-    state.texture = texture;
-    state.filter = smoothing ? GL_LINEAR : GL_NEAREST;
+    state.texture = e.texture;
+    const bool oneToOne = !quadsTurned && texelsMatchPixels(v, e.textureWidth, e.textureHeight);
+    state.filter = smoothing && !oneToOne ? GL_LINEAR : GL_NEAREST;
     state.alphaTest = true;
     state.blendMode = blendMode;
     setColour(state, currentColour);
@@ -97,7 +124,7 @@ void OpenGLPrismo::drawSpriteQuad(int slot, const float v[16]) {
     boundSprite0 = slot;
     boundSprite1 = -1;
     useMipmapped = false;
-    addTexturedQuad(e->texture, v);
+    addTexturedQuad(*e, v);
 }
 
 void OpenGLPrismo::drawTurnedSpriteQuad(int slot, double cx, double cy, double angle,
@@ -107,7 +134,9 @@ void OpenGLPrismo::drawTurnedSpriteQuad(int slot, double cx, double cy, double a
     glPushMatrix();
     glTranslated(cx, cy, 0);
     glRotated(angle, 0, 0, -1);
+    quadsTurned = true;
     drawSpriteQuad(slot, v);
+    quadsTurned = false;
     flushDrawing();
     glPopMatrix();
 }

@@ -82,15 +82,16 @@ void setFrameInputHooks(const FrameInputHooks& hooks) { inputHooks = hooks; }
 
 void OpenGLPrismo::pumpWindowMessages() { platformPumpEvents(); }
 
-void OpenGLPrismo::setPresentByBlit(bool on) { presentByBlit = on; }
-
-bool OpenGLPrismo::presentsByBlit() const {
-    return presentByBlit && screenFramebuffer && gl.glBlitFramebufferEXT;
+OpenGLPrismo::WindowCopy OpenGLPrismo::windowCopyInUse() const {
+    return preferredWindowCopy == WindowCopy::Pixels && gl.glBlitFramebufferEXT &&
+                   !windowCopyRefused
+               ? WindowCopy::Pixels
+               : WindowCopy::Quad;
 }
 
-void OpenGLPrismo::copyToWindow() {
+bool OpenGLPrismo::copyToWindow(bool onlyIfChanged) {
     flushDrawing();
-    if (!screenFramebuffer) return;
+    if (!screenFramebuffer) return true;
     int dw = 0, dh = 0;
     platformDrawableSize(&dw, &dh);
     if (dw <= 0 || dh <= 0) {
@@ -108,21 +109,17 @@ void OpenGLPrismo::copyToWindow() {
     const bool clearBorder = borderClearsLeft > 0;
     if (clearBorder) --borderClearsLeft;
 
-    if (presentsByBlit()) {
-        // One scaled copy between framebuffers, nearest texel per window pixel; nothing of the
-        // drawing state is touched.
-        gl.glBindFramebufferEXT(GL_READ_FRAMEBUFFER_EXT, screenFramebuffer);
-        gl.glBindFramebufferEXT(GL_DRAW_FRAMEBUFFER_EXT, 0);
-        if (clearBorder) {
-            glClearColor(0, 0, 0, 1);
-            glClear(GL_COLOR_BUFFER_BIT);
+    if (windowCopyInUse() == WindowCopy::Pixels) {
+        switch (copyToWindowAsPixels(p, dh, clearBorder, onlyIfChanged && !clearBorder)) {
+            case PixelCopy::Copied:
+                return true;
+            case PixelCopy::Unchanged:
+                return false;
+            case PixelCopy::Failed:
+                break;
         }
-        const int bottom = dh - p.top - p.height;
-        gl.glBlitFramebufferEXT(0, 0, screenWidth, screenHeight, p.left, bottom, p.left + p.width,
-                                bottom + p.height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-        gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
-        return;
     }
+    windowShowsCopy = false;
 
     // The picture as a textured quad over the window, nearest filtering.
     glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -174,11 +171,20 @@ void OpenGLPrismo::copyToWindow() {
     glMatrixMode(GL_MODELVIEW);
     glPopAttrib();
     stateChangedBehindCache();
+    return true;
 }
 
 void OpenGLPrismo::showLogicalScreen() {
-    copyToWindow();
-    platformSwapBuffers();
+    // Headless (SDL's offscreen driver, for scripted sessions and tests) nobody sees the window:
+    // the enlarged copy would be the dearest part of the frame on a software rasteriser. The
+    // frame's drawing is still handed over to the rasteriser, which would otherwise keep
+    // collecting frame after frame.
+    if (platformWindowIsSeen() || !screenFramebuffer) {
+        if (copyToWindow(true)) platformSwapBuffers();
+    } else {
+        glFinish();
+        platformSwapBuffers();
+    }
     if (screenFramebuffer) gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, screenFramebuffer);
 }
 
@@ -189,7 +195,8 @@ double OpenGLPrismo::swapAndPace() {
         saveNumberedScreenshot();
     }
     showLogicalScreen();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // Nothing tests depth, so only the colour needs clearing.
+    glClear(GL_COLOR_BUFFER_BIT);
     if (!pacing) {
         pumpWindowMessages();
         nextFrameTime = timeStampMs();
@@ -323,6 +330,9 @@ void windowProc(const PlatformEvent& event) {
                 theRenderer->setScreenMode(0, 0, 0, theRenderer->isFullscreen() ? 0 : 1);
             else if (event.key == PlatformKey::F12)
                 theRenderer->requestScreenshot();  // saved from the finished frame at the next swap
+            break;
+        case PlatformEventKind::Exposed:
+            if (theRenderer) theRenderer->windowContentsLost();
             break;
         case PlatformEventKind::Resized:
             break;

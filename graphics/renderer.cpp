@@ -106,6 +106,7 @@ OpenGLPrismo::~OpenGLPrismo() {
         if (screenDepth) gl.glDeleteRenderbuffersEXT(1, &screenDepth);
         if (screenTexture) glDeleteTextures(1, &screenTexture);
         screenFramebuffer = screenDepth = screenTexture = 0;
+        releaseWindowCopy();
     }
     initialised = false;
     if (fullscreen) platformSetFullscreen(false);
@@ -144,9 +145,15 @@ bool OpenGLPrismo::makeScreenFramebuffer() {
     if (r.screenDepth) gl.glDeleteRenderbuffersEXT(1, &r.screenDepth);
     if (r.screenTexture) glDeleteTextures(1, &r.screenTexture);
     r.screenFramebuffer = r.screenDepth = r.screenTexture = 0;
+    r.releaseWindowCopy();
+    r.windowCopyRefused = false;
     r.stateChangedBehindCache();
     if (!haveFramebufferObjects()) return false;
-    int tw = nextPowerOfTwo(r.screenWidth), th = nextPowerOfTwo(r.screenHeight);
+    // Exactly the logical size where the driver allows it: a software rasteriser clears and
+    // walks the whole texture, and 512 x 256 for a 320 x 240 screen is two thirds more of it.
+    const bool anySize = hasExtension("GL_ARB_texture_non_power_of_two");
+    const int tw = anySize ? r.screenWidth : nextPowerOfTwo(r.screenWidth);
+    const int th = anySize ? r.screenHeight : nextPowerOfTwo(r.screenHeight);
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     if (tw > maxSize || th > maxSize) return false;

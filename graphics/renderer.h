@@ -72,6 +72,7 @@ struct FanVertex {
 
 class GlStateCache;
 class QuadBatch;
+struct PlatformPlacement;
 
 class OpenGLPrismo {
   public:
@@ -148,13 +149,20 @@ class OpenGLPrismo {
     void showLogicalScreen();
     // The logical screen scaled into the window's back buffer (nothing to do without a
     // framebuffer object), leaving the window's framebuffer bound; bindScreenTarget returns to
-    // the logical screen. By default a textured quad with nearest filtering; on, one framebuffer
-    // blit where the driver has it. Both give the same pixels. With Mesa's software rasteriser
-    // the quad costs about a quarter less than the blit, whose generic path saves and restores
-    // the whole pipeline state around the same per-pixel work (see bench/frame/RESULTS.md).
-    void copyToWindow();
-    void setPresentByBlit(bool on);
-    bool presentsByBlit() const;
+    // the logical screen. Two ways give the same pixels. Pixels, the default: the picture is read
+    // back, enlarged on the processor and handed over with an unscaled framebuffer blit (see
+    // window_copy.h); on Mesa's software rasteriser a tenth of the cost of the other. Quad: a
+    // textured quad with nearest filtering, used where the driver has no framebuffer blit or
+    // refuses the copy's framebuffer.
+    // With onlyIfChanged, the pixel way compares the picture with the one the window shows and
+    // returns false, copying nothing, when they are the same and the window has lost nothing
+    // since (a menu or a pause then costs no copy and no swap).
+    enum class WindowCopy { Pixels, Quad };
+    bool copyToWindow(bool onlyIfChanged = false);
+    // The window system dropped the window's contents (an expose): the next frame is shown anew.
+    void windowContentsLost() { windowShowsCopy = false; }
+    void setWindowCopy(WindowCopy way) { preferredWindowCopy = way; }
+    WindowCopy windowCopyInUse() const;
     void clearScreen();
     // The frame interval in milliseconds: 1000 / frames per second, 2 for no cap.
     double frameIntervalMs() const { return frameInterval; }
@@ -189,10 +197,16 @@ class OpenGLPrismo {
     void shapeEnd();
     const std::vector<uint8_t>& alphaCopy(int slot);
     void setCurrentColour(float r, float g, float b, float a);
-    // Collects a quad of this texture in the current colour, blending and smoothing.
-    void addTexturedQuad(unsigned texture, const float v[16]);
+    // Collects a quad of this sprite's texture in the current colour, blending and smoothing.
+    void addTexturedQuad(const SpriteEntry& e, const float v[16]);
     // After GL calls that went around the state cache: it forgets what it knew.
     void stateChangedBehindCache();
+    // The enlarged copy's texture and framebuffer (window_copy.cpp).
+    enum class PixelCopy { Copied, Unchanged, Failed };
+    PixelCopy copyToWindowAsPixels(const PlatformPlacement& p, int drawableHeight, bool clearBorder,
+                                   bool onlyIfChanged);
+    bool makeWindowCopy(int width, int height);
+    void releaseWindowCopy();
 
     // Members, in the order the runtime's other parts know them.
     std::vector<float> textVertices;  // 5 floats per vertex
@@ -244,7 +258,18 @@ class OpenGLPrismo {
     // ordinary transparency), applied to collected quads when they are drawn.
     float currentColour[4] = {1, 1, 1, 1};
     int blendMode = 0;
-    bool presentByBlit = false;
+    bool quadsTurned = false;  // the modelview matrix turns the quads being added
+    WindowCopy preferredWindowCopy = WindowCopy::Pixels;
+    bool windowCopyRefused = false;  // the driver could not make the copy's framebuffer
+    unsigned windowCopyFramebuffer = 0;
+    unsigned windowCopyTexture = 0;
+    int windowCopyWidth = 0;
+    int windowCopyHeight = 0;
+    std::vector<uint32_t> logicalPixels;  // the picture just read back
+    std::vector<uint32_t> shownPixels;    // the picture the window shows, while windowShowsCopy
+    std::vector<uint32_t> windowPixels;   // enlarged, for the upload
+    bool windowShowsCopy = false;
+    int shownLeft = 0, shownTop = 0, shownScale = 0;
     std::unique_ptr<GlStateCache> glState;
     std::unique_ptr<QuadBatch> quads;
 };

@@ -19,6 +19,9 @@ bool platformStartVideo();
 bool platformNoDisplay();
 // Releases the video subsystem again (after the window is gone).
 void platformStopVideo();
+// False while SDL's offscreen or dummy driver serves (asked for through SDL_VIDEODRIVER): the
+// window's pixels then go nowhere, and nothing needs copying into it.
+bool platformWindowIsSeen();
 
 // ---------------------------------------------------------------------------------------------
 // Window and OpenGL context
@@ -110,6 +113,7 @@ enum class PlatformEventKind {
     CloseRequest,  // the window's close button, the window manager's close, or a quit request
     KeyDown,       // only the keys the window handler acts on (see PlatformKey)
     Resized,
+    Exposed,  // the window's contents were lost (uncovered, shown again) and need drawing
 };
 
 enum class PlatformKey { None, Return, F12 };

@@ -36,6 +36,11 @@ void translate(const SDL_Event& ev) {
                 case SDL_WINDOWEVENT_SIZE_CHANGED:
                     deliver(PlatformEventKind::Resized);
                     break;
+                case SDL_WINDOWEVENT_EXPOSED:
+                case SDL_WINDOWEVENT_SHOWN:
+                case SDL_WINDOWEVENT_RESTORED:
+                    deliver(PlatformEventKind::Exposed);
+                    break;
                 default:
                     break;
             }

@@ -135,6 +135,12 @@ bool platformStartVideo() {
 
 bool platformNoDisplay() { return noDisplay; }
 
+bool platformWindowIsSeen() {
+    const char* driver = videoStarted ? SDL_GetCurrentVideoDriver() : nullptr;
+    return driver == nullptr ||
+           (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0);
+}
+
 void platformStopVideo() {
     if (!videoStarted) return;
     platformCloseWindow();

@@ -1,6 +1,6 @@
 // The present's scaled copy: the window shows the logical screen enlarged by a whole factor with
-// one window pixel block per logical pixel, the same whether the copy is a framebuffer blit or a
-// textured quad.
+// one window pixel block per logical pixel, the same whether the picture is enlarged on the
+// processor or drawn as a textured quad; and an unchanged picture is not copied again.
 #include <GL/gl.h>
 
 #include "gl_fixture.h"
@@ -38,7 +38,8 @@ TEST_F(RendererTest, WindowShowsTheLogicalScreenScaledByAWholeFactorBothWays) {
     ASSERT_GE(p.scale, 1);
     std::vector<uint32_t> shown[2];
     for (int blit = 0; blit < 2; ++blit) {
-        theRenderer->setPresentByBlit(blit == 1);
+        theRenderer->setWindowCopy(blit == 1 ? OpenGLPrismo::WindowCopy::Quad
+                                             : OpenGLPrismo::WindowCopy::Pixels);
         theRenderer->copyToWindow();
         shown[blit] = readWindow(width, height);
         theRenderer->bindScreenTarget();
@@ -54,5 +55,34 @@ TEST_F(RendererTest, WindowShowsTheLogicalScreenScaledByAWholeFactorBothWays) {
         }
     }
     EXPECT_EQ(shown[0], shown[1]) << "the border differs between the two ways";
-    theRenderer->setPresentByBlit(false);
+    theRenderer->setWindowCopy(OpenGLPrismo::WindowCopy::Pixels);
+}
+
+TEST_F(RendererTest, AnUnchangedPictureIsNotCopiedAgainUnlessTheWindowLostIt) {
+    ASSERT_TRUE(theRenderer->screenIsFramebuffer());
+    ASSERT_EQ(theRenderer->windowCopyInUse(), OpenGLPrismo::WindowCopy::Pixels);
+    int width = 0, height = 0;
+    platformDrawableSize(&width, &height);
+    const PlatformPlacement p = platformPlacementFor(width, height, 320, 240);
+    fillRect(0, 0, 320, 240, colour(10, 20, 30));
+    // The first copies paint the border too; after them the same picture is left alone.
+    while (theRenderer->copyToWindow(true)) theRenderer->bindScreenTarget();
+    theRenderer->bindScreenTarget();
+    EXPECT_FALSE(theRenderer->copyToWindow(true));
+    theRenderer->bindScreenTarget();
+
+    // One pixel changed is a changed picture, and the window shows it.
+    fillRect(319, 239, 1, 1, colour(200, 100, 50));
+    EXPECT_TRUE(theRenderer->copyToWindow(true));
+    const std::vector<uint32_t> shown = readWindow(width, height);
+    const size_t corner = static_cast<size_t>(p.top + p.height - 1) * width + p.left + p.width - 1;
+    EXPECT_EQ(shown[corner], 0xC86432u);
+    theRenderer->bindScreenTarget();
+    EXPECT_FALSE(theRenderer->copyToWindow(true));
+    theRenderer->bindScreenTarget();
+
+    // After an expose the window's contents are gone: the same picture is copied again.
+    theRenderer->windowContentsLost();
+    EXPECT_TRUE(theRenderer->copyToWindow(true));
+    theRenderer->bindScreenTarget();
 }

@@ -1,0 +1,15 @@
+// Enlarging the logical screen for the window on the processor. Internal to graphics/.
+//
+// A software rasteriser shades every window pixel of a scaled textured quad (or of a scaled
+// framebuffer blit) through its general fragment path, which for a 640 x 480 window costs more
+// than drawing the whole frame. Reading the 320 x 240 picture back, repeating each pixel into a
+// factor x factor block here and handing the result over with an unscaled framebuffer blit,
+// which the driver turns into a plain memory copy, gives the same pixels for a fraction of that.
+#pragma once
+
+#include <cstdint>
+
+// src: width x height pixels as the GL reads them back, in RGBA byte order and bottom row first;
+// dst: (width x factor) x (height x factor) pixels in BGRA byte order and top row first, each
+// source pixel repeated into a factor x factor block.
+void enlargePixels(const uint32_t* src, int width, int height, int factor, uint32_t* dst);
