@@ -205,7 +205,7 @@ void OpenGLPrismo::drawBackground(int picture) {
             const float u = w / t.textureWidth, v = h / t.textureHeight;
             const QuadVertex q[4] = {
                 {x, y + h, 0, 0, 0}, {x + w, y + h, 0, u, 0}, {x + w, y, 0, u, v}, {x, y, 0, 0, v}};
-            quads->add(*glState, state, q);
+            collectQuad(state, q);
         }
     }
     boundSprite0 = boundSprite1 = -1;

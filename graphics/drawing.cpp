@@ -52,7 +52,45 @@ void setColour(QuadState& state, const float colour[4]) {
 // ---------------------------------------------------------------------------------------------
 // Renderer: binding, state, quads
 
-void OpenGLPrismo::flushDrawing() { quads->flush(*glState); }
+void OpenGLPrismo::flushDrawing() {
+    if (quads->empty()) return;
+    cutAtScreenEdges(quads->collectedState().cutAtEdges);
+    quads->flush(*glState);
+}
+
+void OpenGLPrismo::collectQuad(QuadState state, const QuadVertex q[4]) {
+    float corners[8];
+    for (int i = 0; i < 4; ++i) corners[i * 2] = q[i].x, corners[i * 2 + 1] = q[i].y;
+    state.cutAtEdges = quadsTurned || reachesPastViewport(corners, 4);
+    // Drawing what was collected in another state first, through flushDrawing, attaches or
+    // detaches the depth buffer it needs.
+    if (!quads->empty() && quads->collectedState() != state) flushDrawing();
+    quads->add(*glState, state, q, !state.cutAtEdges && drawingOnScreenFramebuffer());
+}
+
+bool OpenGLPrismo::reachesPastViewport(const float* xy, size_t count) const {
+    for (size_t i = 0; i < count; ++i) {
+        const float x = xy[i * 2], y = xy[i * 2 + 1];
+        if (x < 0 || y < 0 || x > viewportWidth || y > viewportHeight) return true;
+    }
+    return false;
+}
+
+bool OpenGLPrismo::drawingOnScreenFramebuffer() const {
+    return screenFramebuffer && (currentTarget < 0 || targets[currentTarget].width == 0);
+}
+
+// With a depth buffer attached, Mesa's software rasteriser cuts primitives at the screen's edges
+// as it always did; without one (the logical screen's usual state, which lets it fill sprite
+// rectangles on its fast path) it draws them uncut and rounds texels along a crossing edge a
+// step differently. Primitives that reach past the edges, and turned ones, are therefore drawn
+// with the depth buffer attached. Nothing tests depth: only the cutting depends on it.
+void OpenGLPrismo::cutAtScreenEdges(bool on) {
+    if (on == screenDepthAttached || !screenDepth || !drawingOnScreenFramebuffer()) return;
+    gl.glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT,
+                                    GL_RENDERBUFFER_EXT, on ? screenDepth : 0);
+    screenDepthAttached = on;
+}
 
 void OpenGLPrismo::setCurrentColour(float r, float g, float b, float a) {
     currentColour[0] = r;
@@ -114,7 +152,7 @@ void OpenGLPrismo::addTexturedQuad(const SpriteEntry& e, const float v[16]) {
     setColour(state, currentColour);
     QuadVertex q[4];
     makeQuad(v, q);
-    quads->add(*glState, state, q);
+    collectQuad(state, q);
 }
 
 void OpenGLPrismo::drawSpriteQuad(int slot, const float v[16]) {
@@ -320,6 +358,8 @@ void OpenGLPrismo::shapeEnd() {
 
 void OpenGLPrismo::drawPoint(int x, int y, int colour) {
     shapeBegin(colour);
+    const float at[2] = {x + 0.375f, y + 0.375f};
+    cutAtScreenEdges(reachesPastViewport(at, 1));
     glBegin(GL_POINTS);
     glVertex2i(x, y);
     glEnd();
@@ -328,6 +368,8 @@ void OpenGLPrismo::drawPoint(int x, int y, int colour) {
 
 void OpenGLPrismo::drawLine(int x1, int y1, int x2, int y2, int colour) {
     shapeBegin(colour);
+    const float ends[4] = {x1 + 0.375f, y1 + 0.375f, x2 + 0.375f, y2 + 0.375f};
+    cutAtScreenEdges(reachesPastViewport(ends, 2));
     glBegin(GL_LINES);
     glVertex2i(x1, y1);
     glVertex2i(x2, y2);
@@ -354,7 +396,7 @@ void OpenGLPrismo::fillRectangle(int left, int top, int w, int h, int colour) {
     state.alphaTest = false;
     state.blendMode = blendMode;
     setColour(state, c);
-    quads->add(*glState, state, q);
+    collectQuad(state, q);
     boundSprite0 = boundSprite1 = -1;
     setCurrentColour(1, 1, 1, currentAlpha);
 }
@@ -537,6 +579,12 @@ void OpenGLPrismo::addFanVertex(double x, double y, double textureX, double text
 void OpenGLPrismo::endFan() {
     if (fanVertices.empty()) return;
     flushDrawing();
+    bool pastEdges = false;
+    for (const FanVertex& f : fanVertices) {
+        const float at[2] = {f.x, f.y};
+        pastEdges = pastEdges || reachesPastViewport(at, 1);
+    }
+    cutAtScreenEdges(pastEdges);
     GlStateCache& s = *glState;
     const bool textured = fanSlot >= 0;
     if (textured) {

@@ -221,7 +221,7 @@ void OpenGLPrismo::printText(int font, const char* text, size_t length, float x,
             const float* p = v + i * 20 + k * 5;
             q[k] = QuadVertex{p[0], p[1], p[2], p[3], p[4]};
         }
-        quads->add(*glState, state, q);
+        collectQuad(state, q);
     }
 }
 

@@ -101,10 +101,22 @@ void applyBlendMode(GlStateCache& cache, int blendMode) {
     cache.blendFunction(GL_SRC_ALPHA, blendMode > 0 ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
 }
 
-void QuadBatch::add(GlStateCache& cache, const QuadState& quadState, const QuadVertex quad[4]) {
+void QuadBatch::add(GlStateCache& cache, const QuadState& quadState, const QuadVertex quad[4],
+                    bool asRectangle) {
     if (!vertices.empty() && quadState != state) flush(cache);
     state = quadState;
-    vertices.insert(vertices.end(), quad, quad + 4);
+    // Two triangles per quad. A rectangle along the axes is split on the diagonal from the first
+    // corner to the third, a pair a software rasteriser recognises and fills as one rectangle (it
+    // never does so for GL_QUADS). Any other quad is split the way GL_QUADS is, so that its
+    // texels are interpolated exactly as before.
+    const QuadVertex* q = quad;
+    const bool alongAxes =
+        (q[0].x == q[1].x && q[1].y == q[2].y && q[2].x == q[3].x && q[3].y == q[0].y) ||
+        (q[0].y == q[1].y && q[1].x == q[2].x && q[2].y == q[3].y && q[3].x == q[0].x);
+    const QuadVertex rectangleSplit[6] = {q[0], q[1], q[2], q[0], q[2], q[3]};
+    const QuadVertex quadSplit[6] = {q[0], q[1], q[3], q[1], q[2], q[3]};
+    const QuadVertex* triangles = asRectangle && alongAxes ? rectangleSplit : quadSplit;
+    vertices.insert(vertices.end(), triangles, triangles + 6);
 }
 
 void QuadBatch::flush(GlStateCache& cache) {
@@ -131,7 +143,7 @@ void QuadBatch::flush(GlStateCache& cache) {
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
         glTexCoordPointer(2, GL_FLOAT, sizeof(QuadVertex), &v->u);
     }
-    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(vertices.size()));
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(vertices.size()));
     if (state.texture) glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     vertices.clear();

@@ -65,10 +65,13 @@ struct QuadState {
     bool alphaTest = true;
     int blendMode = 0;  // 0 off, > 0 additive, < 0 ordinary transparency
     float colour[4] = {1, 1, 1, 1};
+    // The quad reaches past the viewport or is turned: the renderer draws it the way primitives
+    // were always cut at the screen's edges (see OpenGLPrismo::cutAtScreenEdges).
+    bool cutAtEdges = false;
     bool operator==(const QuadState& o) const {
         return texture == o.texture && filter == o.filter && alphaTest == o.alphaTest &&
                blendMode == o.blendMode && colour[0] == o.colour[0] && colour[1] == o.colour[1] &&
-               colour[2] == o.colour[2] && colour[3] == o.colour[3];
+               colour[2] == o.colour[2] && colour[3] == o.colour[3] && cutAtEdges == o.cutAtEdges;
     }
     bool operator!=(const QuadState& o) const { return !(*this == o); }
 };
@@ -80,7 +83,12 @@ void applyBlendMode(GlStateCache& cache, int blendMode);
 // flush() draws whatever is collected. Drawing order, and so blending order, is kept.
 class QuadBatch {
   public:
-    void add(GlStateCache& cache, const QuadState& state, const QuadVertex quad[4]);
+    // asRectangle: where the quad lies along the axes, it may be given to the rasteriser as a
+    // rectangle (two triangles on the first corner's diagonal) instead of the way GL_QUADS splits.
+    void add(GlStateCache& cache, const QuadState& state, const QuadVertex quad[4],
+             bool asRectangle);
+    // The state of what is collected (meaningful while not empty).
+    const QuadState& collectedState() const { return state; }
     void flush(GlStateCache& cache);
     bool empty() const { return vertices.empty(); }
     // Forgets what is collected without drawing it (the context it belongs to is gone).

@@ -145,6 +145,7 @@ bool OpenGLPrismo::makeScreenFramebuffer() {
     if (r.screenDepth) gl.glDeleteRenderbuffersEXT(1, &r.screenDepth);
     if (r.screenTexture) glDeleteTextures(1, &r.screenTexture);
     r.screenFramebuffer = r.screenDepth = r.screenTexture = 0;
+    r.screenDepthAttached = false;
     r.releaseWindowCopy();
     r.windowCopyRefused = false;
     r.stateChangedBehindCache();
@@ -163,7 +164,11 @@ bool OpenGLPrismo::makeScreenFramebuffer() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, tw, th, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    // Blue-green-red-alpha bytes and no depth buffer attached (nothing tests depth): with exactly
+    // this, Mesa's software rasteriser draws the sprites' rectangles on its fast rectangle path
+    // instead of as pairs of general triangles, for the same pixels. The depth buffer is made
+    // for turned sprites alone (see drawTurnedSpriteQuad).
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, tw, th, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     glBindTexture(GL_TEXTURE_2D, 0);
     gl.glGenRenderbuffersEXT(1, &r.screenDepth);
     gl.glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, r.screenDepth);
@@ -173,8 +178,6 @@ bool OpenGLPrismo::makeScreenFramebuffer() {
     gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, r.screenFramebuffer);
     gl.glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D,
                                  r.screenTexture, 0);
-    gl.glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT,
-                                    GL_RENDERBUFFER_EXT, r.screenDepth);
     r.stateChangedBehindCache();
     if (gl.glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT) != GL_FRAMEBUFFER_COMPLETE_EXT) {
         gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);

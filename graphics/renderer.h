@@ -72,6 +72,8 @@ struct FanVertex {
 
 class GlStateCache;
 class QuadBatch;
+struct QuadState;
+struct QuadVertex;
 struct PlatformPlacement;
 
 class OpenGLPrismo {
@@ -199,6 +201,12 @@ class OpenGLPrismo {
     void setCurrentColour(float r, float g, float b, float a);
     // Collects a quad of this sprite's texture in the current colour, blending and smoothing.
     void addTexturedQuad(const SpriteEntry& e, const float v[16]);
+    // Collects a quad in this state, deciding how it must reach the rasteriser.
+    void collectQuad(QuadState state, const QuadVertex q[4]);
+    // Whether any of these points (x, y pairs in drawing coordinates) lies past the viewport.
+    bool reachesPastViewport(const float* xy, size_t count) const;
+    bool drawingOnScreenFramebuffer() const;
+    void cutAtScreenEdges(bool on);
     // After GL calls that went around the state cache: it forgets what it knew.
     void stateChangedBehindCache();
     // The enlarged copy's texture and framebuffer (window_copy.cpp).
@@ -241,7 +249,8 @@ class OpenGLPrismo {
     // read-back buffer and the alpha-bits answer for captures.
     unsigned screenFramebuffer = 0;
     unsigned screenTexture = 0;
-    unsigned screenDepth = 0;
+    unsigned screenDepth = 0;  // attached only to cut primitives at the edges
+    bool screenDepthAttached = false;
     int screenTextureWidth = 0;
     int screenTextureHeight = 0;
     std::vector<FanVertex> fanVertices;

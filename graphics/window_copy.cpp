@@ -9,15 +9,6 @@
 #include "graphics/renderer.h"
 #include "platform/platform.h"
 
-namespace {
-
-// RGBA bytes in memory to BGRA bytes: red and blue trade places, green and alpha stay.
-inline uint32_t swapRedBlue(uint32_t p) {
-    return (p & 0xFF00FF00u) | ((p & 0x00FF0000u) >> 16) | ((p & 0x000000FFu) << 16);
-}
-
-}  // namespace
-
 void enlargePixels(const uint32_t* src, int width, int height, int factor, uint32_t* dst) {
     const size_t outWidth = static_cast<size_t>(width) * factor;
     for (int y = 0; y < height; ++y) {
@@ -25,7 +16,7 @@ void enlargePixels(const uint32_t* src, int width, int height, int factor, uint3
         uint32_t* out = dst + static_cast<size_t>(height - 1 - y) * factor * outWidth;
         uint32_t* o = out;
         for (int x = 0; x < width; ++x) {
-            const uint32_t p = swapRedBlue(in[x]);
+            const uint32_t p = in[x];
             for (int k = 0; k < factor; ++k) *o++ = p;
         }
         // The row's other factor - 1 copies are the same bytes.
@@ -49,8 +40,8 @@ bool OpenGLPrismo::makeWindowCopy(int width, int height) {
     glBindTexture(GL_TEXTURE_2D, windowCopyTexture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    // Unsized RGBA given as BGRA bytes: the driver picks the window's own byte order, so both the
-    // upload and the blit below stay plain copies.
+    // Unsized RGBA given as BGRA bytes: the driver picks the window's and the logical screen's
+    // byte order, so the read-back, the upload and the blit below all stay plain copies.
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     gl.glGenFramebuffersEXT(1, &windowCopyFramebuffer);
     gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, windowCopyFramebuffer);
@@ -84,7 +75,7 @@ OpenGLPrismo::PixelCopy OpenGLPrismo::copyToWindowAsPixels(const PlatformPlaceme
 
     gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, screenFramebuffer);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, screenWidth, screenHeight, GL_RGBA, GL_UNSIGNED_BYTE, logicalPixels.data());
+    glReadPixels(0, 0, screenWidth, screenHeight, GL_BGRA, GL_UNSIGNED_BYTE, logicalPixels.data());
     if (onlyIfChanged && windowShowsCopy && p.left == shownLeft && p.top == shownTop &&
         p.scale == shownScale && logicalPixels == shownPixels)
         return PixelCopy::Unchanged;

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-// src: width x height pixels as the GL reads them back, in RGBA byte order and bottom row first;
-// dst: (width x factor) x (height x factor) pixels in BGRA byte order and top row first, each
-// source pixel repeated into a factor x factor block.
+// src: width x height 32-bit pixels, bottom row first (as GL reads them back); dst: (width x
+// factor) x (height x factor) pixels, top row first, each source pixel repeated into a factor x
+// factor block.
 void enlargePixels(const uint32_t* src, int width, int height, int factor, uint32_t* dst);

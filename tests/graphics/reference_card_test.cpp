@@ -127,6 +127,34 @@ void drawCard() {
     drawSpriteFrame(3, 0, 300, 150);
 }
 
+// Everything that can cross the screen's edges, crossing them: the rasteriser cuts or clips
+// primitives there, and the pixels along the edges must stay what they were.
+void drawEdgesCard() {
+    const auto colour = RendererTest::colour;
+    loadFontImage("", 0);
+    fillRect(-10, -10, 340, 260, colour(20, 24, 60));
+    fillRect(-5, 100, 20, 20, colour(200, 40, 40));
+    blitSprite(1, -7, 20);   // one texel per pixel
+    blitSprite(2, 310, 60);  // colour-keyed
+    drawSpriteFrame(3, 4, 312.4, -5);
+    blitSpriteScaled(1, -13, 150, 40, 40);  // smoothed
+    blitSpriteScaled(1, 300, 200, -40, 45);
+    setSmoothing(0);
+    blitSpriteScaled(1, 290, 120, 40, 30);
+    setSmoothing(1);
+    blitSpriteZoomed(2, 100, -9, 1.5, 2);
+    blitSpriteTurned(1, -6, 60, 30);
+    blitSpriteTurnedZoomed(3, 200, 225, 160, 1.5);
+    drawFrameTurnedZoomed(3, 5, 160, -8, 45, 2);
+    setAlphaMode(-0.5);
+    blitSpriteScaled(1, 60, 225, 48, 32);
+    setAlphaMode(0.7);
+    drawSpriteFrame(3, 1, -4, 225);
+    setAlphaMode(0);
+    drawText("EDGE", 290, 232);
+    drawText("LEFT", -12, 80.5);
+}
+
 // A background picture under the next frame, with a sprite over it.
 template <typename Test>
 void drawBackgroundFrame(Test& t) {
@@ -152,6 +180,12 @@ void checkCard(Test& t, const std::string& name) {
 }  // namespace
 
 TEST_F(RendererTest, TestCardMatchesItsReference) { checkCard(*this, "card"); }
+
+TEST_F(RendererTest, SpritesAcrossTheScreensEdgesMatchTheirReference) {
+    loadCardSprites(*this);
+    drawEdgesCard();
+    EXPECT_EQ(compareWithReference("edges", screen(), 320, 240, folder), "");
+}
 
 TEST_F(RendererWithoutFboTest, TestCardMatchesItsReference) {
     // Straight into the window, whose framebuffer format depends on the display (SDL's offscreen
