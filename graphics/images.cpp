@@ -332,6 +332,12 @@ namespace {
 bool writePngInner(png_structp png, png_infop info, FILE* f, const uint8_t* rgba, int width,
                    int height, bool keepAlpha, std::vector<uint8_t>& row) {
     png_init_io(png, f);
+    // Speed over the last fifth of size: with zlib's default level and every row tried with all
+    // five filters, writing one 320 x 240 screenshot cost as much processor time as a dozen level
+    // frames, enough to stall the frame it is taken in. Game screens are mostly flat colour; the
+    // fastest level without filtering writes them in a fifth of the time, a fifth larger.
+    png_set_compression_level(png, 1);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  keepAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
