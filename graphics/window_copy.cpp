@@ -1,11 +1,9 @@
 // Showing the logical screen through a read-back enlarged on the processor.
 #include "graphics/window_copy.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "graphics/gl_entry.h"
-#include "graphics/gl_state.h"
 #include "graphics/renderer.h"
 #include "platform/platform.h"
 
@@ -50,7 +48,7 @@ bool OpenGLPrismo::makeWindowCopy(int width, int height) {
     const bool complete =
         gl.glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
     gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
-    if (!complete || glGetError() != GL_NO_ERROR) {
+    if (!complete) {
         releaseWindowCopy();
         return false;
     }
