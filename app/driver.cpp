@@ -280,6 +280,7 @@ void startDriver() {
     run.started = true;
     if (run.script.hasSeed) seedRandom(run.script.seed);
     setPacingEnabled(run.script.pacing);
+    setFocusPausing(false);
     if (!run.script.tracePath.empty()) {
         run.trace = std::fopen(run.script.tracePath.c_str(), "w");
         if (run.trace == nullptr) {

@@ -19,6 +19,7 @@ namespace {
 
 void (*presentHook)() = nullptr;
 bool pacing = true;
+bool focusPausing = true;
 bool pacingSleeps = true;
 FrameInputHooks inputHooks;
 
@@ -74,6 +75,7 @@ double waitForFrameDeadline(double& nextFrameTime, double interval, const Pacing
 
 void setPresentHook(void (*hook)()) { presentHook = hook; }
 void setPacingEnabled(bool enabled) { pacing = enabled; }
+void setFocusPausing(bool on) { focusPausing = on; }
 void setPacingSleeps(bool sleeps) { pacingSleeps = sleeps; }
 void setFrameInputHooks(const FrameInputHooks& hooks) { inputHooks = hooks; }
 
@@ -306,7 +308,7 @@ double crossfadeToBackground(const TextValue& fileName) {
 // Window procedure
 
 void windowProc(const PlatformEvent& event) {
-    const bool pausing = !runtimeSettings.debugMode && runtimeState.autoPause;
+    const bool pausing = focusPausing && !runtimeSettings.debugMode && runtimeState.autoPause;
     switch (event.kind) {
         case PlatformEventKind::FocusLost:
             if (pausing) {

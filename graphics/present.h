@@ -27,6 +27,10 @@ double crossfadeToBackground(const TextValue& fileName);
 void setPresentHook(void (*hook)());
 // Off: presentFrame never waits (frames run as fast as they can). On by default.
 void setPacingEnabled(bool enabled);
+// Off: losing the window's focus no longer pauses the game (on by default, and only while the
+// game's auto-pause is on). A scripted session is played by its script alone, whatever window
+// has the focus.
+void setFocusPausing(bool on);
 // On: the deadline wait sleeps in short steps while more than about 2 ms remain (the default).
 // Off: it polls the clock the whole time, as a pure busy wait (kept for comparison).
 void setPacingSleeps(bool sleeps);

@@ -250,6 +250,11 @@ TEST_F(RendererTest, WindowProcedurePausesAndToggles) {
     windowProc(lost);
     EXPECT_EQ(runtimeState.paused, 0);
     runtimeSettings.debugMode = 0;
+    setFocusPausing(false);  // as in a scripted session
+    windowProc(lost);
+    EXPECT_EQ(runtimeState.paused, 0);
+    EXPECT_STREQ(platformWindowTitle(), "Crumlet");
+    setFocusPausing(true);
 
     // Alt+Enter switches to fullscreen and back; loaded sprites stay usable.
     std::string path = png("s.png", 4, 4, true, [](int, int) { return solid(0, 128, 255); });
