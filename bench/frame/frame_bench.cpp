@@ -40,6 +40,7 @@
 #include "graphics/fonts.h"
 #include "runtime/maths.h"
 #include "runtime/text.h"
+#include "tests/support/level_writer.h"
 
 #ifndef CRUMLET_EXECUTABLE
 #error "CRUMLET_EXECUTABLE must name the game executable"
@@ -94,44 +95,6 @@ std::vector<std::string> readLines(const std::string& path) {
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
-}
-
-void writeLevel(const std::string& maps) {
-    std::vector<unsigned char> l1(1200, 0), l2(1200, 0), l3(1200, 0);
-    for (size_t r = 0; r < kLevel.size(); ++r) {
-        for (size_t c = 0; c < kLevel[r].size(); ++c) {
-            const size_t i = c + 40 * r;
-            switch (kLevel[r][c]) {
-                case '#':
-                    l1[i] = 1;
-                    break;
-                case 'x':
-                    l1[i] = 7;
-                    break;
-                case '@':
-                    l1[i] = 3;
-                    l2[i] = 2;
-                    break;
-                case 'c':
-                    l2[i] = 2;
-                    break;
-                case 's':
-                    l2[i] = 6;
-                    break;
-                case '>':
-                    l1[i] = 12;
-                    break;
-                case '<':
-                    l1[i] = 13;
-                    break;
-                default:
-                    break;
-            }
-        }
-    }
-    writeBytes(maps + "/Map1-1.bin", l1);
-    writeBytes(maps + "/Map1-2.bin", l2);
-    writeBytes(maps + "/Map1-3.bin", l3);
 }
 
 // The bug's way: row 1 to the right, down at the right end, row 3 to the left, and so on.
@@ -355,7 +318,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     chmod((dir + "/crumlet").c_str(), 0755);
-    writeLevel(dir + "/Maps");
+    writeLevel(dir + "/Maps", 1, kLevel);
     writeBytes(dir + "/Maps/Player.bin", {'b', 'e', 'n', 'c', 'h', 0, 0, 0});
     writeBytes(dir + "/Maps/Name.bin", std::vector<unsigned char>(6400, 0));
     writeBytes(dir + "/Maps/Data.bin", std::vector<unsigned char>(3200, 0));
