@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The scripted driver (see driver.h and docs/driver.md).
 #include "app/driver.h"
 

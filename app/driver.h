@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The scripted driver: runs the real program from a plain-text script instead of a player, for
 // end-to-end tests and for watching a session frame by frame.
 //

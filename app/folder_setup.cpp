@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Choosing the data folder and the player folder, and making the player folder.
 #include "app/folder_setup.h"
 

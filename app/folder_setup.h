@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Where the game's data and the player's own files are: chosen once, before start-up.
 #pragma once
 

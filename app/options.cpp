@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The command line, read with getopt_long.
 #include "app/options.h"
 

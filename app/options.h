@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The program's command line: what the player or a packager can ask for when starting the game.
 #pragma once
 

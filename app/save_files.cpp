@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Making missing save files in the player folder from the defaults in the data folder.
 #include "app/save_files.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The files a game keeps in the player folder, made from the defaults when they are missing.
 #pragma once
 

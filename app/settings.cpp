@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Reading and first writing of the player's settings file (see settings.h). inih parses; each line
 // is handed to it on its own, under the section it stands in, so that every bad line can be named.
 #include "app/settings.h"

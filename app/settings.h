@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The player's settings file, settings.ini in the player folder: the keys for the game's actions,
 // fullscreen and window scale, the sound volume and the game controllers.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // startRuntime: brings every service up in the order the rest of the runtime relies on.
 #include "app/startup.h"
 

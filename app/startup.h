@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The runtime's start-up: the window and every service, in a fixed order, before the game's main
 // routine runs. The program entry fills runtimeSettings first.
 #pragma once

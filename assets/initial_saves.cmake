@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Crumlet developers
+# SPDX-License-Identifier: Zlib
 # Creates the player's profile, name and score files in the run folder's Maps/ when they are
 # missing. Existing files are never touched: they hold the player's name and high scores.
 #   cmake -DMAPS_DIR=<folder> -P initial_saves.cmake

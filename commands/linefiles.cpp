@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Line-numbered data files: the cached file, its entries, and writing it back.
 #include "commands/linefiles.h"
 

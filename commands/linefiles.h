@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Line-numbered data files: a small keyed store for settings, where line n of a text file
 // (counted from 0) is entry n.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // What the input and sound services need from the rest of the runtime,
 // gathered in one place (devices/runtime_links.cpp).
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The input service: keyboard by scan code, typed characters, the mouse with
 // its once-per-frame sampling, and up to ten joysticks.
 #include "devices/input.h"

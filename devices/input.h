@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Keyboard, typed characters, mouse and joysticks for the game and the runtime.
 //
 // Keys are identified by keyboard scan codes 0..255 (positions on the keyboard,

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Names of keyboard keys, shared by the scripted driver's key lines and the player's settings file.
 #pragma once
 

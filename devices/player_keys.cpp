@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Folding the player's keys and the controller into the game's key codes (see player_keys.h).
 #include "devices/player_keys.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The player's own keys and the game controller, folded into the fixed key codes the game asks
 // for: the game always reads Up 200, Down 208, Left 203, Right 205, Space 57 (and left Ctrl 29)
 // for a bomb, Escape 1 and Return 28, whatever the player presses to mean them.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The few places where the input and sound services reach the rest of the
 // runtime: the error log, the shutdown order, the screen size and the media
 // archive.

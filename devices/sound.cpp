@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Sound effects: 256 slots of 1..4 voices sharing one converted sample block,
 // mixed by our own small mixer on the platform's audio thread.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Sound effects: PCM WAV files loaded into numbered slots and played with a
 // pan and a volume on one of up to four voices per slot.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Pieces of the sound service that tests and the runtime's start-up reach
 // directly; the game uses devices/sound.h only.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The operations that take or give the runtime's texts.
 #include "devices/input.h"
 #include "devices/sound.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Replays fuzzing inputs without libFuzzer: every file in the folders (or the files) named on the
 // command line goes once through the harness, in name order. A missing folder is skipped; no input
 // at all is a failure, so a replay test can never pass by running nothing. Paths are made absolute

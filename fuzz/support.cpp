@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Shared pieces of the fuzzing harnesses (see support.h).
 #include "fuzz/support.h"
 

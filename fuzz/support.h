@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Shared pieces of the fuzzing harnesses: surviving the runtime's error stop, a private working
 // folder, and files that hold one input.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The baddies: every kStepFrames frames each standing baddy gets an order (a step or a wait), and
 // for the next kStepFrames frames the ordered baddies slide one pixel per frame.
 #include "game/constants.h"

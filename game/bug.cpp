@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The player's bug: a decision whenever it stands exactly on a cell, then a step of kStepFrames.
 #include "game/constants.h"
 #include "game/globals.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Numbers the game's routines share: key codes, grid shape, sprite, font and sound slots.
 #pragma once
 

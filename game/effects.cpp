@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Short-lived things of a level: the random fruit, the laid spiky bomb and its blast, the fires
 // where a baddy ate the fruit, and the one-shot animations of collected pick-ups.
 #include "game/constants.h"

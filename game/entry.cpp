@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The program entry: the screen settings, the runtime's start-up, then the game.
 #include <string>
 

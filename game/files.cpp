@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The level files and the game's own three files: profile, names and scores. Every file is read
 // or written whole through file channel 1; multi-byte values are little-endian.
 #include "game/constants.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The game's whole state: every number the routines share, the three level layers, the baddy
 // motion tables, the effect slots, the menu cursor and the persistent names and scores.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The level loop, one frame of the level's world, its status line and the drawing of the maze
 // layers.
 #include "game/constants.h"

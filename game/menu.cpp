@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The title menu, name entry and the high-score table.
 #include "game/constants.h"
 #include "game/globals.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The game's routines by name, for the runtime's callByName. The table is sorted by name (byte
 // order) and ended by an empty entry. FireAt and ExplodeCell take a position and so cannot be
 // called by name.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The game's routines: plain global routines without arguments or results that work on the
 // globals of game/globals.h. FireAt and ExplodeCell alone take a cell's pixel position.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Game state, level set-up and the game's main routine.
 #include "game/constants.h"
 #include "game/globals.h"

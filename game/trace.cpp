@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The level frame's trace line for the scripted driver.
 #include "game/trace.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The line a level frame writes to the scripted driver's trace: the bug, the counters and a
 // checksum of the level grids, so two runs of one script can be compared frame by frame.
 #pragma once

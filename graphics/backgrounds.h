@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Background pictures, screen captures and off-screen drawing targets.
 #pragma once
 

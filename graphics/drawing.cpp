@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Sprite and primitive drawing, pixel read-back and pixel-exact collision tests.
 #include "graphics/drawing.h"
 

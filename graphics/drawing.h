@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The game's drawing operations: sprites and frames of strips (plain, stretched, zoomed, turned),
 // points, lines and rectangles, textured polygons, pixel read-back and pixel-exact collision
 // tests. Numbers are truncated toward zero where they name slots, frames and colours; positions

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Bitmap fonts: 32 font slots (sprite slots 65504 + n) holding a 16-column grid of character
 // cells, the built-in 8x8 font, and text output with the current font.
 #pragma once

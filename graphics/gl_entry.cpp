@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Looking up the OpenGL extension entry points once a context is current.
 #include "graphics/gl_entry.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // OpenGL headers and the extension entry points the renderer looks up by name once a context is
 // current. Internal to graphics/; defined in gl_entry.cpp.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The renderer's GL state cache and the quad batch.
 #include "graphics/gl_state.h"
 

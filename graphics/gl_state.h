@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The OpenGL state the renderer sets, remembered so that a call that would change nothing is
 // skipped, and the batch that collects quads sharing one state into a single vertex-array draw.
 // Internal to graphics/.

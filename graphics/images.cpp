@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Image files: the bitmap and PNG decoders and the PNG writer for screenshots.
 #include "graphics/images.h"
 

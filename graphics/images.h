@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Image files: the Windows bitmap decoder, the PNG decoder (libpng) and a PNG writer for
 // screenshots. Pure CPU code, no OpenGL.
 #pragma once

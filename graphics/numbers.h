@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Game numbers as the renderer's sizes and positions: a 16-bit frame size and a whole pixel,
 // both on top of the runtime's truncation (truncToInt), safe for NaN and huge values.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Clearing, presenting and pacing frames; alpha modes; the cross-fade; the window procedure.
 #pragma once
 

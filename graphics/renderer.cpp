@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // OpenGLPrismo: construction, the window and context, display modes, the viewport, the logical
 // screen's framebuffer object and reading it back; the process-wide OpenGL facts.
 #include "graphics/renderer.h"

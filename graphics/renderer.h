@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The renderer `OpenGLPrismo`: the window, its OpenGL context, the sprite table and the state
 // every drawing operation works on. There is one instance, reached through `theRenderer`; the
 // game's operations (drawing.h, sprites.h, fonts.h, present.h, backgrounds.h, screenshots.h) act

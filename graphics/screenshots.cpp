@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Screenshots of the logical screen and the names of numbered screenshot files.
 #include "graphics/screenshots.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Screenshots: the logical screen written as a PNG file, by name (the scripted driver) or as the
 // next free numbered file in the player folder (F12).
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Sprite table, texture upload and the image-loading operations.
 #include "graphics/sprites.h"
 

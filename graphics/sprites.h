@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Sprite slots: loading PNG and bitmap images into numbered slots as textures, colour keys,
 // strips of animation frames.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Showing the logical screen through a read-back enlarged on the processor.
 #include "graphics/window_copy.h"
 

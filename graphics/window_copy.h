@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Enlarging the logical screen for the window on the processor. Internal to graphics/.
 //
 // A software rasteriser shades every window pixel of a scaled textured quad (or of a scaled

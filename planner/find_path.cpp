@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // findPath: the planner as a runtime operation on game arrays.
 #include <vector>
 

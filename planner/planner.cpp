@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The grid path planner: cost grid, open list, closed set and the search itself.
 #include "planner/planner.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Grid path planner: a weighted best-first search of the A* family over a cost grid.
 //
 // The search is fully determined: neighbours are visited in a fixed order, all costs and keys are

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The audio output device over the platform library: one stereo 16-bit stream
 // fed from a callback that runs on the platform's audio thread.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The machine behind the runtime: one window with an OpenGL context, the event pump, message
 // boxes and GL entry-point lookup. SDL2 does the work behind this interface; no header outside
 // platform/ includes SDL, so the rest of the runtime sees only these functions. (The clock and

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Keyboard, mouse and joystick devices over the platform library. Key codes
 // here are already the runtime's scan codes 0..255; mouse positions are in
 // logical screen pixels.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Audio output over SDL2: one device, 16-bit stereo at the requested rate. SDL
 // converts to the hardware's own format behind the callback, so the mixer
 // only ever deals with one format.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Event pump, messages and program path over SDL2.
 #include "platform/platform.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Keyboard, mouse and joysticks over SDL2.
 //
 // SDL reports keys by USB usage ("scancodes"); the runtime identifies keys by

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Game controllers over SDL2's GameController layer, opened as they are plugged in.
 #include <SDL.h>
 #include <unistd.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Window, OpenGL context and logical-screen placement over SDL2.
 #include "platform/platform.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The media archive: reading the kql directory, resolving names and unpacking entries.
 #include "runtime/archive.h"
 

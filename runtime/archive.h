@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The media archive: every media load resolves its file name here first.
 //
 // A file that exists on disk (a relative name in the player folder or else the data folder,

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Limits of the media archive format that every reader applies alike: the runtime's lookup and
 // the packer tool refuse the same damaged entries.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Dimensioning and checked access of number and text arrays.
 #include "runtime/arrays.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Game arrays with up to four sizes and the runtime's data lists.
 //
 // Element (i1, i2, i3, i4) lies at i1 + i2*stride1 + i3*stride2 + i4*stride3; the game uses one

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Replacing a file whole through a flushed side file and one rename.
 #include "runtime/atomic_file.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Replacing a file whole: the one way the runtime, the commands and the tools write a file.
 //
 // The new content goes into a side file created beside the target (mkstemp: a fresh name,

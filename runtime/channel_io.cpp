@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Reading and writing values, strings and lines on file channels.
 #include <unistd.h>
 

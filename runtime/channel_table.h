@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The channel table shared by the channel operations (internal to the runtime).
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The runtime's one clock: monotonic milliseconds, the runtime clock's stamps, and sleeping.
 #include <time.h>
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The number-to-text rule, the integer rule and text-to-number.
 //
 // The rule is built here from correctly rounded decimal digits rather than borrowed from the

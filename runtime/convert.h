@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Number <-> text conversion and the character/substring commands.
 //
 // Number-to-text rule: 10 significant digits. Magnitudes from 0.1 up to (not including)

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Formatting with width and decimals, substrings, character codes and letter case.
 #include <cmath>
 #include <cstdio>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The runtime's data lists: a table of number and text items read in order.
 #include "runtime/arrays.h"
 #include "runtime/convert.h"

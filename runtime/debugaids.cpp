@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Debugging aids: debugger detection, debug texts, break points, console, command line.
 #include <fcntl.h>
 #include <unistd.h>

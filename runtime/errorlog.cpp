@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The error log kept in the private per-user temporary folder.
 #include <fcntl.h>
 #include <sys/file.h>

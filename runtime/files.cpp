@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Opening and closing file channels, and the replace-on-close protocol of writing channels.
 #include "runtime/files.h"
 

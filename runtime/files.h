@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The eight numbered file channels and the small file-system commands.
 //
 // Values are stored little-endian: byte, 16-bit word, 32-bit long, 64-bit IEEE double.

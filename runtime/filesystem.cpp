@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // File-system commands: delete, exists, size, copy, and the working directory.
 #include <fcntl.h>
 #include <sys/stat.h>

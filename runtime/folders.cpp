@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The data folder and the player folder, as chosen at start-up, and how file names resolve in them.
 #include "runtime/folders.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The two folders the game's files live in. The data folder holds what the game only reads (the
 // packed media, the start-up font, the levels and the default save files); the player folder holds
 // what it writes (the saves, screenshots, settings). Both are absolute and end

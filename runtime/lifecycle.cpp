@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Runtime state, error codes, the shutdown registry and the ways the program ends.
 #include "runtime/lifecycle.h"
 

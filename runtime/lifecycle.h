@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The life of the process around the game: settings, runtime state, error codes, the orderly
 // stop, the millisecond clock and the small debugging aids.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Maths commands with angles in degrees, remainders, and the number-text length.
 #include "runtime/maths.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Maths commands (angles in degrees) and the ISAAC random generator (256-word state).
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The player folder's lock, held for the program's life.
 #include "runtime/player_folder_lock.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // One running program per player folder: two programs saving into the same folder would each
 // write back their own stale copy of a saved table over the other's, and one reading a
 // save file while the other writes it would stop with a failed transfer.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The ISAAC random generator (Bob Jenkins' published algorithm, 256-word state).
 #include <cstdint>
 

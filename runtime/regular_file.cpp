@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Opening only regular files, without blocking on a FIFO or a device.
 #include "runtime/regular_file.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Opening only regular files: a FIFO, a device or a folder put where a media, level or save file
 // belongs is a failed open, never a wait.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Saves replaced together through an intent journal, and the start-up step that finishes a group
 // a killed process had committed to.
 #include "runtime/save_group.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Saves that belong together, such as one table kept in two files: either every file of
 // the group is replaced or none is, even when the process is killed or the disk fills up.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The user's private temporary folder with its fallback, and the per-process folder inside it.
 #include "runtime/temp_folder.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The temporary folders: the user's private folder (declared in runtime/lifecycle.h as
 // userTempFolder) and, inside it, a folder of this process's own for unpacked media.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // TextValue storage: construction, growth, assignment and the low-level buffer operations.
 #include "runtime/text.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // TextValue: the runtime's one text type (8-bit characters, never a zero byte inside).
 //
 // Storage rule: an empty text points at one shared, read-only empty string with capacity 0.

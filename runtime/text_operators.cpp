@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The operator families on TextValue: concatenation and comparisons with texts, plain
 // strings and numbers.
 #include <cmath>

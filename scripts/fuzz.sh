@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Crumlet developers
+# SPDX-License-Identifier: Zlib
 # Builds the libFuzzer harnesses of fuzz/ with clang in build-fuzz/ and runs each for SECONDS seconds,
 # one after another, at the lowest priority. Corpus growth goes to build-fuzz/corpus/<harness>/
 # (the committed seeds in fuzz/corpus/ stay as they are); an input that fails is written to

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Crumlet developers
+# SPDX-License-Identifier: Zlib
 # Installs the Debian packages that are missing, then configures and builds.
 #   setup.sh           what building and testing need; the normal tree in build/, with the tests
 #   setup.sh --asan    the same, and the sanitizer tree in build-asan/
@@ -15,11 +17,11 @@ PLAY_PACKAGES=(
 )
 # Testing besides: GoogleTest and Google Benchmark, a virtual X server with key events and image
 # tools, the desktop entry and metadata validators, setpriv to run as an unprivileged user, and
-# strace to kill a save at chosen system calls.
+# strace to kill a save at chosen system calls, reuse to check every file names its licence.
 TEST_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick
-  desktop-file-utils appstream util-linux strace clang-format
+  desktop-file-utils appstream util-linux strace clang-format reuse
 )
 
 PACKAGES=("${PLAY_PACKAGES[@]}")

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Crumlet developers
+# SPDX-License-Identifier: Zlib
 # Installs what is missing, builds the normal and the sanitizer trees, and runs every test headless.
 # Tests that need a window get an Xvfb display of their own when none is set.
 set -euo pipefail

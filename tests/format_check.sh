@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Crumlet developers
+# SPDX-License-Identifier: Zlib
 # One style: fails when clang-format, following the .clang-format at the root, would change any
 # C++ file of the tree. Usage: format_check.sh <source folder>; CLANG_FORMAT may name the binary.
 set -euo pipefail

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Crumlet developers
+# SPDX-License-Identifier: Zlib
 # The layer rule, checked: which folder may include and link which, and that SDL stays in platform/.
 #
 # Usage: layers_check.sh <source folder>. Prints every breach as "file:line: what" and fails when

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // What one level frame costs: the real program plays a fixed session of a busy level (ten
 // baddies, a spiky bomb every third cell of the bug's way, a blast every few steps) with pacing
 // off, through its scripted driver, and the processor time of the whole process (every thread,

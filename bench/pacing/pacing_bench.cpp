@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Frame-interval measurement of presentFrame on a real window: 600 frames at a cap of 60, the
 // game drawing nothing, so the process only presents frames. Reported per run:
 //   mean_ms     mean interval between the starts of consecutive frames (16.67 expected)

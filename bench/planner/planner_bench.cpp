@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The shipped planner against the plain reference search on the same maps, in one run, followed by
 // the speed-up per case.
 //

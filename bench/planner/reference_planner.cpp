@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The plain reference search that the benchmark and the differential test hold the planner to.
 #include "bench/planner/reference_planner.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The grid planner written the plain way: nodes allocated one by one, a 256-chain closed set
 // searched by walking chains, and an open list kept sorted in a ring buffer that is searched
 // linearly and rebuilt through a scratch array on every insertion or removal in the middle.

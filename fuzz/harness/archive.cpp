@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Fuzzing harness: the media archive as the runtime reads it (directory walk, lookup, unpacking
 // into the temporary folder) and as the packer tool reads it (whole directory, every entry).
 #include <cstddef>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Fuzzing harness: driver scripts, parsed as the program parses them, and the key snapshots of the
 // frames they name.
 #include <cstddef>

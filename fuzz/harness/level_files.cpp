@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Fuzzing harness: level files as the game loads and plays them. The first 3600 bytes of the input
 // are the three layer files of level 1 (a short input leaves them short); the game loads them,
 // sets the level up and plays one frame per further input byte (at least 16 frames, at most 600),

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Fuzzing harness: the level text compiler (legend and level parsers, the text writer, the junction
 // marker's rewrite of a source and the checker), with the round trips the tools rely on.
 #include <cstddef>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Fuzzing harness: line-numbered data files, loaded from a file, written back after a change and
 // loaded again; the entries must survive the round trip.
 #include <cstddef>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Fuzzing harness: the PNG loader (libpng with the runtime's transforms), with and without a
 // colour key, into a reused image.
 #include <cstddef>

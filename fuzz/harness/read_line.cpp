@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Fuzzing harness: readLine (and readNumberLine) over a file on a channel, as a game reads a text
 // file: until channelAtEnd, where the end of the file may still stop the program.
 #include <cstddef>

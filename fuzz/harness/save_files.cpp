@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Fuzzing harness: the game's own files (profile, names, scores) as the game loads them at start:
 // the three loads through file channel 1, then the names and the player's name built from them.
 // The input is cut into the three files in order; a short input leaves the last ones short.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Fuzzing harness: the WAV reader on a file, then the conversion to the mixer's format that every
 // loaded sound goes through.
 #include <cstddef>

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Crumlet developers
+# SPDX-License-Identifier: Zlib
 # The program's command line and its start without a display, as a user or a script meets them.
 #   command_line_test.sh <crumlet> <version>
 set -uo pipefail

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The player's settings file: the commented defaults of the first run, the player's edits kept,
 // and bad lines reported with their numbers and ignored.
 #include "app/settings.h"

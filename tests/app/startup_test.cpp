@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The whole start-up: the "Loading..." screen in the default font, "Init OK", the window title,
 // the working directory, and (under an X server) what the window really shows.
 #include <gtest/gtest.h>

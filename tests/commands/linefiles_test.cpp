@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Line-numbered data files: loading, entry rules, trimming, error codes, and write-back.
 #include <gtest/gtest.h>
 #include <signal.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Real key events from the X server (xdotool) through the platform's window.
 #include "devices/input.h"
 #include "platform/platform.h"

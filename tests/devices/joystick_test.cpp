@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Joysticks through the platform's virtual devices, and the answers without
 // any joystick.
 #include "devices/input.h"

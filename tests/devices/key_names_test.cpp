@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Key names of driver scripts and the settings file.
 #include "devices/key_names.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Keyboard logic through injected snapshots, and the scan-code and layout
 // translation on SDL's dummy video driver (US layout).
 #include "devices/input.h"

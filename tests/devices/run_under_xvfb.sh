@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 The Crumlet developers
+# SPDX-License-Identifier: Zlib
 # Runs a test program on a private Xvfb display: real key and pointer events must reach our window
 # alone, and another test's window on a shared display would take the focus and the pointer.
 set -u

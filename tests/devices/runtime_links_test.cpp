@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // How the devices meet the runtime: texts in and out, the error log lines,
 // the shutdown order and the settings' screen size.
 #include "devices/input.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Sound effects through SDL's disk audio driver: what the mixer writes is
 // read back and measured per channel.
 #include "devices/sound.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Measures how long the input service takes to come up, with and without the
 // joystick subsystem, over a number of rounds. Prints milliseconds per round.
 // Usage: devices_startup_probe [rounds]

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Helpers shared by the device tests: WAV writing, whole files, a private TMPDIR per process.
 #include "test_support.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Small helpers shared by the device tests: WAV writing and whole files in and out (their
 // folders come from tests/support/test_folder.h).
 #pragma once

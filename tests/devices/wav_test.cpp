@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The WAV reader: accepted layouts, rejected layouts, and hostile files.
 #include "devices/sound_internal.h"
 #include "test_support.h"

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Crumlet developers
+# SPDX-License-Identifier: Zlib
 # The game as a distribution installs it: installed into a fresh prefix that is then made
 # read-only, and run by a user with an empty home folder (as root: the unprivileged `nobody`,
 # since root ignores file permissions). The scripted driver enters a name and leaves through

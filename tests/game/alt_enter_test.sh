@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Crumlet developers
+# SPDX-License-Identifier: Zlib
 # Alt+Enter in the title menu switches the display mode and is never taken for Return: on GOHOME
 # the game must go on running, and Return alone afterwards must still quit it. Real key events
 # from the X server (xdotool); skipped (status 77) without a display or xdotool.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The baddies' decision rules and their 16-frame steps.
 #include "logic_support.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The driver's script directives, as a session writer relies on them.
 #include "logic_support.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The scripted driver: script parsing, per-frame keys and the trace line.
 #include "logic_support.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // End-to-end tests of the real program: the `crumlet` executable is copied with the media of the
 // run folder into a private folder holding levels and save files of the test's own, then run
 // through the scripted driver (keys per frame, fixed seed, no pacing, screenshots, state trace).

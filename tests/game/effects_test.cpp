@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Fruit, the laid bomb and its blast, fires, one-shot effects, tile animation and the menu box.
 #include "logic_support.h"
 

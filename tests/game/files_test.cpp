@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Level, profile, name and score files, byte for byte.
 #include "logic_support.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // WriteHighscore: insertion, ties, the dropped last entry.
 #include "logic_support.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The level loop: its frame order, its two endings and what it draws.
 #include "screen_support.h"
 

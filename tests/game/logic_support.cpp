@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Helpers for the game's logic tests: fresh state, levels from text, held keys, a private folder.
 #include "logic_support.h"
 

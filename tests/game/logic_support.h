@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Helpers for the game's logic tests: a fresh game state, levels drawn as text, held keys and a
 // private working folder with a Maps/ folder.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The title menu, name entry and the high-score screen, driven frame by frame.
 #include "screen_support.h"
 

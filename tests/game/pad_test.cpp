@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // A game controller plays the menu and a level: a virtual pad, plugged in while the game runs,
 // read through the same key queries as the keyboard.
 #include <chrono>

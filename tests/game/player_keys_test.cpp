@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The player's own keys from settings.ini reach the game's routines as the keys they ask for.
 #include <fstream>
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // A second, independent reading of the world rules, run side by side with the game's routines.
 //
 // RulesModel below is written straight from the rules (not from the game's code) in the plainest

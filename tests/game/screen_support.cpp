@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Screen-level test support: the runtime started for real and a present hook as the player.
 #include "screen_support.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Screen-level tests: the runtime runs for real (hidden window, SDL's offscreen video driver
 // when there is no display, no audio output) and a present hook plays the part of the player,
 // frame by frame.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Level set-up: DataInit, FindBug, Formation and the player's name from the profile codes.
 #include "logic_support.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The shipped levels against the game's own rules: a level is finished when pickupsLeft reaches
 // exactly 0, and FindBug counts the bug's start cell as one pick-up (standing in for a clover or
 // flower under it). A level with no clover or flower under the bug's start therefore starts one

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // A real renderer with its window and GL context for each test: headless through SDL's offscreen
 // driver (Mesa EGL) when there is no X display, or a real window under Xvfb.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Image decoders and the PNG writer: pixel values for every supported format, colour keys, and
 // damaged files that must be refused without reading outside the data.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Frame-grid arithmetic with a fake clock, and the placement of the logical screen in a window.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Bitmaps and PNGs of every kind, made by the tests themselves.
 #include "picture_helpers.h"
 

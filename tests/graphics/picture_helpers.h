@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Small image files made by the tests themselves: bitmaps of every depth, PNGs of every colour
 // type.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // A test card drawn with every drawing operation of the renderer, byte for byte against its
 // reference pictures, with framebuffer objects and without: colour-keyed and alpha-blended
 // sprites, filtering on and off, mirrored, turned and zoomed sprites, shapes, fans, text, pixel

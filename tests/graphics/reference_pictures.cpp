@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Comparing frames with the recorded reference pictures, and recording them.
 #include "reference_pictures.h"
 

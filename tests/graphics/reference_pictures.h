@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Reference pictures: frames of the logical screen recorded once and kept in
 // tests/graphics/reference/, against which later frames are compared byte for byte.
 #pragma once

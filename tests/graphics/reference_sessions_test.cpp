@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The real program's frames, byte for byte against the reference pictures: the menu, name entry,
 // the high-score table, the first and a later frame of every shipped level, and a level of the
 // test's own with the spiky bomb, the laid bomb, its blast, the fruit, a fire and "PRESS ESCAPE!".

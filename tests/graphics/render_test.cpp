@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Sprites, shapes, alpha modes, collisions and screenshots, checked by the pixels they leave on
 // the logical screen.
 #include <GL/gl.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Fonts, backgrounds, captures, off-screen targets, presenting and the window procedure.
 #include <GL/gl.h>
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The present's scaled copy: the window shows the logical screen enlarged by a whole factor with
 // one window pixel block per logical pixel, the same whether the picture is enlarged on the
 // processor or drawn as a textured quad; and an unchanged picture is not copied again.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // A minimal program on the runtime for the window tests under an X server: it starts up like the
 // game, then presents frames with a colour bar and a frame counter until it is closed.
 #include <cstdio>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The program's window under a real X server: F12 screenshots, Alt+Enter fullscreen, pause on
 // focus loss, and an orderly end on a close request. Skipped without DISPLAY or xdotool.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The shipped planner against the plain reference search: same result and the same path, point for
 // point, over many random maps, weights, ends and planner settings.
 #include <gtest/gtest.h>

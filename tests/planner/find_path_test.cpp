@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // findPath on game arrays: map sizes give the grid, the path array receives n by 2 points.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The planner's own cases: set-up checks, costs, weights, diagonals and the paths it finds.
 #include "planner/planner.h"
 

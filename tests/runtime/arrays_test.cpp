@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Number and text arrays: capacity, layout, truncated indices and the index-check stop.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Number and text conversion: the number-to-text rule, truncation, substrings, codes, case.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Hand-damaged archives: every kind of damage gives a clean 0 (as for a name not in the archive),
 // no crash, no huge allocation and no extracted file. Run under the sanitizer build too.
 #include <dirent.h>

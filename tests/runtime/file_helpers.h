@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Small file helpers for the runtime's tests: whole files in and out, existence, folder listings.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Writing channels replace their file only when closed: a killed, failed or aborted write
 // leaves the previous file byte for byte.
 #include <gtest/gtest.h>

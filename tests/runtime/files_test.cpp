@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // File channels: values in and out, open modes, failures as results, separators.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The lifecycle: temporary folder, error log, stops and exit status, clock, call by name.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Maths commands and the random generator: angles, remainders, ISAAC and randomInt.
 #include <gtest/gtest.h>
 

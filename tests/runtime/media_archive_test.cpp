@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Resolving media names: loose files first, then the archive by base name in any letter case.
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // A two-file table saved as one group: after a kill at any flush or rename, and after a full
 // disk, the next start finds both files old or both new.
 #include <gtest/gtest.h>

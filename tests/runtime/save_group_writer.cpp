@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // A program that saves a two-file table as the game does (scores, then names, one save group),
 // for tests that kill it at chosen system calls.
 //

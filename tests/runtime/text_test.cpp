@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The text type: storage, growth, copies and moves, operators and texts joined with numbers.
 #include <gtest/gtest.h>
 

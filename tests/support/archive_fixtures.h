@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Shared set-up for the archive tests: a private working folder and temporary folder per test,
 // plus small file helpers.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Test aids for the input devices: a plain window to receive real key events
 // and virtual joysticks with settable state. Not used by the program itself.
 #pragma once

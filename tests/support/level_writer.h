@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // A level's three layer files written from rows of characters, for tests that play levels of
 // their own: '#' wall, 'x' breakable block, 'B' bug start, '@' bug start on a clover, 'c' clover,
 // 'f' flower, 's' spiky bomb, '>' '<' '^' 'v' baddies heading right, left, up and down, 'J'

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Test aids for the input devices over SDL (see tests/support/input_testing.h).
 #include "platform/platform.h"
 #include "tests/support/input_testing.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The tests' private folders: mkdtemp under the temporary folder, removal with the object.
 #include "tests/support/test_folder.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The one private folder a test works in: made fresh under the temporary folder and removed with
 // everything in it when the object goes away.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The finishability checker: the shipped levels pass, and hand-made broken levels are refused
 // with a message that names the fault.
 #include <gtest/gtest.h>

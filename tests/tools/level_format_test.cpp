@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Level text maps, the legend and the layer files: parsing, writing, round trips and bad input.
 #include <gtest/gtest.h>
 

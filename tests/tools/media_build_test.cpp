@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The media build as the game sees it: every file there, strips with the frame sizes and frame
 // counts the game draws, fonts holding every character it prints, sounds in the accepted WAV
 // layout with sensible lengths and levels, and a start-up font bitmap a bitmap loader reads.

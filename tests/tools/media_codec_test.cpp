@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Readers and writers of the media builder and its source parsers, with damaged and malformed
 // input; plus the first-run save files of the build.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The packer: archive layout, both offset styles, refusals, and the command-line tool end to end.
 #include <sys/stat.h>
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The run folder after a build: the packed media archive with every file the game loads, the
 // start-up font, the 84 level files and the three save files, and no loose media folder.
 #include <gtest/gtest.h>

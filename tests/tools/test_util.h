@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Whole files in and out for the tools' tests; their folders come from tests/support/test_folder.h.
 #pragma once
 

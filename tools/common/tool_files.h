@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Files of the media and level tools: reading text sources, and writing outputs so that a failed
 // build never leaves a short file behind.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The kql archive format: packing entries with LZO1X-1 and reading the archive back.
 #include "tools/kqlpack/kql_format.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The "kql" media archive, as the packer writes and reads it.
 //
 // Layout (integers little-endian, 32-bit signed):

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // kqlpack: writes, lists and unpacks "kql" media archives.
 //
 //   kqlpack pack <archive> [--negative-offset] <files...>   entry names are the files' base names

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // levelc: turns the text maps of the levels into the three layer files the game reads, and back.
 //
 //   levelc build <legend> <levels-folder> <out-folder>   compile level01.txt .. level28.txt and

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The finishability checker: reachable pick-ups, blocks blasted open, waits for each blast.
 #include "levelcheck.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Proves that a level can be finished: one bug, every counted clover and flower reachable from the
 // bug's start through cells the bug can enter, breakable blocks passable only once enough spiky
 // bombs are reachable to blast them open (with a safe place to wait for each blast), and junction

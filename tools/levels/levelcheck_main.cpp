@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // levelcheck: proves that the compiled levels of a folder can be finished.
 //
 //   levelcheck [-v] [--show <legend>] <folder> [n ...]

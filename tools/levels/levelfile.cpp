@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Level text maps and the three layer files: parsing, writing and reading back.
 #include "levelfile.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Level files of the maze game: three layers of 40 x 30 cells, one byte per cell, stored as
 // "Map<n>-1.bin" (walls and actors), "Map<n>-2.bin" (pick-ups) and "Map<n>-3.bin" (junction marks).
 // Levels are authored as text maps, one character per cell for the visible 20 x 15 cells, with a

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The sprite strips and the menu picture, drawn from the pixel-art grids frame by frame.
 #include "art.h"
 

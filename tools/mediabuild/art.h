@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Builds the game's sprite strips and the menu picture from the pixel-art grids, with the
 // animated effects (sparkle, blast, fire, flashing bomb ...) drawn frame by frame.
 #pragma once

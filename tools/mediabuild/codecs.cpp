@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // PNG, bitmap and WAV writers of the media build, and the readers that check their output.
 #include "codecs.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // File formats written by the media builder: PNG (RGBA or RGB, 8 bits per channel, via libpng),
 // 24-bit Windows bitmaps and 16-bit PCM WAV sounds; plus readers used to check the results.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The game's bitmap fonts, drawn from one 5 x 8 glyph set.
 #include "font_art.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The game's bitmap fonts, all drawn from one 5 x 8 glyph set:
 //   zFont.png   256 x 128, 16 x 16 cells (characters 0..127), menus and tables
 //   xFont.png   128 x 128,  8 x 16 cells (characters 0..127), the status line

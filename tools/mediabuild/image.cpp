@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // RGBA pixel images and the few drawing operations of the media builders.
 #include "image.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // RGBA pixel images for building the game's pictures, with the few drawing operations the
 // sprite, font and picture builders need.
 #pragma once

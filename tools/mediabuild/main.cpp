@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // mediabuild: writes the game's media from the sources in assets/.
 //
 //   mediabuild all <assets> <media-out> <smalfont.bmp>   every PNG and WAV, and the start-up font

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The whole media build: every picture, font and sound of the game from the assets folder.
 #include "mediabuild.h"
 

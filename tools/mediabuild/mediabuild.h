@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The whole media build: reads the art, font and sound sources of the assets folder and writes
 // every PNG and WAV file the game loads, plus the start-up font bitmap.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Pixel art as text: reading palettes and character grids.
 #include "pixelart.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // Pixel art written as text: a palette maps characters to colours and each grid is a block of
 // text lines, one character per pixel.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // mediapreview: composes the game's screens from the built media and the level sources the way
 // the game draws them (menu, a level with its status line, a blast, the high-score table), so the
 // art can be judged in place before the game itself exists.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // The sfxr-like synthesizer: sound recipes read from text and rendered to samples.
 #include "sfx.h"
 

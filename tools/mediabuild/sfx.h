@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
 // A small synthesizer in the manner of sfxr: each sound effect is a few tones, each tone one
 // oscillator with a pitch slide, vibrato, an arpeggio jump, an attack/sustain/decay envelope with
 // a punch, and simple low- and high-pass filters. Sound files are written as text:
