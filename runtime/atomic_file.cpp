@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "runtime/checksum.h"
+
 namespace {
 
 const char kSideMarker[] = ".tovrik-";
@@ -49,8 +51,9 @@ mode_t defaultFileMode() {
 
 // Asks the existing target for write permission the way an open for writing would (without
 // changing it), and takes its mode for the new file. A missing target may be created.
-bool mayReplace(const std::string& path, mode_t& mode) {
-    int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+bool mayReplace(const std::string& path, mode_t& mode, bool followLinks) {
+    int fd = open(path.c_str(),
+                  O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (followLinks ? 0 : O_NOFOLLOW));
     if (fd < 0) {
         if (errno != ENOENT) return false;
         mode = defaultFileMode();
@@ -87,7 +90,11 @@ bool writeAll(int fd, const void* data, size_t size) {
 FileReplacement::~FileReplacement() { discard(); }
 
 FileReplacement::FileReplacement(FileReplacement&& other) noexcept
-    : target_(std::move(other.target_)), side_(std::move(other.side_)), fd_(other.fd_) {
+    : target_(std::move(other.target_)),
+      side_(std::move(other.side_)),
+      fd_(other.fd_),
+      written_(other.written_),
+      checksum_(other.checksum_) {
     other.side_.clear();
     other.fd_ = -1;
 }
@@ -98,17 +105,19 @@ FileReplacement& FileReplacement::operator=(FileReplacement&& other) noexcept {
         target_ = std::move(other.target_);
         side_ = std::move(other.side_);
         fd_ = other.fd_;
+        written_ = other.written_;
+        checksum_ = other.checksum_;
         other.side_.clear();
         other.fd_ = -1;
     }
     return *this;
 }
 
-bool FileReplacement::begin(const std::string& target) {
+bool FileReplacement::begin(const std::string& target, bool followLinks) {
     discard();
-    std::string path = resolveLink(target);
+    std::string path = followLinks ? resolveLink(target) : target;
     mode_t mode = 0;
-    if (path.empty() || !mayReplace(path, mode)) return false;
+    if (path.empty() || !mayReplace(path, mode, followLinks)) return false;
     std::string folder, base;
     splitPath(path, folder, base);
     std::string side = folder + sidePrefix(base) + std::string(kSideSuffixLength, 'X');
@@ -118,6 +127,8 @@ bool FileReplacement::begin(const std::string& target) {
     target_ = path;
     side_ = side;
     fd_ = fd;
+    written_ = 0;
+    checksum_ = kChecksumStart;
     return true;
 }
 
@@ -126,7 +137,10 @@ bool FileReplacement::write(const void* data, size_t size) {
         errno = EBADF;
         return false;
     }
-    return writeAll(fd_, data, size);
+    if (!writeAll(fd_, data, size)) return false;
+    written_ += size;
+    checksum_ = addToChecksum(checksum_, data, size);
+    return true;
 }
 
 bool FileReplacement::finish() {
@@ -170,10 +184,11 @@ void FileReplacement::leave() {
     side_.clear();
 }
 
-bool replaceFile(const std::string& path, const void* data, size_t size, std::string* error) {
+bool replaceFile(const std::string& path, const void* data, size_t size, std::string* error,
+                 bool followLinks) {
     FileReplacement file;
     const char* failed = nullptr;
-    if (!file.begin(path))
+    if (!file.begin(path, followLinks))
         failed = "cannot be written";
     else if (!file.write(data, size))
         failed = "write failed";
@@ -188,6 +203,19 @@ bool isSideFileOf(const std::string& name, const std::string& targetBase) {
     std::string prefix = sidePrefix(targetBase);
     return name.size() == prefix.size() + kSideSuffixLength &&
            name.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool isSideFileName(const std::string& name) {
+    const size_t marker = sizeof kSideMarker - 1;
+    if (name.size() < 1 + marker + kSideSuffixLength || name[0] != '.') return false;
+    const size_t suffix = name.size() - kSideSuffixLength;
+    if (name.compare(suffix - marker, marker, kSideMarker) != 0) return false;
+    for (size_t i = suffix; i < name.size(); ++i) {
+        const char c = name[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
 }
 
 void syncFolderOf(const std::string& path) {

@@ -17,6 +17,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 class FileReplacement {
@@ -29,8 +30,9 @@ class FileReplacement {
     FileReplacement& operator=(const FileReplacement&) = delete;
 
     // Creates the side file for `target`. False (errno set, nothing created) when the target may
-    // not be written or the folder cannot take a new file.
-    bool begin(const std::string& target);
+    // not be written or the folder cannot take a new file. Without followLinks a symbolic link as
+    // the target is refused (ELOOP) instead of written through.
+    bool begin(const std::string& target, bool followLinks = true);
     bool write(const void* data, size_t size);  // false on a short write (errno set)
     // Flushes the side file to disk and closes it; the target is untouched.
     bool finish();
@@ -49,21 +51,28 @@ class FileReplacement {
     int fd() const { return fd_; }
     const std::string& target() const { return target_; }  // links resolved
     const std::string& sidePath() const { return side_; }
+    // The size and checksum (runtime/checksum.h) of everything written since begin().
+    uint64_t writtenSize() const { return written_; }
+    uint64_t writtenChecksum() const { return checksum_; }
 
   private:
     std::string target_;
     std::string side_;
     int fd_ = -1;
+    uint64_t written_ = 0;
+    uint64_t checksum_ = 0;
 };
 
 // Replaces `path` with `size` bytes of `data`. On failure returns false, leaves the old file and
 // names the file and the reason in `error` (when given).
 bool replaceFile(const std::string& path, const void* data, size_t size,
-                 std::string* error = nullptr);
+                 std::string* error = nullptr, bool followLinks = true);
 
 // The side files of `target`, created by a replacement that never finished. Only a caller that
 // holds the sole right to write the target may remove them.
 bool isSideFileOf(const std::string& sideName, const std::string& targetBase);
+// A side file of any target (".<name>.tovrik-XXXXXX").
+bool isSideFileName(const std::string& name);
 
 // Flushes the folder holding `path`, so a rename or unlink in it survives a power cut.
 void syncFolderOf(const std::string& path);

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -29,20 +30,43 @@ void releaseFolderLock() {
 
 std::string folderName() { return playerFolder().empty() ? "./" : playerFolder(); }
 
+const char* kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISLNK(mode)) return "a symbolic link";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "a device";
+}
+
 }  // namespace
 
 bool claimPlayerFolder() {
-    if (folderLock < 0) {
+    bool held = folderLock >= 0;
+    if (!held) {
         std::string path = playerFolder() + ".tovrik-lock";
+        // Never through a link, never waiting on a FIFO: only a regular file of our own is a lock.
         int fd = openRegularFile(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW);
+        if (fd < 0 && (errno == EACCES || errno == EROFS))  // a read-only file still takes a lock
+            fd = openRegularFile(path.c_str(), O_RDONLY | O_NOFOLLOW);
+        int error = errno;
+        struct stat st;
+        if (fd < 0 && lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+            // Something else in the lock's place would switch the guard off for every program.
+            std::fprintf(stderr,
+                         "Tovrik: %s is not a regular file (%s), so the player folder cannot be "
+                         "locked against a second program; remove it and start again\n",
+                         path.c_str(), kindOf(st.st_mode));
+            return false;
+        }
         if (fd < 0) {
             std::fprintf(stderr, "Tovrik: cannot lock the player folder %s (%s)\n",
-                         folderName().c_str(), std::strerror(errno));
+                         folderName().c_str(), std::strerror(error));
         } else if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
             folderLock = fd;
+            held = true;
             addExitCleanup(releaseFolderLock);
         } else {
-            int error = errno;
+            error = errno;
             close(fd);
             if (error == EWOULDBLOCK || error == EINTR) {
                 std::fprintf(stderr,
@@ -55,6 +79,6 @@ bool claimPlayerFolder() {
                          folderName().c_str(), std::strerror(error));
         }
     }
-    finishInterruptedSaves();
+    finishInterruptedSaves(held);
     return true;
 }

@@ -11,7 +11,8 @@
 // is touched.
 //
 // False, with a line on standard error naming the folder, when another running program holds
-// it: the caller ends at once (status 1) without touching anything. A folder that cannot be
-// locked (missing, read-only, a file system without locks) is said on standard error and the
-// program goes on unguarded.
+// it, or when something that is not a regular file (a folder, a FIFO, a link, even a dangling
+// one) stands in the lock's place: the caller ends at once (status 1) without touching anything.
+// A folder that cannot be locked (missing, read-only, a file system without locks) is said on
+// standard error and the program goes on unguarded (and leaves other writers' side files alone).
 bool claimPlayerFolder();

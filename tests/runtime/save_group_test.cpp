@@ -1,15 +1,19 @@
 // SPDX-FileCopyrightText: 2026 The Crumlet developers
 // SPDX-License-Identifier: Zlib
-// A two-file table saved as one group: after a kill at any flush or rename, and after a full
-// disk, the next start finds both files old or both new.
+// A two-file table saved as one group: after a kill at any flush or rename (even with the folder
+// moved or copied before the next start), after a full disk and after a failed journal, the next
+// start finds both files old or both new; a planted journal touches nothing outside the folder.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "runtime/checksum.h"
+#include "runtime/save_journal.h"
 #include "tests/runtime/file_helpers.h"
 #include "tests/support/test_folder.h"
 
@@ -34,23 +38,39 @@ std::string writer(const TestFolder& dir, const std::string& arguments) {
     return std::string(SAVE_GROUP_WRITER) + " '" + dir.path() + "' " + arguments;
 }
 
+bool straceWorks() { return exitStatus("strace -o /dev/null true 2>/dev/null") == 0; }
+
 struct Table {
     std::string data, names;
     bool old() const { return data == kOldData && names == kOldNames; }
     bool fresh() const { return data == kNewData && names == kNewNames; }
 };
 
-Table tableIn(const TestFolder& dir) {
-    return {readFileBytes(dir.file("Data.bin")), readFileBytes(dir.file("Name.bin"))};
+Table tableIn(const std::string& folder) {
+    return {readFileBytes(folder + "/Maps/Data.bin"), readFileBytes(folder + "/Maps/Name.bin")};
+}
+Table tableIn(const TestFolder& dir) { return tableIn(dir.path()); }
+
+void writeOldTable(const std::string& folder) {
+    mkdir((folder + "/Maps").c_str(), 0777);
+    writeBytesToFile(folder + "/Maps/Data.bin", kOldData);
+    writeBytesToFile(folder + "/Maps/Name.bin", kOldNames);
+}
+void writeOldTable(const TestFolder& dir) { writeOldTable(dir.path()); }
+
+std::string writer(const std::string& folder, const std::string& arguments) {
+    return std::string(SAVE_GROUP_WRITER) + " '" + folder + "' " + arguments;
 }
 
-void writeOldTable(const TestFolder& dir) {
-    writeBytesToFile(dir.file("Data.bin"), kOldData);
-    writeBytesToFile(dir.file("Name.bin"), kOldNames);
+// Side files a killed writer left: none may outlive a start.
+bool sideFilesIn(const std::string& folder) {
+    for (const std::string& name : listFolder(folder + "/Maps"))
+        if (name.find(".tovrik-") != std::string::npos) return true;
+    return false;
 }
 
 TEST(SaveGroup, AKillAtAnyFlushOrRenameLeavesOneWholeTableAfterTheNextStart) {
-    if (exitStatus("strace -o /dev/null true 2>/dev/null") != 0)
+    if (!straceWorks())
         GTEST_SKIP() << "strace cannot trace here; the kill points cannot be injected";
     int kills = 0, keptOld = 0, finishedNew = 0;
     for (const char* call : {"fsync", "rename"}) {
@@ -73,10 +93,11 @@ TEST(SaveGroup, AKillAtAnyFlushOrRenameLeavesOneWholeTableAfterTheNextStart) {
             SCOPED_TRACE(std::string(call) + " number " + std::to_string(when));
             EXPECT_TRUE(killed.old() || killed.fresh() || pathExists(dir.file(".tovrik-journal")));
 
-            ASSERT_EQ(exitStatus(writer(dir, "--start")), 0);
+            ASSERT_EQ(exitStatus(writer(dir, "--start 2>/dev/null")), 0);
             Table started = tableIn(dir);
             EXPECT_TRUE(started.old() || started.fresh());
             EXPECT_FALSE(pathExists(dir.file(".tovrik-journal")));
+            EXPECT_FALSE(sideFilesIn(dir.path()));
             keptOld += started.old();
             finishedNew += started.fresh();
         }
@@ -94,6 +115,107 @@ TEST(SaveGroup, ADiskThatFillsUpBetweenTheTwoFilesKeepsTheOldTable) {
     EXPECT_EQ(exitStatus(writer(dir, std::string(kNewByte) + " 5000 2>/dev/null")), 3);
     EXPECT_TRUE(tableIn(dir).old());
     EXPECT_FALSE(pathExists(dir.file(".tovrik-journal")));
+}
+
+// The journal names its files relative to the folder and the start finds them there, so a folder
+// moved or copied (cp -a, a backup) after a kill between the scores' and the names' renames still
+// gives one whole table, and the copy never reaches back into the original.
+TEST(SaveGroup, AKillBetweenTheRenamesThenAMovedOrCopiedFolderGivesAWholeTable) {
+    if (!straceWorks()) GTEST_SKIP() << "strace cannot trace here; the kill cannot be injected";
+    TestFolder root;
+    const std::string first = root.file("first"), moved = root.file("moved"),
+                      copy = root.file("copy");
+    mkdir(first.c_str(), 0700);
+    writeOldTable(first);
+    // The renames: the journal's own, the scores', the names'. Killed before the third.
+    ASSERT_EQ(exitStatus("exec strace -f -qq -o /dev/null -e trace=rename -e "
+                         "inject=rename:signal=KILL:when=3 " +
+                         writer(first, kNewByte)),
+              128 + SIGKILL);
+    ASSERT_EQ(readFileBytes(first + "/Maps/Data.bin"), kNewData);
+    ASSERT_EQ(readFileBytes(first + "/Maps/Name.bin"), kOldNames);
+    ASSERT_EQ(
+        exitStatus("cp -a '" + first + "' '" + copy + "' && mv '" + first + "' '" + moved + "'"),
+        0);
+    ASSERT_EQ(exitStatus(writer(copy, "--start 2>/dev/null")), 0);
+    EXPECT_TRUE(tableIn(moved).data == kNewData && tableIn(moved).names == kOldNames)
+        << "the copy's start reached into the original folder";
+    ASSERT_EQ(exitStatus(writer(moved, "--start 2>/dev/null")), 0);
+    for (const std::string& folder : {moved, copy}) {
+        SCOPED_TRACE(folder);
+        EXPECT_TRUE(tableIn(folder).fresh());
+        EXPECT_FALSE(pathExists(folder + "/.tovrik-journal"));
+        EXPECT_FALSE(sideFilesIn(folder));
+    }
+}
+
+// A journal planted with a good checksum that aims at another folder (by "..", by an absolute
+// name, through a link to a folder, or itself a link to a journal elsewhere) replaces nothing.
+TEST(SaveGroup, APlantedJournalChangesNothingOutsideThePlayerFolder) {
+    TestFolder root;
+    const std::string other = root.file("other"), player = root.file("player");
+    const std::string planted(3200, 'p'), kept(3200, 'k');
+    const std::string side = ".Data.bin.tovrik-AbCd12";
+    auto journalFor = [&](const std::string& folder) {
+        SaveJournalEntry e{folder + side, folder + "Data.bin", planted.size(),
+                           addToChecksum(kChecksumStart, planted.data(), planted.size())};
+        return encodeSaveJournal({e});
+    };
+    const std::string attacks[][2] = {
+        {"journal", journalFor("../other/")},
+        {"journal", journalFor("Maps/../../other/")},
+        {"journal", journalFor(other + "/")},
+        {"journal", journalFor("Linked/")},
+        {"link", journalFor("")},
+    };
+    int number = 0;
+    for (const auto& attack : attacks) {
+        SCOPED_TRACE("attack " + std::to_string(number++));
+        exitStatus("rm -rf '" + other + "' '" + player + "'");
+        mkdir(other.c_str(), 0700);
+        mkdir(player.c_str(), 0700);
+        writeOldTable(player);
+        writeBytesToFile(other + "/Data.bin", kept);
+        writeBytesToFile(other + "/" + side, planted);
+        symlink(other.c_str(), (player + "/Linked").c_str());
+        if (attack[0] == "link") {
+            writeBytesToFile(other + "/.tovrik-journal", attack[1]);
+            symlink((other + "/.tovrik-journal").c_str(), (player + "/.tovrik-journal").c_str());
+        } else {
+            writeBytesToFile(player + "/.tovrik-journal", attack[1]);
+        }
+        ASSERT_EQ(exitStatus(writer(player, "--start 2>/dev/null")), 0);
+        EXPECT_EQ(readFileBytes(other + "/Data.bin"), kept);
+        EXPECT_TRUE(pathExists(other + "/" + side));
+        EXPECT_TRUE(tableIn(player).old());
+        EXPECT_FALSE(pathExists(player + "/.tovrik-journal"));
+    }
+}
+
+// A player folder that takes no new file (here: read-only) when a level's table is saved: the
+// message names the journal and the reason, the old table stays whole, the program goes on.
+TEST(SaveGroup, AReadOnlyPlayerFolderAtASaveNamesTheJournalAndKeepsTheOldTable) {
+    TestFolder root;
+    const std::string player = root.file("player");
+    mkdir(player.c_str(), 0755);
+    writeOldTable(player);
+    chmod(root.path().c_str(), 0755);
+    chmod((player + "/Maps").c_str(), 0777);
+    for (const char* file : {"/Maps/Data.bin", "/Maps/Name.bin"})
+        chmod((player + file).c_str(), 0666);
+    chmod(player.c_str(), 0555);
+    // Root writes anywhere: the writer then runs as nobody.
+    const std::string as =
+        geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    const std::string log = root.file("stderr");
+    int status = exitStatus(as + writer(player, std::string(kNewByte) + " 2>'" + log + "'"));
+    chmod(player.c_str(), 0755);
+    EXPECT_EQ(status, 0) << readFileBytes(log);
+    const std::string said = readFileBytes(log);
+    EXPECT_NE(said.find(player + "/.tovrik-journal"), std::string::npos) << said;
+    EXPECT_NE(said.find("Permission denied"), std::string::npos) << said;
+    EXPECT_TRUE(tableIn(player).old());
+    EXPECT_FALSE(sideFilesIn(player));
 }
 
 }  // namespace

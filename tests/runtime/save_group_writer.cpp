@@ -3,11 +3,12 @@
 // A program that saves a two-file table as the game does (scores, then names, one save group),
 // for tests that kill it at chosen system calls.
 //
-//   save_group_writer FOLDER BYTE [FILE_SIZE_LIMIT]   writes FOLDER/Data.bin (3200 bytes) and
-//                                                     FOLDER/Name.bin (6400 bytes), all BYTE
+//   save_group_writer FOLDER BYTE [FILE_SIZE_LIMIT]   writes FOLDER/Maps/Data.bin (3200 bytes)
+//                                                     and FOLDER/Maps/Name.bin (6400), all BYTE
 //   save_group_writer FOLDER --start                  only finishes an interrupted save
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -22,7 +23,7 @@ int main(int argc, char** argv) {
     if (argc < 3) return 2;
     const std::string folder = argv[1];
     setPlayerFolder(folder);
-    finishInterruptedSaves();
+    finishInterruptedSaves(true);
     if (std::strcmp(argv[2], "--start") == 0) return 0;
     if (argc > 3) {
         // A file-size limit refuses bytes the way a full disk does.
@@ -32,11 +33,12 @@ int main(int argc, char** argv) {
         setrlimit(RLIMIT_FSIZE, &r);
     }
     const double byte = std::atoi(argv[2]);
+    mkdir((folder + "/Maps").c_str(), 0777);
     beginSaveGroup();
-    openChannel(1, TextValue((folder + "/Data.bin").c_str()), 0);
+    openChannel(1, TextValue((folder + "/Maps/Data.bin").c_str()), 0);
     for (int i = 0; i < 3200; ++i) writeByte(1, byte);
     closeChannel(1);
-    openChannel(1, TextValue((folder + "/Name.bin").c_str()), 0);
+    openChannel(1, TextValue((folder + "/Maps/Name.bin").c_str()), 0);
     for (int i = 0; i < 6400; ++i) writeByte(1, byte);
     closeChannel(1);
     commitSaveGroup();
