@@ -3,6 +3,7 @@
 // The scripted driver (see driver.h and docs/driver.md).
 #include "app/driver.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -284,9 +285,15 @@ void startDriver() {
     setPacingEnabled(run.script.pacing);
     setFocusPausing(false);
     if (!run.script.tracePath.empty()) {
-        run.trace = std::fopen(run.script.tracePath.c_str(), "w");
+        // A regular file only: a FIFO without a reader would block the run before its first frame.
+        const int fd = openRegularFile(run.script.tracePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC);
+        run.trace = fd >= 0 ? fdopen(fd, "w") : nullptr;
         if (run.trace == nullptr) {
-            std::fprintf(stderr, "driver: cannot write trace %s\n", run.script.tracePath.c_str());
+            const int error = errno;
+            if (fd >= 0) close(fd);
+            std::fprintf(stderr, "driver: cannot write trace %s (%s)\n",
+                         run.script.tracePath.c_str(),
+                         error == ENXIO ? "not a regular file" : std::strerror(error));
             std::exit(2);
         }
         addExitCleanup(closeTrace);

@@ -6,13 +6,13 @@
 
 #include <ini.h>
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -21,6 +21,8 @@
 #include "devices/key_names.h"
 #include "devices/sound.h"
 #include "runtime/folders.h"
+#include "runtime/regular_file.h"
+#include "runtime/text_lines.h"
 
 namespace {
 
@@ -169,43 +171,60 @@ std::string trimmed(const std::string& s) {
 
 }  // namespace
 
-bool readSettingsFile(const std::string& path, PlayerSettings& settings) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::string section, text;
+void readSettingsText(const std::string& text, const std::string& name, PlayerSettings& settings) {
+    const TextLines file = splitTextLines(text);
+    BadLineReport report(name);
+    if (file.crOnly) report.note("its lines end in CR alone; read as line ends");
+    std::string section, single;
     int number = 0;
-    auto report = [&](const std::string& why) {
-        std::fprintf(stderr, "%s:%d: %s; line ignored\n", path.c_str(), number, why.c_str());
-    };
-    for (std::string line; std::getline(in, line);) {
+    for (std::string line : file.lines) {
         ++number;
         if (number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);
+        if (line.find('\0') != std::string::npos) {
+            report.line(number, "holds a NUL byte");
+            continue;
+        }
         if (line.size() > kLongestLine) {
-            report("longer than " + std::to_string(kLongestLine) + " characters");
+            report.line(number, "longer than " + std::to_string(kLongestLine) + " characters");
             continue;
         }
         OneLine one;
         one.settings = &settings;
-        text = "[" + section + "]\n" + line + "\n";
-        if (ini_parse_string(text.c_str(), onValue, &one) != 0) {
-            report(one.problem.empty()
-                       ? "neither a setting (name = value), a [section] nor a comment"
-                       : one.problem);
+        single = "[" + section + "]\n" + line + "\n";
+        if (ini_parse_string(single.c_str(), onValue, &one) != 0) {
+            report.line(number, one.problem.empty()
+                                    ? "neither a setting (name = value), a [section] nor a comment"
+                                    : one.problem);
             continue;
         }
         const std::string bare = trimmed(line);
         if (!one.hadValue && !bare.empty() && bare[0] == '[') {
             section = trimmed(bare.substr(1, bare.find(']') - 1));
-            if (!knownSection(section)) report("unknown section [" + section + "]");
+            if (!knownSection(section)) report.line(number, "unknown section [" + section + "]");
         }
     }
+}
+
+bool readSettingsFile(const std::string& path, PlayerSettings& settings) {
+    // Read whole and bounded before inih sees it: a FIFO, a device or a huge file in the
+    // settings' place is refused at once instead of blocking or flooding the start.
+    std::string text, why;
+    if (!readRegularFile(path, kMaxEditableFileSize, text, why)) {
+        if (errno != ENOENT)
+            std::fprintf(stderr, "%s %s; the defaults apply\n", path.c_str(), why.c_str());
+        return false;
+    }
+    readSettingsText(text, path, settings);
     return true;
 }
 
 bool writeDefaultSettingsFile(const std::string& path) {
     // Written under a private name and then linked into place, which fails rather than replace a
     // file of that name: the player's own file is never overwritten, not even half.
-    std::string temporary = path + ".XXXXXX";
+    // The private name is a side file's (runtime/atomic_file.h), so a start after a kill sweeps
+    // it away.
+    const size_t slash = path.rfind('/') + 1;
+    std::string temporary = path.substr(0, slash) + "." + path.substr(slash) + ".tovrik-XXXXXX";
     const int fd = mkstemp(temporary.data());
     if (fd < 0) return false;
     const size_t length = sizeof kDefaultSettings - 1;
@@ -221,7 +240,8 @@ bool writeDefaultSettingsFile(const std::string& path) {
 PlayerSettings loadPlayerSettings() {
     PlayerSettings settings;
     const std::string path = playerFolder() + kSettingsFileName;
-    if (access(path.c_str(), F_OK) != 0 && !writeDefaultSettingsFile(path)) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0 && !writeDefaultSettingsFile(path)) {
         std::fprintf(stderr, "%s: cannot be written (%s); the defaults apply\n", path.c_str(),
                      std::strerror(errno));
     }

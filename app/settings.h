@@ -5,7 +5,9 @@
 //
 // The file is written with every setting at its default, explained in comments, when it is
 // missing, and never written again: it belongs to the player. A line that cannot be understood
-// is reported once on standard error with its line number and ignored; the file is never fatal.
+// is reported once on standard error with its line number and ignored (the first 20 of them, then
+// how many more); the file is never fatal. The file must be a regular file of at most 1 MiB,
+// read whole before it is parsed; anything else is reported and the defaults apply.
 #pragma once
 
 #include <string>
@@ -24,8 +26,10 @@ struct PlayerSettings {
 constexpr const char* kSettingsFileName = "settings.ini";
 
 // Reads a settings file over `settings`, which keeps its value wherever a line is missing or bad.
-// False when the file cannot be read.
+// False when the file cannot be read (said on standard error unless it is missing).
 bool readSettingsFile(const std::string& path, PlayerSettings& settings);
+// The same for the file's text, already read; `name` heads the messages.
+void readSettingsText(const std::string& text, const std::string& name, PlayerSettings& settings);
 // Writes the file with the commented defaults, unless a file of that name exists already. False
 // when it cannot be written (or exists).
 bool writeDefaultSettingsFile(const std::string& path);

@@ -5,6 +5,7 @@
 #include "devices/input.h"
 
 #include "devices/devices_internal.h"
+#include "devices/pad_mappings.h"
 #include "devices/player_keys.h"
 #include "platform/platform_input.h"
 #include "runtime/convert.h"
@@ -102,8 +103,7 @@ void openInput(bool exclusiveMouse) {
 
     platformJoysticksOpen(kMaxJoysticks);
     if (preferences.controllers) {
-        const std::string mappings = playerFolder() + "gamecontrollerdb.txt";
-        input.pads = platformPadsOpen(mappings.c_str());
+        input.pads = openPadsWithMappingFile(playerFolder() + kPadMappingFileName);
     }
     registerInputRelease();
 }

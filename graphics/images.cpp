@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "runtime/atomic_file.h"
 #include "runtime/regular_file.h"
 
 namespace {
@@ -331,9 +332,15 @@ bool decodePng(const char* path, int colourKey, RgbaImage& image) {
 // PNG writer
 
 namespace {
-bool writePngInner(png_structp png, png_infop info, FILE* f, const uint8_t* rgba, int width,
-                   int height, bool keepAlpha, std::vector<uint8_t>& row) {
-    png_init_io(png, f);
+void appendToBytes(png_structp png, png_bytep data, png_size_t size) {
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + size);
+}
+void noFlush(png_structp) {}
+
+bool writePngInner(png_structp png, png_infop info, std::vector<uint8_t>* out, const uint8_t* rgba,
+                   int width, int height, bool keepAlpha, std::vector<uint8_t>& row) {
+    png_set_write_fn(png, out, appendToBytes, noFlush);
     // Speed over the last fifth of size: with zlib's default level and every row tried with all
     // five filters, writing one 320 x 240 screenshot cost as much processor time as a dozen level
     // frames, enough to stall the frame it is taken in. Game screens are mostly flat colour; the
@@ -358,11 +365,10 @@ bool writePngInner(png_structp png, png_infop info, FILE* f, const uint8_t* rgba
 }
 }  // namespace
 
-bool writePng(const char* path, const uint8_t* rgba, int width, int height, bool keepAlpha) {
+bool encodePng(const uint8_t* rgba, int width, int height, bool keepAlpha,
+               std::vector<uint8_t>& out) {
+    out.clear();
     if (!rgba || width <= 0 || height <= 0) return false;
-    std::string p = systemPath(path);
-    FILE* f = std::fopen(p.c_str(), "wb");
-    if (!f) return false;
     png_structp png =
         png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, errorToLongJump, quietWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
@@ -370,10 +376,16 @@ bool writePng(const char* path, const uint8_t* rgba, int width, int height, bool
     std::vector<uint8_t> row;
     if (png && info) {
         if (setjmp(png_jmpbuf(png)) == 0)
-            ok = writePngInner(png, info, f, rgba, width, height, keepAlpha, row);
+            ok = writePngInner(png, info, &out, rgba, width, height, keepAlpha, row);
     }
     if (png) png_destroy_write_struct(&png, info ? &info : nullptr);
-    if (std::fclose(f) != 0) ok = false;
-    if (!ok) std::remove(p.c_str());
+    if (!ok) out.clear();
     return ok;
+}
+
+bool writePng(const char* path, const uint8_t* rgba, int width, int height, bool keepAlpha) {
+    std::vector<uint8_t> bytes;
+    // Whole or not at all, and never into a FIFO or a device that happens to carry the name.
+    return encodePng(rgba, width, height, keepAlpha, bytes) &&
+           replaceFile(systemPath(path), bytes.data(), bytes.size());
 }

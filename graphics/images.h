@@ -46,8 +46,12 @@ bool decodeBmp(const char* path, int colourKey, RgbaImage& image);
 bool decodePngMemory(const uint8_t* data, size_t size, int colourKey, RgbaImage& image);
 bool decodePng(const char* path, int colourKey, RgbaImage& image);
 
-// Writes an RGBA picture (rows top to bottom) as a PNG file. With keepAlpha false the picture is
-// stored as RGB. False when the file cannot be written.
+// Encodes an RGBA picture (rows top to bottom) as PNG bytes. With keepAlpha false the picture is
+// stored as RGB.
+bool encodePng(const uint8_t* rgba, int width, int height, bool keepAlpha,
+               std::vector<uint8_t>& out);
+// Writes it as a PNG file, replaced whole (runtime/atomic_file.h). False when the file cannot be
+// written (also when something other than a regular file carries the name).
 bool writePng(const char* path, const uint8_t* rgba, int width, int height, bool keepAlpha);
 
 // Reads a whole file (at most maxBytes); false when missing, unreadable or too large.

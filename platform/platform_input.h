@@ -5,6 +5,9 @@
 // logical screen pixels.
 #pragma once
 
+#include <string>
+#include <vector>
+
 // ---- Keyboard ----------------------------------------------------------------
 
 // Prepares the keyboard: makes sure the event subsystem runs and installs the
@@ -112,11 +115,22 @@ struct PlatformPadSample {
     int controllers = 0;       // controllers open
 };
 
-// Starts the game-controller layer with the platform's built-in mappings, then adds the
-// mappings in `mappingFile` (gamecontrollerdb.txt format; skipped when there is no such file)
-// and those of the SDL_GAMECONTROLLERCONFIG variable, which win over both. False when the layer
+// One line of a controller mapping file (gamecontrollerdb.txt format), with its line number.
+struct PadMappingLine {
+    int number = 0;
+    std::string text;
+};
+
+// Starts the game-controller layer with the platform's built-in mappings, then adds `mappings`
+// (the lines of a mapping file the caller read, in order; a line meant for another platform is
+// skipped) and those of the SDL_GAMECONTROLLERCONFIG variable, which win over both. Every line
+// the layer refuses goes to `refused`, its text replaced by the reason. False when the layer
 // cannot start.
-bool platformPadsOpen(const char* mappingFile);
+bool platformPadsOpen(const std::vector<PadMappingLine>& mappings,
+                      std::vector<PadMappingLine>& refused);
+// Adds one mapping to the open layer: 1 when taken, 0 when it is meant for another platform, -1
+// when refused (`why` says why).
+int platformPadAddMapping(const std::string& mapping, std::string& why);
 void platformPadsClose();
 // Opens controllers plugged in since the last read, forgets unplugged ones, and reads all of
 // them together as the last event pump left them.

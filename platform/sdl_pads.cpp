@@ -2,11 +2,12 @@
 // SPDX-License-Identifier: Zlib
 // Game controllers over SDL2's GameController layer, opened as they are plugged in.
 #include <SDL.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/platform_input.h"
@@ -79,14 +80,35 @@ int furthest(int a, int b) { return std::abs(b) > std::abs(a) ? b : a; }
 
 }  // namespace
 
-bool platformPadsOpen(const char* mappingFile) {
+int platformPadAddMapping(const std::string& mapping, std::string& why) {
+    // As SDL's own file reader does: a "platform:" field names the one platform the line is for.
+    const size_t field = mapping.find("platform:");
+    if (field != std::string::npos) {
+        const size_t start = field + std::strlen("platform:");
+        const std::string platform =
+            mapping.substr(start, mapping.find(',', start) == std::string::npos
+                                      ? std::string::npos
+                                      : mapping.find(',', start) - start);
+        if (SDL_strcasecmp(platform.c_str(), SDL_GetPlatform()) != 0) return 0;
+    }
+    SDL_ClearError();
+    if (SDL_GameControllerAddMapping(mapping.c_str()) >= 0) return 1;
+    why = SDL_GetError();
+    if (why.empty()) why = "not a mapping SDL understands";
+    return -1;
+}
+
+bool platformPadsOpen(const std::vector<PadMappingLine>& mappings,
+                      std::vector<PadMappingLine>& refused) {
     if (padsStarted) return true;
     // Starting the layer reads SDL's built-in mappings and SDL_GAMECONTROLLERCONFIG.
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return false;
     padsStarted = true;
     // SDL keeps the variable's mappings above any added later, so the file cannot override them.
-    if (mappingFile && *mappingFile && access(mappingFile, R_OK) == 0)
-        SDL_GameControllerAddMappingsFromFile(mappingFile);
+    for (const PadMappingLine& line : mappings) {
+        std::string why;
+        if (platformPadAddMapping(line.text, why) < 0) refused.push_back({line.number, why});
+    }
     SDL_AddEventWatch(watchPadEvents, nullptr);
     pressesSinceTaken = 0;
     followPlugging();

@@ -3,11 +3,17 @@
 // Joysticks through the platform's virtual devices, and the answers without
 // any joystick.
 #include "devices/input.h"
+#include "devices/pad_mappings.h"
 #include "platform/platform_input.h"
 #include "tests/support/input_testing.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -89,3 +95,40 @@ TEST_F(VirtualJoystick, HatsAndDigitalReading) {
 }
 
 }  // namespace
+
+// The player's controller map: a FIFO, a folder or a device in its place is said at once and
+// never waited on; a file of garbage names its refused lines, the first 20 and then a count.
+TEST(ControllerMapFile, NonRegularFilesFailFastAndRefusedLinesAreNamed) {
+    char folder[] = "/tmp/tovrik-padmap-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string fifo = std::string(folder) + "/fifo.txt", dir = std::string(folder) + "/dir";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+    alarm(60);  // a blocked open ends the test program instead of hanging it
+    for (const std::string& path : {fifo, dir, std::string("/dev/zero")}) {
+        ::testing::internal::CaptureStderr();
+        EXPECT_TRUE(openPadsWithMappingFile(path));
+        platformPadsClose();
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find(path + " is "), std::string::npos) << said;
+    }
+    alarm(0);
+
+    const std::string garbage = std::string(folder) + "/gamecontrollerdb.txt";
+    {
+        std::ofstream out(garbage);
+        out << "# a comment\n\n";
+        for (int i = 0; i < 24; ++i) out << "not a mapping " << i << "\n";
+        out << "03000000aaaa0000bbbb000000000000,Test Pad,a:b0,b:b1,platform:Linux,\n";
+    }
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(openPadsWithMappingFile(garbage));
+    platformPadsClose();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(garbage + ":3: not a controller mapping"), std::string::npos) << said;
+    EXPECT_NE(said.find(garbage + ":22: "), std::string::npos) << said;
+    EXPECT_EQ(said.find(garbage + ":23: "), std::string::npos) << said;
+    EXPECT_NE(said.find(garbage + ": 4 more lines ignored"), std::string::npos) << said;
+    EXPECT_EQ(said.find(":27:"), std::string::npos) << "the good mapping was refused: " << said;
+    std::system(("rm -rf '" + std::string(folder) + "'").c_str());
+}

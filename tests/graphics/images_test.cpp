@@ -4,11 +4,17 @@
 // damaged files that must be refused without reading outside the data.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <fstream>
+#include <iterator>
 #include <random>
 
 #include "graphics/images.h"
+#include "graphics/screenshots.h"
 #include "picture_helpers.h"
+#include "runtime/folders.h"
 
 namespace {
 
@@ -240,4 +246,35 @@ TEST(PngWriting, RoundTripAndBackslashPaths) {
     EXPECT_EQ(std::vector<uint8_t>(img.pixels.begin(), img.pixels.end()), rgba);
     EXPECT_FALSE(writePng("/nonexistent-folder/x.png", rgba.data(), 2, 2, false));
     EXPECT_FALSE(writePng((dir + "/y.png").c_str(), rgba.data(), 0, 2, false));
+}
+
+// F12's numbered pictures never leave the player folder: a link planted under the next free name
+// (dangling or not) or in the place of Screenshots/ itself carries nothing outside.
+TEST(NumberedScreenshots, APlantedLinkCarriesNothingOutsideThePlayerFolder) {
+    const std::string dir = scratchFolder("shotlinks");
+    const std::string player = dir + "/player/", outside = dir + "/outside";
+    mkdir(player.c_str(), 0700);
+    mkdir(outside.c_str(), 0700);
+    mkdir((player + "Screenshots").c_str(), 0700);
+    symlink((outside + "/new.png").c_str(), (player + "Screenshots/shot0001.png").c_str());
+    std::ofstream(outside + "/old.png") << "kept";
+    symlink((outside + "/old.png").c_str(), (player + "Screenshots/shot0002.png").c_str());
+    setPlayerFolder(player);
+    const std::vector<uint8_t> png = {0x89, 'P', 'N', 'G'};
+    std::string placed;
+    ASSERT_TRUE(placeNumberedScreenshot(png, placed));
+    EXPECT_EQ(placed, player + "Screenshots/shot0003.png");
+    struct stat st;
+    EXPECT_NE(lstat((outside + "/new.png").c_str(), &st), 0);
+    std::ifstream old(outside + "/old.png");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "kept");
+
+    // Screenshots/ as a link to a folder elsewhere: refused, nothing written there.
+    const std::string other = dir + "/other-player/";
+    mkdir(other.c_str(), 0700);
+    symlink(outside.c_str(), (other + "Screenshots").c_str());
+    setPlayerFolder(other);
+    EXPECT_FALSE(placeNumberedScreenshot(png, placed));
+    EXPECT_NE(lstat((outside + "/shot0001.png").c_str(), &st), 0);
+    setPlayerFolder("");
 }
