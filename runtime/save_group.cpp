@@ -53,6 +53,26 @@ bool relativeToPlayerFolder(std::string path, std::string& out) {
 
 std::string describeError(int error) { return std::strerror(error != 0 ? error : EIO); }
 
+int openFolderOf(int base, const std::string& name);
+
+// True when the folder of every entry is reached from the player folder without a link: the
+// start that may finish the group looks only there, so a group it could not see is not begun.
+bool reachableWithoutLinks(const std::vector<SaveJournalEntry>& entries, std::string& failed) {
+    const std::string& player = playerFolder();
+    int top = open(player.empty() ? "." : player.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (const SaveJournalEntry& e : entries) {
+        int folder = top >= 0 ? openFolderOf(top, e.target) : -1;
+        if (folder < 0) {
+            failed = e.target;
+            if (top >= 0) close(top);
+            return false;
+        }
+        close(folder);
+    }
+    close(top);
+    return true;
+}
+
 void dropGroup() {
     for (FileChannel& c : waiting) abandonWriting(c);
     waiting.clear();
@@ -87,6 +107,16 @@ bool publishGroup() {
             entries.push_back(e);
         }
         std::string journal = saveJournalPath();
+        std::string unreachable;
+        if (!reachableWithoutLinks(entries, unreachable)) {
+            std::fprintf(stderr,
+                         "Tovrik: %s%s: its folder is a symbolic link or cannot be opened (%s), "
+                         "so it cannot be saved together with the others; the old files are "
+                         "kept\n",
+                         playerFolder().c_str(), unreachable.c_str(), describeError(errno).c_str());
+            dropGroup();
+            return false;
+        }
         std::string text = encodeSaveJournal(entries);
         std::string error;
         // Until the journal is in place nothing has changed: a failure keeps every old file. A

@@ -62,10 +62,12 @@ std::string writer(const std::string& folder, const std::string& arguments) {
     return std::string(SAVE_GROUP_WRITER) + " '" + folder + "' " + arguments;
 }
 
-// Side files a killed writer left: none may outlive a start.
+// Side files a killed writer left (the journal's own too): none may outlive a start.
 bool sideFilesIn(const std::string& folder) {
-    for (const std::string& name : listFolder(folder + "/Maps"))
-        if (name.find(".tovrik-") != std::string::npos) return true;
+    for (const std::string& sub : {std::string("/Maps"), std::string()})
+        for (const std::string& name : listFolder(folder + sub))
+            if (name.find(".tovrik-") != std::string::npos && name != ".tovrik-journal")
+                return true;
     return false;
 }
 
