@@ -210,7 +210,8 @@ bool readSettingsFile(const std::string& path, PlayerSettings& settings) {
     // settings' place is refused at once instead of blocking or flooding the start.
     std::string text, why;
     if (!readRegularFile(path, kMaxEditableFileSize, text, why)) {
-        if (errno != ENOENT)
+        struct stat st;  // missing is quiet; a link to nothing is not
+        if (errno != ENOENT || lstat(path.c_str(), &st) == 0)
             std::fprintf(stderr, "%s %s; the defaults apply\n", path.c_str(), why.c_str());
         return false;
     }

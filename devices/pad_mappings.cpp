@@ -3,6 +3,8 @@
 // Reading the controller mapping file and reporting the mappings the controller layer refuses.
 #include "devices/pad_mappings.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 
@@ -32,7 +34,7 @@ bool openPadsWithMappingFile(const std::string& path) {
     BadLineReport report(path);
     if (readRegularFile(path, kMaxEditableFileSize, text, why))
         lines = padMappingLines(text, report);
-    else if (errno != ENOENT)
+    else if (struct stat st; errno != ENOENT || lstat(path.c_str(), &st) == 0)
         std::fprintf(stderr, "%s %s; no controller mappings read from it\n", path.c_str(),
                      why.c_str());
     const bool open = platformPadsOpen(lines, refused);
