@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -101,6 +105,42 @@ TEST_F(SettingsFile, BadLinesAreReportedOnceWithTheirNumberAndIgnored) {
     EXPECT_TRUE(s.fullscreen);
     EXPECT_EQ(s.scale, 2);
     EXPECT_FALSE(readSettingsFile(folder_ + "missing.ini", s));
+}
+
+// What used to be cut or dropped without a word: a NUL inside a line, CR-only line ends, a
+// flood of bad lines, and a folder or an over-large file in the settings' place.
+TEST_F(SettingsFile, DamagedFilesAreSaidNotSilentlyCutOrFlooded) {
+    const char crOnly[] = "[sound]\rvolume = 5\0\r[screen]\rscale = 3\r";
+    write(std::string(crOnly, sizeof crOnly - 1));
+    PlayerSettings s;
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(readSettingsFile(path_, s));
+    std::string report = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(report.find("CR alone"), std::string::npos) << report;
+    EXPECT_NE(report.find(path_ + ":2: holds a NUL byte"), std::string::npos) << report;
+    EXPECT_EQ(s.volume, 100);
+    EXPECT_EQ(s.scale, 3);  // the lines after the first section still count
+
+    std::string flood;
+    for (int i = 0; i < 5000; ++i) flood += "bad line\n";
+    write(flood);
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(readSettingsFile(path_, s));
+    report = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 21) << report.substr(0, 300);
+    EXPECT_NE(report.find(path_ + ": 4980 more lines ignored"), std::string::npos);
+
+    write(std::string((1 << 20) + 1, '#'));
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(readSettingsFile(path_, s));
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("is larger than 1024 KiB"),
+              std::string::npos);
+    std::remove(path_.c_str());
+    mkdir(path_.c_str(), 0700);
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(readSettingsFile(path_, s));
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find(path_ + " is a folder"),
+              std::string::npos);
 }
 
 }  // namespace
