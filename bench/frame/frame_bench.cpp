@@ -36,9 +36,7 @@
 #include "game/globals.h"
 #include "game/routines.h"
 #include "game/trace.h"
-#include "graphics/fonts.h"
 #include "runtime/maths.h"
-#include "runtime/text.h"
 #include "tests/support/level_writer.h"
 #include "tests/support/program_runner.h"
 #include "tests/support/test_folder.h"
@@ -119,15 +117,8 @@ double botKey(const std::vector<int>& way) {
 // One level frame, as the level loop runs it, without presenting it (there is no renderer, so
 // all drawing does nothing).
 void levelFrame() {
-    GameGlobals& g = game;
     LevelFrame();
-    if (g.bugDead == 1) {
-        selectFont(kFontMenu);
-        drawText(TextValue("PRESS ESCAPE!"), 68, 100);
-    }
-    selectFont(kFontStatus);
-    drawText(charsPlusNumber("SCORE:", g.score), 0, 224);
-    drawText(charsPlusNumber("CLOVER:", g.pickupsLeft), 192, 224);
+    ShowLevelTexts();
 }
 
 struct InProcessRun {
