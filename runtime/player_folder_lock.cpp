@@ -46,9 +46,11 @@ bool claimPlayerFolder() {
         std::string path = playerFolder() + ".tovrik-lock";
         // Never through a link, never waiting on a FIFO: only a regular file of our own is a lock.
         int fd = openRegularFile(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW);
-        if (fd < 0 && (errno == EACCES || errno == EROFS))  // a read-only file still takes a lock
-            fd = openRegularFile(path.c_str(), O_RDONLY | O_NOFOLLOW);
         int error = errno;
+        if (fd < 0 && (error == EACCES || error == EROFS)) {  // a read-only file takes a lock too
+            fd = openRegularFile(path.c_str(), O_RDONLY | O_NOFOLLOW);
+            if (fd < 0 && errno != ENOENT) error = errno;
+        }
         struct stat st;
         if (fd < 0 && lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
             // Something else in the lock's place would switch the guard off for every program.

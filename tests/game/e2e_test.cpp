@@ -269,6 +269,35 @@ TEST_F(GameRunTest, LevelOnePlayedToItsEndEntersTheHighScore) {
     }
 }
 
+std::string readText(const std::string& path);
+
+// A player folder that takes no new file when a level ends (read-only; its Maps folder still
+// writable): the save journal cannot be written. The message names it and the reason, the old
+// table stays whole, and the game plays on to its normal end instead of losing the session.
+TEST_F(GameRunTest, AReadOnlyPlayerFolderAtALevelsEndNamesTheJournalAndPlaysOn) {
+    TestFolder elsewhere{"crumlet-e2e-out"};  // the trace, outside the read-only folder
+    chmod(elsewhere.path().c_str(), 0777);
+    ASSERT_EQ(
+        std::system(("chmod -R a+rX '" + dir + "' && chmod a+w '" + dir + "/Maps' '" + dir +
+                     "/Maps/Data.bin' '" + dir + "/Maps/Name.bin' '" + dir + "/Maps/Player.bin'")
+                        .c_str()),
+        0);
+    const std::vector<unsigned char> scores = readBytes(path("Maps/Data.bin"));
+    const std::vector<unsigned char> names = readBytes(path("Maps/Name.bin"));
+    chmod(dir.c_str(), 0555);
+    // Root writes into any folder: the game then runs as nobody.
+    if (geteuid() == 0) launcher = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    const int status = run(levelOneScript(elsewhere.path() + "/one"));
+    chmod(dir.c_str(), 0755);
+    const std::string said = readText(path("session.err"));
+    EXPECT_EQ(status, 0) << said;
+    EXPECT_NE(said.find(dir + "/.tovrik-journal"), std::string::npos) << said;
+    EXPECT_NE(said.find("Permission denied"), std::string::npos) << said;
+    EXPECT_EQ(readBytes(path("Maps/Data.bin")), scores);
+    EXPECT_EQ(readBytes(path("Maps/Name.bin")), names);
+    EXPECT_EQ(readLines(elsewhere.file("one.trace")).size(), 404u);  // the level was finished
+}
+
 TEST_F(GameRunTest, TheSameScriptAndSeedGiveTheSameRun) {
     ASSERT_EQ(run(levelOneScript("a"), "first"), 0);
     writeBytes(path("Maps/Name.bin"), std::vector<unsigned char>(6400, 0));
