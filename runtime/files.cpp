@@ -161,10 +161,14 @@ double openChannel(double channel, const TextValue& name, double mode) {
     clearChannel(c);
     std::string path;
     const bool reading = mode != 0;
+    errno = 0;
     if (!(reading ? pathForReading(textCString(name), path)
                   : pathForWriting(textCString(name), path)) ||
-        path.empty())
+        path.empty()) {
+        c.path = textCString(name);  // for the message of a transfer tried anyway
+        c.openError = errno;
         return 0;
+    }
     errno = 0;
     bool ok = reading ? openForReading(c, path) : openForWriting(c, path);
     c.path = path;

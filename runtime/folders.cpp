@@ -5,6 +5,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include "runtime/files.h"
 
 namespace {
@@ -41,6 +43,17 @@ void makeFoldersOnTheWay(const std::string& relative) {
     }
 }
 
+// True when a folder on the way to the file, or the file itself, is a symbolic link: one planted
+// in the player folder would carry the game's writes to wherever it points.
+bool linkOnTheWay(const std::string& relative) {
+    for (size_t slash = relative.find('/');; slash = relative.find('/', slash + 1)) {
+        struct stat st;
+        const std::string part = playerDir + relative.substr(0, slash);
+        if (lstat(part.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return true;
+        if (slash == std::string::npos) return false;
+    }
+}
+
 }  // namespace
 
 void setDataFolder(const std::string& folder) { dataDir = withSlash(folder); }
@@ -73,6 +86,10 @@ bool pathForWriting(const char* name, std::string& out, bool makeFolders) {
     }
     const std::string relative = withoutDotParts(path);
     if (makeFolders) makeFoldersOnTheWay(relative);
+    if (linkOnTheWay(relative)) {
+        errno = ELOOP;
+        return false;
+    }
     out = playerDir + relative;
     return true;
 }

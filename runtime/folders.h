@@ -23,4 +23,6 @@ const std::string& playerFolder();
 bool pathForReading(const char* name, std::string& out);
 // The system path a file name is written to: a relative name always lands in the player folder.
 // With makeFolders the folders on the way inside the player folder (Maps/) are made when missing.
+// False (errno ELOOP) when a folder on the way inside the player folder, or the file itself, is a
+// symbolic link: a relative name never writes outside the player folder.
 bool pathForWriting(const char* name, std::string& out, bool makeFolders = true);

@@ -271,7 +271,7 @@ Journal settleJournal(int folder, const std::string& journal) {
             "not a regular file, so not a save journal; ignored, the save files are as "
             "they were");
         if (!S_ISDIR(st.st_mode)) removeJournal(folder);
-        return S_ISDIR(st.st_mode) ? Journal::Kept : Journal::Finished;
+        return Journal::Finished;
     }
     std::vector<SaveJournalEntry> entries;
     if (static_cast<uint64_t>(st.st_size) > kMaxSaveJournalSize)

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "runtime/files.h"
+#include "runtime/folders.h"
 #include "runtime/lifecycle.h"
 #include "tests/runtime/file_helpers.h"
 #include "tests/support/test_folder.h"
@@ -205,6 +206,24 @@ TEST_F(AtomicWrites, WritingThroughASymbolicLinkReplacesTheLinkedFile) {
     ASSERT_EQ(lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     EXPECT_EQ(readFileBytes(target), "n");
+}
+
+// A relative name lands in the player folder and nowhere else: a link planted there in place of a
+// folder on the way or of the file itself makes the open fail, and a write tried anyway names the
+// file and the reason.
+TEST_F(AtomicWrites, ARelativeNameNeverWritesThroughALinkPlantedInThePlayerFolder) {
+    TestFolder outside;
+    writeBytesToFile(outside.file("Data.bin"), "kept");
+    ASSERT_EQ(symlink(outside.path().c_str(), dir.file("Maps").c_str()), 0);
+    ASSERT_EQ(symlink(outside.file("Data.bin").c_str(), dir.file("Data.bin").c_str()), 0);
+    setPlayerFolder(dir.path());
+    EXPECT_EQ(openChannel(0, TextValue("Maps/Data.bin"), 0), 0);
+    EXPECT_EQ(openChannel(1, TextValue("./Data.bin"), 0), 0);
+    EXPECT_EQ(fileChannelState(1)->openError, ELOOP);
+    EXPECT_EQ(openChannel(2, TextValue("Player.bin"), 0), 1);  // a plain file is written as ever
+    setPlayerFolder("");
+    EXPECT_EQ(readFileBytes(outside.file("Data.bin")), "kept");
+    EXPECT_EQ(listFolder(outside.path()).size(), 1u);
 }
 
 }  // namespace
