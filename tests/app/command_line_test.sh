@@ -57,5 +57,17 @@ elapsed_ms=$(( ($(date +%s%N) - start) / 1000000 ))
 contains err "no display to open a window on"
 echo "no display: status $status after $elapsed_ms ms"
 
+# A data folder without the game's files ends the start at once, before any window, with one line
+# naming the folder and what is missing (not a bare menu and a runtime error at the first level).
+mkdir "$work/empty-data"
+env -u DISPLAY -u WAYLAND_DISPLAY HOME="$work" timeout 20 "$program" --data-dir "$work/empty-data" \
+  >"$work/out" 2>"$work/err"
+status=$?
+[ "$status" = 1 ] || { echo "FAIL: an empty data folder gives status $status"; failures=$((failures + 1)); }
+if [ "$(wc -l <"$work/err")" != 1 ] || ! grep -qF "$work/empty-data/ lacks Media.kql, Maps/Map1-1.bin" "$work/err"; then
+  echo "FAIL: the empty data folder is not named with what it lacks in one line:"; cat "$work/err"
+  failures=$((failures + 1))
+fi
+
 [ "$failures" = 0 ] && echo "command line: all checks passed"
 exit $((failures > 0))

@@ -52,7 +52,7 @@ deb="$work/crumlet_${version}_${arch}.deb"
 [ -f "$work/crumlet-dbgsym_${version}_${arch}.deb" ] || fail "no -dbgsym package: the binary was not stripped"
 
 # Every tag lintian prints is shown; errors and warnings fail the test.
-lintian --pedantic --info --color never "$work/crumlet_${version}_${arch}.changes" 2>/dev/null |
+lintian --pedantic --display-info --color never "$work/crumlet_${version}_${arch}.changes" 2>/dev/null |
   tee "$work/lintian.txt" || true
 if grep -E '^[EW]: ' "$work/lintian.txt" >/dev/null; then
   fail "lintian found errors or warnings"
