@@ -112,15 +112,21 @@ class GameRunTest : public ::testing::Test {
         ASSERT_EQ(mkdir((folder + "/Maps").c_str(), 0700), 0);
         ASSERT_TRUE(copyFile(CRUMLET_EXECUTABLE, folder + "/crumlet"));
         ASSERT_EQ(chmod((folder + "/crumlet").c_str(), 0755), 0);
-        // The media as built; without them the game still runs (built-in font, no sprites).
-        copyFile(std::string(CRUMLET_RUN_DIR) + "/Media.kql", folder + "/Media.kql");
+        // The media and the shipped levels as built: the game does not start without them.
+        ASSERT_TRUE(copyFile(std::string(CRUMLET_RUN_DIR) + "/Media.kql", folder + "/Media.kql"));
         copyFile(std::string(CRUMLET_RUN_DIR) + "/smalfont.bmp", folder + "/smalfont.bmp");
+        for (int level = 1; level <= 28; ++level)
+            for (int layer = 1; layer <= 3; ++layer) {
+                const std::string name =
+                    "/Maps/Map" + std::to_string(level) + "-" + std::to_string(layer) + ".bin";
+                ASSERT_TRUE(copyFile(std::string(CRUMLET_RUN_DIR) + name, folder + name)) << name;
+            }
         writeBytes(folder + "/Maps/Player.bin", {'e', 'v', 'e', 0, 0, 0, 0, 0});
         writeBytes(folder + "/Maps/Name.bin", std::vector<unsigned char>(6400, 0));
         writeBytes(folder + "/Maps/Data.bin", std::vector<unsigned char>(3200, 0));
-        // Level 1: the bug starts on a clover; to the right a clover, a flower, a spiky bomb and
-        // a breakable block with the last clover behind it. It is finished by collecting them
-        // all, blasting the block on the way, and coming back to the start cell.
+        // Levels 1 and 2 of its own. Level 1: the bug starts on a clover; to the right a clover, a
+        // flower, a spiky bomb and a breakable block with the last clover behind it. It is finished
+        // by collecting them all, blasting the block on the way, and coming back to the start cell.
         writeLevel(folder + "/Maps", 1,
                    {
                        "####################",
@@ -409,14 +415,23 @@ TEST_F(GameRunTest, BadScriptsAndSaveFilesGiveAClearWord) {
 
 TEST_F(GameRunTest, FifosInPlaceOfMediaAndLevelFilesFailAtOnce) {
     // Nothing ever writes into these FIFOs: an open that waited for a writer would never return.
-    for (const char* name : {"Media.kql", "smalfont.bmp", "Maps/Map1-1.bin"}) {
+    // The start-up font is not needed: the game starts with its built-in one.
+    std::remove(path("smalfont.bmp").c_str());
+    ASSERT_EQ(mkfifo(path("smalfont.bmp").c_str(), 0600), 0);
+    EXPECT_EQ(run("pacing off\nquit 20\n", "fontfifo", 60), 0);
+    std::vector<std::string> out = readLines(path("fontfifo.out"));
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out[0], "Init OK");
+    // The media archive and a level are not data files as FIFOs: the start ends at once, naming
+    // them.
+    for (const char* name : {"Media.kql", "Maps/Map1-1.bin"}) {
         std::remove(path(name).c_str());
         ASSERT_EQ(mkfifo(path(name).c_str(), 0600), 0) << name;
     }
-    EXPECT_EQ(run("pacing off\nkeys 5 Return\nquit 200\n", "fifo", 60), 3);  // level 1 cannot load
-    std::vector<std::string> out = readLines(path("fifo.out"));
-    ASSERT_FALSE(out.empty());
-    EXPECT_EQ(out[0], "Init OK");
+    EXPECT_EQ(run("pacing off\nkeys 5 Return\nquit 200\n", "fifo", 60), 1);
+    EXPECT_NE(readText(path("fifo.err")).find("lacks Media.kql and Maps/Map1-1.bin"),
+              std::string::npos)
+        << readText(path("fifo.err"));
 }
 
 // Waits until the started game has said "Init OK" (or has ended).
