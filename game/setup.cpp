@@ -49,10 +49,10 @@ namespace {
 // profile is written as GOHOME writes it, and only when the name differs from the stored one.
 void keepTypedName() {
     GameGlobals& g = game;
-    double stored[8];
-    for (int i = 0; i < 8; ++i) stored[i] = numAt(g.playerCodes, i);
+    double stored[static_cast<int>(kNameLetters)];
+    for (int i = 0; i < kNameLetters; ++i) stored[i] = numAt(g.playerCodes, i);
     playerCodesFromName();
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < kNameLetters; ++i) {
         if (numAt(g.playerCodes, i) != stored[i]) {
             SavePlayer();
             return;
