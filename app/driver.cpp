@@ -304,4 +304,6 @@ void startDriver() {
 
 bool driverTracing() { return run.trace != nullptr; }
 
+bool driverConfigured() { return run.configured; }
+
 void driverWriteTrace(const std::string& line) { writeTraceLine(line); }
