@@ -72,9 +72,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     // One running program per player folder: a second one ends here, having touched nothing.
-    if (!claimPlayerFolder()) {
-        showStartFailureBox("Crumlet is already running: the player folder " + playerFolder() +
-                            " is in use by another running program, so this one ends.");
+    std::string lockProblem;
+    if (!claimPlayerFolder(&lockProblem)) {
+        showStartFailureBox("Crumlet cannot start. " + lockProblem);
         return 1;
     }
     prepareSaveFiles(kSaveFiles, 3);

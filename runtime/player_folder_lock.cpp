@@ -40,7 +40,7 @@ const char* kindOf(mode_t mode) {
 
 }  // namespace
 
-bool claimPlayerFolder() {
+bool claimPlayerFolder(std::string* problem) {
     bool held = folderLock >= 0;
     if (!held) {
         std::string path = playerFolder() + ".tovrik-lock";
@@ -54,10 +54,11 @@ bool claimPlayerFolder() {
         struct stat st;
         if (fd < 0 && lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
             // Something else in the lock's place would switch the guard off for every program.
-            std::fprintf(stderr,
-                         "Tovrik: %s is not a regular file (%s), so the player folder cannot be "
-                         "locked against a second program; remove it and start again\n",
-                         path.c_str(), kindOf(st.st_mode));
+            const std::string why = path + " is not a regular file (" + kindOf(st.st_mode) +
+                                    "), so the player folder cannot be locked against a second "
+                                    "program; remove it and start again.";
+            std::fprintf(stderr, "Tovrik: %s\n", why.c_str());
+            if (problem != nullptr) *problem = why;
             return false;
         }
         if (fd < 0) {
@@ -75,6 +76,9 @@ bool claimPlayerFolder() {
                              "Tovrik: the player folder %s is in use by another running "
                              "program; this one ends\n",
                              folderName().c_str());
+                if (problem != nullptr)
+                    *problem = "The player folder " + folderName() +
+                               " is in use by another running program, so this one ends.";
                 return false;
             }
             std::fprintf(stderr, "Tovrik: cannot lock the player folder %s (%s)\n",

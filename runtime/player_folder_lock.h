@@ -5,6 +5,8 @@
 // save file while the other writes it would stop with a failed transfer.
 #pragma once
 
+#include <string>
+
 // Takes the player folder (runtime/folders.h) for this process: an exclusive lock on the file
 // ".tovrik-lock" in it, held until the program ends; then finishes a save a killed process left
 // half done (runtime/save_group.h). Call it once the folders are known and before any save file
@@ -15,4 +17,5 @@
 // one) stands in the lock's place: the caller ends at once (status 1) without touching anything.
 // A folder that cannot be locked (missing, read-only, a file system without locks) is said on
 // standard error and the program goes on unguarded (and leaves other writers' side files alone).
-bool claimPlayerFolder();
+// `problem`, when given, receives the reason in one sentence for a message box.
+bool claimPlayerFolder(std::string* problem = nullptr);
