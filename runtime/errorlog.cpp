@@ -31,8 +31,15 @@ void appendErrorLog(const char* line) {
     text += "\r\n";
     for (int attempt = 0; attempt < 5; ++attempt) {
         if (attempt > 0) sleepMs(100);
-        int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
+        // Never waiting on a FIFO planted under the log's name: a stop must not hang.
+        int fd = open(path.c_str(),
+                      O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
         if (fd < 0) continue;
+        struct stat st;
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            close(fd);
+            return;
+        }
         if (flock(fd, LOCK_EX | LOCK_NB) != 0) {  // held open elsewhere: try again shortly
             close(fd);
             continue;
