@@ -114,7 +114,6 @@ class OpenGLPrismo {
     SpriteEntry* entry(int slot);  // nullptr outside 0..65535
     int spriteKey() const { return spriteColourKey; }
     int fontKey() const { return fontColourKey; }
-    void setColourKeys(int sprite, int font);
 
     // --- drawing (drawing.cpp)
     void bindSprite(int slot0, int slot1, bool mipmapped, unsigned texture0 = 0,
@@ -297,4 +296,3 @@ bool framebufferObjectsAvailable();
 
 // --- game operations: window
 double setScreenMode(double width, double height, double colourBits, double fullscreen);
-void setViewport(double x, double y, double width, double height);
