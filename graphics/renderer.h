@@ -216,6 +216,11 @@ class OpenGLPrismo {
                                    bool onlyIfChanged);
     bool makeWindowCopy(int width, int height);
     void releaseWindowCopy();
+    // The copy as a textured quad, nearest filtering, for when the pixel copy cannot be used.
+    void copyToWindowAsQuad(const PlatformPlacement& p, int drawableWidth, int drawableHeight,
+                            bool clearBorder);
+    // Whether this frame's copy paints the black border (for a while after a size change).
+    bool borderNeedsClearing(int drawableWidth, int drawableHeight);
 
     // Members, in the order the runtime's other parts know them.
     std::vector<float> textVertices;  // 5 floats per vertex
