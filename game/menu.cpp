@@ -10,7 +10,6 @@
 #include "graphics/drawing.h"
 #include "graphics/fonts.h"
 #include "graphics/present.h"
-#include "runtime/convert.h"
 #include "runtime/lifecycle.h"
 
 using namespace crumlet;

@@ -7,7 +7,6 @@
 
 #include "devices/input.h"
 #include "devices/sound.h"
-#include "graphics/drawing.h"
 #include "graphics/fonts.h"
 #include "graphics/present.h"
 #include "graphics/sprites.h"

@@ -116,8 +116,6 @@ void debugPrint(const TextValue& text);
 // value in lower-case hex, clears `paused`.
 void debugBreak(int value);
 void setDebugBreakHook(void (*hook)());
-// Binds standard input and output to the controlling terminal when there is one.
-void openConsole();
 
 // ---- call by name ---------------------------------------------------------------------------
 struct RoutineEntry {
