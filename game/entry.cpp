@@ -5,11 +5,14 @@
 
 #include "app/driver.h"
 #include "app/folder_setup.h"
+#include "app/level_packs.h"
 #include "app/options.h"
 #include "app/save_files.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "game/globals.h"
 #include "game/routines.h"
+#include "runtime/folders.h"
 #include "runtime/lifecycle.h"
 #include "runtime/player_folder_lock.h"
 
@@ -28,6 +31,8 @@ int main(int argc, char** argv) {
     ProgramOptions options;
     const int status = parseProgramOptions(argc, argv, options);
     if (status >= 0) return status;  // --help, --version or a mistake on the command line
+    // Checking a level pack is all that is asked: no folders, no window.
+    if (!options.checkLevels.empty()) return checkLevelsCommand(options.checkLevels);
 
     // The command line is kept as text for the runtime, the arguments joined by blanks.
     std::string line;
@@ -59,6 +64,17 @@ int main(int argc, char** argv) {
     runtimeSettings.windowScale = settings.scale;
     if (options.fullScreen >= 0) runtimeSettings.fullScreen = options.fullScreen;
     if (options.windowScale > 0) runtimeSettings.windowScale = options.windowScale;
+    // A level pack (the command line's wins over settings.ini's, which is relative to the player
+    // folder) is checked whole before the window opens; a refused one ends the program here.
+    const std::string& packChoice = options.levels.empty() ? settings.levels : options.levels;
+    if (!packChoice.empty()) {
+        ReadyPack pack;
+        const int packStatus =
+            readyLevelPack(packChoice, options.levels.empty() ? playerFolder() : "", pack);
+        if (packStatus != 0) return packStatus;
+        game.mapsFolder = pack.mapsFolder;
+        game.lastLevel = pack.levelCount;
+    }
     startRuntime("Crumlet");  // ends the process when there is no window to play in
 
     runtimeState.errorCode = 0;

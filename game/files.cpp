@@ -32,12 +32,16 @@ void writeBytesFrom(const TextValue& path, NumberArray& array, double count) {
 }
 
 TextValue levelFile(const char* layerSuffix) {
-    return textPlusChars(charsPlusNumber("./Maps/Map", game.level), layerSuffix);
+    return textPlusChars(charsPlusNumber((game.mapsFolder + "Map").c_str(), game.level),
+                         layerSuffix);
 }
 
-const char* const kPlayerFile = "./Maps/Player.bin";
-const char* const kNameFile = "./Maps/Name.bin";
-const char* const kScoreFile = "./Maps/Data.bin";
+// The profile, names and scores of the level set being played.
+TextValue setFile(const char* name) { return TextValue((game.mapsFolder + name).c_str()); }
+
+const char* const kPlayerFile = "Player.bin";
+const char* const kNameFile = "Name.bin";
+const char* const kScoreFile = "Data.bin";
 
 }  // namespace
 
@@ -48,24 +52,24 @@ void LoadMaps() {
     readBytesInto(levelFile("-3.bin"), g.junctionGrid, kGridCells);
 }
 
-void LoadPlayer() { readBytesInto(TextValue(kPlayerFile), game.playerCodes, 8); }
+void LoadPlayer() { readBytesInto(setFile(kPlayerFile), game.playerCodes, 8); }
 
-void SavePlayer() { writeBytesFrom(TextValue(kPlayerFile), game.playerCodes, 8); }
+void SavePlayer() { writeBytesFrom(setFile(kPlayerFile), game.playerCodes, 8); }
 
-void LoadNsData() { readBytesInto(TextValue(kNameFile), game.nameCodes, 6400); }
+void LoadNsData() { readBytesInto(setFile(kNameFile), game.nameCodes, 6400); }
 
-void SaveNsData() { writeBytesFrom(TextValue(kNameFile), game.nameCodes, 6400); }
+void SaveNsData() { writeBytesFrom(setFile(kNameFile), game.nameCodes, 6400); }
 
 void LoadHsData() {
     GameGlobals& g = game;
-    openChannel(kChannel, TextValue(kScoreFile), kModeRead);
+    openChannel(kChannel, setFile(kScoreFile), kModeRead);
     for (double i = 0; i < 800; ++i) readLong(kChannel, numAt(g.hiScores, i));
     closeChannel(kChannel);
 }
 
 void SaveHsData() {
     GameGlobals& g = game;
-    openChannel(kChannel, TextValue(kScoreFile), kModeWrite);
+    openChannel(kChannel, setFile(kScoreFile), kModeWrite);
     for (double i = 0; i < 800; ++i) writeLong(kChannel, numAt(g.hiScores, i));
     closeChannel(kChannel);
 }

@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (numbers.empty())
-        for (int n = 1; n <= kLevelCount; ++n) numbers.push_back(n);
+        for (int n = 1; n <= kShippedLevelCount; ++n) numbers.push_back(n);
     Legend legend;
     std::string error;
     if (!legendPath.empty()) {

@@ -15,6 +15,7 @@ namespace levels {
 
 struct CheckReport {
     std::vector<std::string> errors;
+    std::vector<int> errorCells;  // the cell index each error is about; -1 for the whole level
     std::vector<std::string> warnings;
     int clovers = 0;  // counted clovers (the ones the level needs)
     int flowers = 0;  // counted flowers

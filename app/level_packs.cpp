@@ -1,0 +1,130 @@
+// SPDX-FileCopyrightText: 2026 The Crumlet developers
+// SPDX-License-Identifier: Zlib
+// Checking and readying level packs: the level library does the reading and checking; this is
+// where the results meet the player folder and the terminal.
+#include "app/level_packs.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "app/save_files.h"
+#include "levels/pack.h"
+#include "runtime/atomic_file.h"
+#include "runtime/folders.h"
+
+namespace {
+
+bool isDirectory(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The folder a choice names: a bare name is looked up in the player's levels folder first.
+std::string packFolderFor(const std::string& choice, const std::string& relativeTo) {
+    const bool bareName = choice.find('/') == std::string::npos && choice != "." && choice != "..";
+    if (bareName && !playerFolder().empty()) {
+        const std::string installed = playerFolder() + "levels/" + choice;
+        if (isDirectory(installed)) return installed;
+    }
+    if (choice[0] == '/' || relativeTo.empty()) return choice;
+    return relativeTo + (relativeTo.back() == '/' ? "" : "/") + choice;
+}
+
+// The bytes of a file when it holds at most `limit` of them; empty otherwise.
+std::vector<char> smallFileBytes(const std::string& path, size_t limit) {
+    std::vector<char> bytes;
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (!in) return bytes;
+    bytes.resize(limit + 1);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in));
+    std::fclose(in);
+    if (bytes.size() > limit) bytes.clear();
+    return bytes;
+}
+
+// Writes the compiled levels, leaving alone a file that already holds the right bytes (the pack
+// id changes with the levels, so on later runs they are all there).
+bool writeCompiledLevels(const levels::LevelPack& pack, const std::string& mapsFolder) {
+    for (const levels::PackLevel& l : pack.levels) {
+        const levels::Layer* layers[3] = {&l.level.map, &l.level.items, &l.level.junctions};
+        for (int k = 0; k < 3; ++k) {
+            std::string path;
+            const std::string name = levels::layerFileName(mapsFolder, l.number, k + 1);
+            if (!pathForWriting(name.c_str(), path)) return false;
+            const std::vector<char> old = smallFileBytes(path, levels::kCells);
+            if (old.size() == layers[k]->size() &&
+                std::equal(old.begin(), old.end(), layers[k]->begin(),
+                           [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; }))
+                continue;
+            std::string error;
+            if (!replaceFile(path, layers[k]->data(), layers[k]->size(), &error)) {
+                std::fprintf(stderr, "crumlet: cannot compile the level pack into %s\n",
+                             error.c_str());
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The pack's tables start empty; its profile starts as the player's own, so the name carries over.
+void makePackSaves(const std::string& mapsFolder) {
+    const std::string profile = mapsFolder + "Player.bin";
+    std::string own, packOwn;
+    struct stat st;
+    if (pathForWriting(profile.c_str(), packOwn) && lstat(packOwn.c_str(), &st) != 0 &&
+        pathForReading("Maps/Player.bin", own)) {
+        const std::vector<char> bytes = smallFileBytes(own, 8);
+        if (bytes.size() == 8) replaceFile(packOwn, bytes.data(), bytes.size());
+    }
+    static std::vector<std::string> names;
+    names = {profile, mapsFolder + "Name.bin", mapsFolder + "Data.bin"};
+    const SaveFileDefault files[] = {
+        {names[0].c_str(), 8},
+        {names[1].c_str(), 6400},
+        {names[2].c_str(), 3200},
+    };
+    prepareSaveFiles(files, 3);
+}
+
+}  // namespace
+
+int checkLevelsCommand(const std::string& folder) {
+    const levels::LevelPack pack = levels::loadPack(folder);
+    for (const levels::PackProblem& p : pack.problems) std::printf("%s\n", p.message().c_str());
+    int good = 0;
+    for (const levels::PackLevel& l : pack.levels) {
+        if (l.problems.empty()) {
+            ++good;
+            std::printf("%s: ok (%s)\n", l.file.c_str(), levels::summary(l.report).c_str());
+            continue;
+        }
+        std::printf("%s: refused\n", l.file.c_str());
+        for (const levels::PackProblem& p : l.problems) std::printf("%s\n", p.message().c_str());
+    }
+    std::printf("%s: %d of %zu levels good; the pack is %s\n", folder.c_str(), good,
+                pack.levels.size(), pack.ok() ? "good" : "refused");
+    std::fflush(stdout);
+    return pack.ok() ? 0 : 1;
+}
+
+int readyLevelPack(const std::string& choice, const std::string& relativeTo, ReadyPack& out) {
+    const std::string folder = packFolderFor(choice, relativeTo);
+    const levels::LevelPack pack = levels::loadPack(folder);
+    if (!pack.ok()) {
+        std::fprintf(stderr, "crumlet: the level pack %s is refused:\n", folder.c_str());
+        for (const levels::PackProblem& p : pack.allProblems())
+            std::fprintf(stderr, "%s\n", p.message().c_str());
+        return 2;
+    }
+    const std::string mapsFolder = "./packs/" + pack.id + "/Maps/";
+    if (!writeCompiledLevels(pack, mapsFolder)) return 1;
+    makePackSaves(mapsFolder);
+    out.mapsFolder = mapsFolder;
+    out.levelCount = static_cast<int>(pack.levels.size());
+    out.title = pack.title;
+    return 0;
+}
