@@ -70,24 +70,39 @@ bool writeCompiledLevels(const levels::LevelPack& pack, const std::string& mapsF
     return true;
 }
 
-// The pack's tables start empty; its profile starts as the player's own, so the name carries over.
+// The pack's tables start empty; its profile starts as the player's own, so the name carries
+// over. A pack played before keeps its files; one of them gone is made again as for the shipped
+// set (and said so).
 void makePackSaves(const std::string& mapsFolder) {
-    const std::string profile = mapsFolder + "Player.bin";
-    std::string own, packOwn;
-    struct stat st;
-    if (pathForWriting(profile.c_str(), packOwn) && lstat(packOwn.c_str(), &st) != 0 &&
-        pathForReading("Maps/Player.bin", own)) {
-        const std::vector<char> bytes = smallFileBytes(own, 8);
-        if (bytes.size() == 8) replaceFile(packOwn, bytes.data(), bytes.size());
-    }
     static std::vector<std::string> names;
-    names = {profile, mapsFolder + "Name.bin", mapsFolder + "Data.bin"};
+    names = {mapsFolder + "Player.bin", mapsFolder + "Name.bin", mapsFolder + "Data.bin"};
     const SaveFileDefault files[] = {
         {names[0].c_str(), 8},
         {names[1].c_str(), 6400},
         {names[2].c_str(), 3200},
     };
-    prepareSaveFiles(files, 3);
+    std::string paths[3];
+    bool firstRun = true;
+    for (int i = 0; i < 3; ++i) {
+        struct stat st;
+        firstRun = pathForWriting(files[i].name, paths[i]) && lstat(paths[i].c_str(), &st) != 0 &&
+                   firstRun;
+    }
+    if (!firstRun) {
+        prepareSaveFiles(files, 3);
+        return;
+    }
+    std::string own;
+    std::vector<char> profile;
+    if (pathForReading("Maps/Player.bin", own)) profile = smallFileBytes(own, 8);
+    if (profile.size() != 8) profile.assign(8, 0);
+    std::string error;
+    bool made = replaceFile(paths[0], profile.data(), profile.size(), &error);
+    for (int i = 1; i < 3 && made; ++i) {
+        const std::vector<char> zeros(static_cast<size_t>(files[i].size), 0);
+        made = replaceFile(paths[i], zeros.data(), zeros.size(), &error);
+    }
+    if (!made) std::fprintf(stderr, "crumlet: cannot make the save file %s\n", error.c_str());
 }
 
 }  // namespace
