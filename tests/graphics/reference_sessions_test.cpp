@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "levels/shipped.h"
 #include "reference_pictures.h"
 #include "tests/support/level_writer.h"
 #include "tests/support/test_folder.h"
@@ -139,7 +140,7 @@ TEST_F(ReferenceSessionTest, MenuNameEntryAndHighScoreTable) {
 }
 
 TEST_F(ReferenceSessionTest, FirstAndLaterFrameOfEveryShippedLevel) {
-    for (int level = 1; level <= 28; ++level) {
+    for (int level = 1; level <= levels::kShippedLevelCount; ++level) {
         for (int layer = 1; layer <= 3; ++layer) {
             const std::string name =
                 "/Maps/Map" + std::to_string(level) + "-" + std::to_string(layer) + ".bin";
@@ -153,7 +154,7 @@ TEST_F(ReferenceSessionTest, FirstAndLaterFrameOfEveryShippedLevel) {
     s.line("seed 4");
     s.line("pacing off");
     int start = 3;
-    for (int level = 1; level <= 28; ++level) {
+    for (int level = 1; level <= levels::kShippedLevelCount; ++level) {
         char name[32];
         s.line("keys " + std::to_string(start) + " Return");
         std::snprintf(name, sizeof name, "level%02d-first", level);
@@ -161,7 +162,7 @@ TEST_F(ReferenceSessionTest, FirstAndLaterFrameOfEveryShippedLevel) {
         std::snprintf(name, sizeof name, "level%02d-later", level);
         s.shot(start + 89, name);
         s.line("keys " + std::to_string(start + 95) + " Escape");
-        if (level < 28) s.keys(start + 97, start + 100, "Right");
+        if (level < levels::kShippedLevelCount) s.keys(start + 97, start + 100, "Right");
         start += 102;
     }
     s.line("quit " + std::to_string(start));

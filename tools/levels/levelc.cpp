@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: Zlib
 // levelc: turns the text maps of the levels into the three layer files the game reads, and back.
 //
-//   levelc build <legend> <levels-folder> <out-folder>   compile level01.txt .. level28.txt and
+//   levelc build <legend> <levels-folder> <out-folder>   compile the shipped level01.txt ... and
 //                                                        refuse any level the checker rejects
 //   levelc compile <legend> <level.txt> <out-folder> <n> compile one text map as level n
 //   levelc decompile <legend> <folder> <n>               print level n of a folder as a text map
