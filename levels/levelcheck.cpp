@@ -32,7 +32,7 @@ std::vector<int> cross(int centre) {
 
 class Solver {
   public:
-    explicit Solver(const Level& level) : level_(level) {
+    Solver(const Level& level, int nodeLimit) : level_(level), nodeLimit_(nodeLimit) {
         for (int i = 0; i < kCells; ++i) {
             if (!visible(i)) continue;
             if (level.map[i] == kBug) start_ = i;
@@ -94,13 +94,12 @@ class Solver {
 
     int start() const { return start_; }
     const CellSet& pickups() const { return pickups_; }
-    bool exhausted() const { return nodes_ > kNodeLimit; }
+    bool exhausted() const { return nodes_ > nodeLimit_; }
+    int nodes() const { return nodes_; }
 
   private:
-    static constexpr int kNodeLimit = 200000;
-
     bool search(const CellSet& opened, int used, std::vector<int>& plan) {
-        if (++nodes_ > kNodeLimit) return false;
+        if (++nodes_ > nodeLimit_) return false;
         auto seen = visited_.find(opened.to_string());
         if (seen != visited_.end() && seen->second <= used) return false;
         visited_[opened.to_string()] = used;
@@ -140,12 +139,13 @@ class Solver {
             plan.push_back(m.centre);
             if (search(opened | m.opens, used + 1, plan)) return true;
             plan.pop_back();
-            if (nodes_ > kNodeLimit) return false;
+            if (nodes_ > nodeLimit_) return false;
         }
         return false;
     }
 
     const Level& level_;
+    const int nodeLimit_;
     int start_ = -1;
     CellSet blocks_, bombs_, pickups_;
     std::map<std::string, int> visited_;
@@ -180,7 +180,7 @@ namespace {
 // the cell it is about when there is one, so a pack loader can point at the map character.
 class LevelChecker {
   public:
-    explicit LevelChecker(const Level& level) : level_(level) {}
+    LevelChecker(const Level& level, int searchLimit) : level_(level), searchLimit_(searchLimit) {}
 
     CheckReport run() {
         countCells();
@@ -314,18 +314,21 @@ class LevelChecker {
 
     // Every counted clover and flower reachable, blasting blocks open with the bombs in reach.
     void checkFinishable() {
-        Solver solver(level_);
+        Solver solver(level_, searchLimit_);
         report_.openCells = static_cast<int>(solver.reach(CellSet()).count());
+        // Not even with every block gone: some pick-up is walled in for good. Known at once, so
+        // the search for a plan (which may try many blasts) is never spent on such a level.
+        CellSet all;
+        all.set();
+        if (failUnreached(solver, solver.reach(all), "walled in for good")) return;
         std::vector<int> plan;
-        if (solver.solve(plan)) {
+        const bool solved = solver.solve(plan);
+        report_.searchSteps = std::min(solver.nodes(), searchLimit_);
+        if (solved) {
             report_.plan = plan;
             report_.blastsNeeded = static_cast<int>(plan.size());
             return;
         }
-        // Not even with every block gone: some pick-up is walled in for good.
-        CellSet all;
-        all.set();
-        if (failUnreached(solver, solver.reach(all), "walled in for good")) return;
         if (solver.exhausted()) {
             fail(-1, "no way to finish the level was found within the search limit");
             return;
@@ -350,13 +353,16 @@ class LevelChecker {
     }
 
     const Level& level_;
+    const int searchLimit_;
     CheckReport report_;
     int bugs_ = 0, bug_ = -1, secondBug_ = -1;
 };
 
 }  // namespace
 
-CheckReport checkLevel(const Level& level) { return LevelChecker(level).run(); }
+CheckReport checkLevel(const Level& level, int searchLimit) {
+    return LevelChecker(level, searchLimit).run();
+}
 
 std::string summary(const CheckReport& r) {
     return "clovers " + std::to_string(r.clovers) + " flowers " + std::to_string(r.flowers) +

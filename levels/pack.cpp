@@ -8,6 +8,7 @@
 #include <limits.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,12 @@ namespace {
 
 // More entries than this in a pack folder is not a pack; the listing stops there.
 constexpr int kMaxFolderEntries = 10000;
+// The checker's search steps for a whole pack: a pack of levels each made to take the longest
+// search is refused within seconds, not after many minutes. Real levels take a small part of a
+// level's own limit.
+constexpr int kPackSearchLimit = 5 * kSearchLimit;
+// What every level gets even when the pack's steps are spent: plenty for a level without blocks.
+constexpr int kLevelSearchFloor = 1000;
 // pack.ini values longer than this are a mistake, not a title.
 constexpr size_t kMaxValueLength = 200;
 
@@ -278,7 +285,9 @@ class PackLoader {
             if (!parseLevelText(text, legend_, entry.level, mapLine, place, reason)) {
                 problem(path, place.line, place.column, reason);
             } else {
-                entry.report = checkLevel(entry.level);
+                entry.report = checkLevel(
+                    entry.level, std::min(kSearchLimit, std::max(searchLeft_, kLevelSearchFloor)));
+                searchLeft_ -= entry.report.searchSteps;
                 for (size_t i = 0; i < entry.report.errors.size(); ++i) {
                     const int cell = entry.report.errorCells[i];
                     // A visible cell is a character of the map; anything else is the map as a
@@ -302,6 +311,7 @@ class PackLoader {
     std::string legendFile_;  // empty: the shipped legend
     Legend legend_;
     int beyondLast_ = 0;
+    int searchLeft_ = kPackSearchLimit;
 };
 
 }  // namespace

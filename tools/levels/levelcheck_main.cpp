@@ -4,9 +4,9 @@
 //
 //   levelcheck [-v] [--show <legend>] <folder> [n ...]
 //
-// Checks Map<n>-1/-2/-3.bin for the given levels (all the shipped ones when none are given) and prints one line
-// of figures per level; -v adds where the bug lays its bombs, --show prints each level decompiled
-// back to its text map. Exit status 1 when any level fails.
+// Checks Map<n>-1/-2/-3.bin for the given levels (all the shipped ones when none are given) and
+// prints one line of figures per level; -v adds where the bug lays its bombs, --show prints each
+// level decompiled back to its text map. Exit status 1 when any level fails.
 #include <cstdio>
 #include <cstring>
 #include <string>
