@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Crumlet developers
 // SPDX-License-Identifier: Zlib
 // The program entry: the screen settings, the runtime's start-up, then the game.
+#include <cstdio>
 #include <string>
 
 #include "app/driver.h"
@@ -71,7 +72,12 @@ int main(int argc, char** argv) {
         ReadyPack pack;
         const int packStatus =
             readyLevelPack(packChoice, options.levels.empty() ? playerFolder() : "", pack);
-        if (packStatus != 0) return packStatus;
+        if (packStatus != 0) {
+            if (options.levels.empty())
+                std::fprintf(stderr, "crumlet: the pack is named by [game] levels in %s%s\n",
+                             playerFolder().c_str(), kSettingsFileName);
+            return packStatus;
+        }
         game.mapsFolder = pack.mapsFolder;
         game.lastLevel = pack.levelCount;
     }

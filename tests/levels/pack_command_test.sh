@@ -57,6 +57,7 @@ contains err "$work/player/levels/mine/02.txt:13:19:"
 printf '[game]\nlevels = levels/mine\n' >"$work/player/settings.ini"
 expect 2
 contains err "levels/mine/02.txt:13:19:"
+contains err "[game] levels in $work/player/settings.ini"
 
 expect 1 --check-levels "$work/nothing-here"
 contains out "no such folder"
