@@ -93,9 +93,12 @@ class PackLoader {
     bool listFolder(std::map<int, std::string>& files) {
         const std::string& folder = pack_.folder;
         struct stat st;
-        if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-            problem(folder, 0, 0,
-                    errno == ENOENT ? "no such folder" : "not a folder holding a level pack");
+        if (stat(folder.c_str(), &st) != 0) {
+            problem(folder, 0, 0, errno == ENOENT ? "no such folder" : std::strerror(errno));
+            return false;
+        }
+        if (!S_ISDIR(st.st_mode)) {
+            problem(folder, 0, 0, "not a folder (a level pack is a folder of level texts)");
             return false;
         }
         realFolder_ = realPath(folder);
