@@ -36,6 +36,14 @@ std::string trim(const std::string& s) {
     return s.substr(b, s.find_last_not_of(" \t\r") - b + 1);
 }
 
+// A piece of a file as a message quotes it: at most 40 bytes, a tab or other control character
+// as '?', so every message stays one line of text.
+std::string quotedPiece(const std::string& text) {
+    std::string out;
+    for (char c : text.substr(0, 40)) out += (c >= 0 && c < 32) || c == 127 ? '?' : c;
+    return "'" + out + (text.size() > 40 ? "...'" : "'");
+}
+
 std::string joined(const std::string& folder, const std::string& name) {
     if (folder.empty() || folder.back() == '/') return folder + name;
     return folder + "/" + name;
@@ -216,9 +224,8 @@ class PackLoader {
                                 : key == "description" ? &pack_.description
                                                        : nullptr;
             if (!slot) {
-                problem(
-                    path, lineNo, 1,
-                    "unknown key '" + key.substr(0, 40) + "' (known: title, author, description)");
+                problem(path, lineNo, 1,
+                        "unknown key " + quotedPiece(key) + " (known: title, author, description)");
             } else if (value.size() > kMaxValueLength) {
                 problem(path, lineNo, static_cast<int>(eq) + 2,
                         key + " longer than " + std::to_string(kMaxValueLength) + " characters");
