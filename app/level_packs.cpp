@@ -47,7 +47,8 @@ std::vector<char> smallFileBytes(const std::string& path, size_t limit) {
 
 // Writes the compiled levels, leaving alone a file that already holds the right bytes (the pack
 // id changes with the levels, so on later runs they are all there).
-bool writeCompiledLevels(const levels::LevelPack& pack, const std::string& mapsFolder) {
+bool writeCompiledLevels(const levels::LevelPack& pack, const std::string& mapsFolder,
+                         std::string& failure) {
     for (const levels::PackLevel& l : pack.levels) {
         const levels::Layer* layers[3] = {&l.level.map, &l.level.items, &l.level.junctions};
         for (int k = 0; k < 3; ++k) {
@@ -61,8 +62,9 @@ bool writeCompiledLevels(const levels::LevelPack& pack, const std::string& mapsF
                 continue;
             std::string error;
             if (!replaceFile(path, layers[k]->data(), layers[k]->size(), &error)) {
-                std::fprintf(stderr, "crumlet: cannot compile the level pack into %s\n",
-                             error.c_str());
+                failure = "cannot compile the level pack into " + error;
+                std::fprintf(stderr, "crumlet: %s\n", failure.c_str());
+                failure[0] = 'C';
                 return false;
             }
         }
@@ -130,13 +132,14 @@ int readyLevelPack(const std::string& choice, const std::string& relativeTo, Rea
     const std::string folder = packFolderFor(choice, relativeTo);
     const levels::LevelPack pack = levels::loadPack(folder);
     if (!pack.ok()) {
-        std::fprintf(stderr, "crumlet: the level pack %s is refused:\n", folder.c_str());
-        for (const levels::PackProblem& p : pack.allProblems())
-            std::fprintf(stderr, "%s\n", p.message().c_str());
+        out.failure = "the level pack " + folder + " is refused:";
+        for (const levels::PackProblem& p : pack.allProblems()) out.failure += "\n" + p.message();
+        std::fprintf(stderr, "crumlet: %s\n", out.failure.c_str());
+        out.failure[0] = 'T';  // the box's text starts a sentence
         return 2;
     }
     const std::string mapsFolder = "./packs/" + pack.id + "/Maps/";
-    if (!writeCompiledLevels(pack, mapsFolder)) return 1;
+    if (!writeCompiledLevels(pack, mapsFolder, out.failure)) return 1;
     makePackSaves(mapsFolder);
     out.mapsFolder = mapsFolder;
     out.levelCount = static_cast<int>(pack.levels.size());

@@ -12,6 +12,7 @@ struct ReadyPack {
     std::string mapsFolder;  // "./packs/<id>/Maps/": the compiled levels and the pack's tables
     int levelCount = 0;
     std::string title;
+    std::string failure;  // when it could not be readied: what standard error was told
 };
 
 // --check-levels: loads the pack in `folder` (relative to the current folder) and prints on

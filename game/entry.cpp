@@ -3,6 +3,7 @@
 // The program entry: the screen settings, the runtime's start-up, then the game.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/driver.h"
 #include "app/folder_setup.h"
@@ -11,6 +12,7 @@
 #include "app/save_files.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "game/constants.h"
 #include "game/globals.h"
 #include "game/routines.h"
 #include "runtime/folders.h"
@@ -25,6 +27,17 @@ const SaveFileDefault kSaveFiles[] = {
     {"Maps/Name.bin", 6400},
     {"Maps/Data.bin", 3200},
 };
+
+// What the game cannot start without: the media archive and the three layer files of every level
+// the menu can choose.
+std::vector<std::string> requiredDataFiles() {
+    std::vector<std::string> files = {"Media.kql"};
+    for (int level = 1; level <= levels::kShippedLevelCount; ++level)
+        for (int layer = 1; layer <= 3; ++layer)
+            files.push_back("Maps/Map" + std::to_string(level) + "-" + std::to_string(layer) +
+                            ".bin");
+    return files;
+}
 
 }  // namespace
 
@@ -54,9 +67,21 @@ int main(int argc, char** argv) {
 
     registerGameRoutines();
     configureDriver(options.driverScript);  // reads its script before start-up changes the folder
+    // A player who started the game from the desktop sees why it could not start.
+    showStartFailuresInBoxes("Crumlet cannot start");
     chooseFolders(options.dataDir, options.saveDir);
+    // A data folder without its media or levels ends the program now, not when a level starts.
+    const std::string missing = missingDataFiles(requiredDataFiles());
+    if (!missing.empty()) {
+        reportStartFailure(missing);
+        return 1;
+    }
     // One running program per player folder: a second one ends here, having touched nothing.
-    if (!claimPlayerFolder()) return 1;
+    if (!claimPlayerFolder()) {
+        showStartFailureBox("Crumlet is already running: the player folder " + playerFolder() +
+                            " is in use by another running program, so this one ends.");
+        return 1;
+    }
     prepareSaveFiles(kSaveFiles, 3);
     // The player's keys, controller, volume and screen (settings.ini in the player folder); the
     // command line's screen options win over the file's.
@@ -73,9 +98,13 @@ int main(int argc, char** argv) {
         const int packStatus =
             readyLevelPack(packChoice, options.levels.empty() ? playerFolder() : "", pack);
         if (packStatus != 0) {
-            if (options.levels.empty())
-                std::fprintf(stderr, "crumlet: the pack is named by [game] levels in %s%s\n",
-                             playerFolder().c_str(), kSettingsFileName);
+            if (options.levels.empty()) {
+                const std::string where =
+                    "the pack is named by [game] levels in " + playerFolder() + kSettingsFileName;
+                std::fprintf(stderr, "crumlet: %s\n", where.c_str());
+                pack.failure += "\n" + where;
+            }
+            showStartFailureBox(pack.failure);
             return packStatus;
         }
         game.mapsFolder = pack.mapsFolder;

@@ -50,8 +50,9 @@ void openConsole() {
     int fd = open("/dev/tty", O_RDWR | O_CLOEXEC);
     if (fd < 0) return;  // no terminal to bind to
     close(fd);
-    if (!isatty(STDIN_FILENO)) std::freopen("/dev/tty", "r", stdin);
-    if (!isatty(STDOUT_FILENO)) std::freopen("/dev/tty", "w", stdout);
+    // The terminal answered just above; a reopen that still fails leaves nothing else to try.
+    if (!isatty(STDIN_FILENO) && std::freopen("/dev/tty", "r", stdin) == nullptr) return;
+    if (!isatty(STDOUT_FILENO) && std::freopen("/dev/tty", "w", stdout) == nullptr) return;
 }
 
 void setCommandLine(const char* line) {

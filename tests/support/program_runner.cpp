@@ -17,6 +17,8 @@
 #include <iterator>
 #include <thread>
 
+#include "levels/shipped.h"
+
 #ifndef CRUMLET_EXECUTABLE
 #error "CRUMLET_EXECUTABLE must name the game executable"
 #endif
@@ -69,6 +71,14 @@ std::string makeGameFolder(const std::string& folder, const std::string& player,
     for (const char* media : {"/Media.kql", "/smalfont.bmp"}) {
         if (!copyFile(crumletRunFolder() + media, folder + media))
             return "cannot copy " + crumletRunFolder() + media;
+    }
+    for (int level = 1; level <= levels::kShippedLevelCount; ++level) {
+        for (int layer = 1; layer <= 3; ++layer) {
+            const std::string name =
+                "/Maps/Map" + std::to_string(level) + "-" + std::to_string(layer) + ".bin";
+            if (!copyFile(crumletRunFolder() + name, folder + name))
+                return "cannot copy " + crumletRunFolder() + name;
+        }
     }
     std::vector<unsigned char> name(8, 0);
     for (size_t i = 0; i < player.size() && i < name.size(); ++i)
