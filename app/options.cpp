@@ -17,7 +17,7 @@ namespace {
 
 constexpr int kMaxScale = 16;
 
-enum LongOnly { kScale = 256, kSaveDir, kDataDir, kDriver };
+enum LongOnly { kScale = 256, kSaveDir, kDataDir, kDriver, kLevels, kCheckLevels };
 
 const option kOptions[] = {
     {"help", no_argument, nullptr, 'h'},
@@ -28,6 +28,8 @@ const option kOptions[] = {
     {"save-dir", required_argument, nullptr, kSaveDir},
     {"data-dir", required_argument, nullptr, kDataDir},
     {"driver", required_argument, nullptr, kDriver},
+    {"levels", required_argument, nullptr, kLevels},
+    {"check-levels", required_argument, nullptr, kCheckLevels},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -44,6 +46,10 @@ void printUsage(FILE* to) {
         "                      else ~/.local/share/crumlet)\n"
         "      --data-dir DIR  read the levels and media from DIR\n"
         "      --driver FILE   play the scripted session in FILE (for tests)\n"
+        "      --levels PACK   play the level pack in folder PACK, or the one named PACK\n"
+        "                      in the player folder's levels/ (docs/levels.md)\n"
+        "      --check-levels DIR  check the level pack in DIR, one verdict a level, and\n"
+        "                      exit (0: all good, 1: refused)\n"
         "  -h, --help          show this help and exit\n"
         "  -V, --version       show the version and exit\n",
         to);
@@ -111,6 +117,14 @@ int parseProgramOptions(int argc, char** argv, ProgramOptions& out) {
             case kDriver:
                 if (!needsValue(optarg, "driver")) return usageError();
                 out.driverScript = optarg;
+                break;
+            case kLevels:
+                if (!needsValue(optarg, "levels")) return usageError();
+                out.levels = optarg;
+                break;
+            case kCheckLevels:
+                if (!needsValue(optarg, "check-levels")) return usageError();
+                out.checkLevels = optarg;
                 break;
             default:  // '?': getopt has printed the reason
                 return usageError();

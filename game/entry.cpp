@@ -1,16 +1,19 @@
 // SPDX-FileCopyrightText: 2026 The Crumlet developers
 // SPDX-License-Identifier: Zlib
 // The program entry: the screen settings, the runtime's start-up, then the game.
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/driver.h"
 #include "app/folder_setup.h"
+#include "app/level_packs.h"
 #include "app/options.h"
 #include "app/save_files.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "game/constants.h"
+#include "game/globals.h"
 #include "game/routines.h"
 #include "runtime/folders.h"
 #include "runtime/lifecycle.h"
@@ -29,7 +32,7 @@ const SaveFileDefault kSaveFiles[] = {
 // the menu can choose.
 std::vector<std::string> requiredDataFiles() {
     std::vector<std::string> files = {"Media.kql"};
-    for (int level = 1; level <= static_cast<int>(crumlet::kLastLevel); ++level)
+    for (int level = 1; level <= levels::kShippedLevelCount; ++level)
         for (int layer = 1; layer <= 3; ++layer)
             files.push_back("Maps/Map" + std::to_string(level) + "-" + std::to_string(layer) +
                             ".bin");
@@ -42,6 +45,8 @@ int main(int argc, char** argv) {
     ProgramOptions options;
     const int status = parseProgramOptions(argc, argv, options);
     if (status >= 0) return status;  // --help, --version or a mistake on the command line
+    // Checking a level pack is all that is asked: no folders, no window.
+    if (!options.checkLevels.empty()) return checkLevelsCommand(options.checkLevels);
 
     // The command line is kept as text for the runtime, the arguments joined by blanks.
     std::string line;
@@ -85,6 +90,26 @@ int main(int argc, char** argv) {
     runtimeSettings.windowScale = settings.scale;
     if (options.fullScreen >= 0) runtimeSettings.fullScreen = options.fullScreen;
     if (options.windowScale > 0) runtimeSettings.windowScale = options.windowScale;
+    // A level pack (the command line's wins over settings.ini's, which is relative to the player
+    // folder) is checked whole before the window opens; a refused one ends the program here.
+    const std::string& packChoice = options.levels.empty() ? settings.levels : options.levels;
+    if (!packChoice.empty()) {
+        ReadyPack pack;
+        const int packStatus =
+            readyLevelPack(packChoice, options.levels.empty() ? playerFolder() : "", pack);
+        if (packStatus != 0) {
+            if (options.levels.empty()) {
+                const std::string where =
+                    "the pack is named by [game] levels in " + playerFolder() + kSettingsFileName;
+                std::fprintf(stderr, "crumlet: %s\n", where.c_str());
+                pack.failure += "\n" + where;
+            }
+            showStartFailureBox(pack.failure);
+            return packStatus;
+        }
+        game.mapsFolder = pack.mapsFolder;
+        game.lastLevel = pack.levelCount;
+    }
     startRuntime("Crumlet");  // ends the process when there is no window to play in
 
     runtimeState.errorCode = 0;

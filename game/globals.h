@@ -8,6 +8,9 @@
 // runtime's checked arrays, dimensioned once by GameMain and never resized.
 #pragma once
 
+#include <string>
+
+#include "levels/shipped.h"
 #include "runtime/arrays.h"
 #include "runtime/text.h"
 
@@ -22,8 +25,13 @@ struct GameGlobals {
     TextArray tmpNames;       // 8: scratch for WriteHighscore
     TextArray showNames;      // 8: the names ShowHighScore lists
 
+    // The level set: the shipped levels and tables in Maps/, or a level pack's, compiled into
+    // the player folder (set before GameMain; names as the game opens its files).
+    std::string mapsFolder = "./Maps/";
+    double lastLevel = levels::kShippedLevelCount;
+
     // Menu state.
-    double level = 0;            // 1 to 28
+    double level = 0;            // 1 to lastLevel
     double boxX = 0, boxY = 0;   // cursor box position
     double boxFrame = 0;         // 0 to 7
     double boxMode = 0;          // 0 still, 1 sliding down, 2 sliding up

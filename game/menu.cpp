@@ -61,7 +61,7 @@ void MainMenu() {
         } else if (isKeyDown(kKeyUp) != 0 && g.boxY > kMenuRowLevels && g.boxMode == 0) {
             g.boxMode = 2;
             g.boxFrame = 0;
-        } else if (isKeyDown(kKeyRight) != 0 && g.boxY == kMenuRowLevels && g.level < kLastLevel) {
+        } else if (isKeyDown(kKeyRight) != 0 && g.boxY == kMenuRowLevels && g.level < g.lastLevel) {
             g.keyRepeat += 1;
             if (g.keyRepeat == kLevelKeyRepeatFrames) {
                 g.keyRepeat = 0;

@@ -17,6 +17,8 @@
 #include <iterator>
 #include <thread>
 
+#include "levels/shipped.h"
+
 #ifndef CRUMLET_EXECUTABLE
 #error "CRUMLET_EXECUTABLE must name the game executable"
 #endif
@@ -70,7 +72,7 @@ std::string makeGameFolder(const std::string& folder, const std::string& player,
         if (!copyFile(crumletRunFolder() + media, folder + media))
             return "cannot copy " + crumletRunFolder() + media;
     }
-    for (int level = 1; level <= 28; ++level) {
+    for (int level = 1; level <= levels::kShippedLevelCount; ++level) {
         for (int layer = 1; layer <= 3; ++layer) {
             const std::string name =
                 "/Maps/Map" + std::to_string(level) + "-" + std::to_string(layer) + ".bin";
