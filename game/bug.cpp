@@ -4,10 +4,13 @@
 #include "game/constants.h"
 #include "game/globals.h"
 #include "game/routines.h"
+#include "game/trace.h"
 
+#include "app/session.h"
 #include "devices/input.h"
 #include "devices/sound.h"
 #include "graphics/drawing.h"
+#include "runtime/convert.h"
 #include "runtime/save_group.h"
 
 using namespace crumlet;
@@ -59,6 +62,7 @@ void ScanBug() {
         g.levelDone = 1;
         g.bugFacing = g.bugDir;
         g.endVoice = playSound(kSoundLevelDone);
+        const int place = highscorePlace();
         WriteHighscore();
         // Scores and names are one table in two files: they are replaced together or not at all.
         beginSaveGroup();
@@ -66,6 +70,8 @@ void ScanBug() {
         MakeNsData();
         SaveNsData();
         commitSaveGroup();
+        sessionLevelFinished(truncToInt(g.level), textCString(g.playerName), scoreText(g.score),
+                             place);
         return;
     }
 

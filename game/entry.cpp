@@ -7,6 +7,7 @@
 #include "app/folder_setup.h"
 #include "app/options.h"
 #include "app/save_files.h"
+#include "app/session.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "game/routines.h"
@@ -21,6 +22,25 @@ const SaveFileDefault kSaveFiles[] = {
     {"Maps/Name.bin", 6400},
     {"Maps/Data.bin", 3200},
 };
+
+// Who plays: the person (recorded when asked), or a recording replayed.
+SessionOptions sessionOptions(const ProgramOptions& options) {
+    SessionOptions session;
+    session.tracePath = options.traceFile;
+    const struct {
+        const std::string& file;
+        SessionMode mode;
+    } asked[] = {{options.recordFile, SessionMode::Record},
+                 {options.playFile, SessionMode::Play},
+                 {options.timedemoFile, SessionMode::Timedemo},
+                 {options.verifyFile, SessionMode::Verify}};
+    for (const auto& a : asked) {
+        if (a.file.empty()) continue;
+        session.mode = a.mode;
+        session.file = a.file;
+    }
+    return session;
+}
 
 }  // namespace
 
@@ -48,9 +68,14 @@ int main(int argc, char** argv) {
 
     registerGameRoutines();
     configureDriver(options.driverScript);  // reads its script before start-up changes the folder
+    configureSession(sessionOptions(options));  // the same for a recording to replay
     chooseFolders(options.dataDir, options.saveDir);
-    // One running program per player folder: a second one ends here, having touched nothing.
-    if (!claimPlayerFolder()) return 1;
+    // One running program per player folder: a second one ends here, having touched nothing. A
+    // replay leaves the player folder alone and plays on a private copy.
+    if (sessionReplays())
+        useReplayPlayerFolder();
+    else if (!claimPlayerFolder())
+        return 1;
     prepareSaveFiles(kSaveFiles, 3);
     // The player's keys, controller, volume and screen (settings.ini in the player folder); the
     // command line's screen options win over the file's.
@@ -65,6 +90,7 @@ int main(int argc, char** argv) {
     runtimeState.errorLine = 0;
     runtimeState.currentLine = 0;
     startDriver();
+    startSession();
     GameMain();
     stopProgram();
 }

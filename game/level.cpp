@@ -7,6 +7,7 @@
 #include "game/routines.h"
 #include "game/trace.h"
 
+#include "app/session.h"
 #include "devices/input.h"
 #include "devices/sound.h"
 #include "graphics/drawing.h"
@@ -33,8 +34,9 @@ void RunLevelFrames() {
             selectFont(kFontMenu);
             drawText(TextValue("PRESS ESCAPE!"), 68, 100);
         }
-        // A finished level closes once its closing sound has ended; that frame is not shown.
-        if (g.levelDone == 1 && isVoicePlaying(g.endVoice) == 0) return;
+        // A finished level closes once its closing sound has ended (in a replay: in the frame the
+        // recording says); that frame is not shown.
+        if (g.levelDone == 1 && sessionFinishedLevelCloses(isVoicePlaying(g.endVoice) == 0)) return;
 
         selectFont(kFontStatus);
         drawText(charsPlusNumber("SCORE:", g.score), 0, 224);

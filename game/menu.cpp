@@ -4,7 +4,9 @@
 #include "game/constants.h"
 #include "game/globals.h"
 #include "game/routines.h"
+#include "game/trace.h"
 
+#include "app/session.h"
 #include "devices/input.h"
 #include "graphics/backgrounds.h"
 #include "graphics/drawing.h"
@@ -67,6 +69,8 @@ void MainMenu() {
             sleepMs(25);
             DataInit();
             LoadMaps();
+            sessionLevelStarted(truncToInt(g.level),
+                                levelContentHash(g.mapGrid, g.itemGrid, g.junctionGrid));
             FindBug();
             clearFrame();  // also drops the menu picture: the level is drawn on an empty screen
             MainGame();
@@ -107,18 +111,21 @@ void TypeName() {
     }
 }
 
-void WriteHighscore() {
+int highscorePlace() {
     GameGlobals& g = game;
     double base = (g.level - 1) * 8;
     // The first entry strictly below the new score is where it goes, so a tie stays below the
     // score that was there first.
-    double insertAt = -1;
-    for (double c = 0; c <= 7; ++c) {
-        if (numAt(g.hiScores, base + c) < g.score) {
-            insertAt = c;
-            break;
-        }
+    for (int c = 0; c <= 7; ++c) {
+        if (numAt(g.hiScores, base + c) < g.score) return c + 1;
     }
+    return 0;
+}
+
+void WriteHighscore() {
+    GameGlobals& g = game;
+    double base = (g.level - 1) * 8;
+    double insertAt = highscorePlace() - 1;
     if (insertAt < 0) return;
     if (insertAt < 7) {
         for (double k = 0; k <= 6 - insertAt; ++k) {
