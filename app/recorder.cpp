@@ -98,12 +98,6 @@ void takeFrame(int64_t frame) {
     }
 }
 
-// Runs inside every presentFrame, right after the keys for the next frame were sampled.
-void onPresent() {
-    rec.presented += 1;
-    takeFrame(rec.presented + 1);
-}
-
 // The frame being worked out.
 int64_t currentFrame() { return rec.presented + 1; }
 
@@ -188,8 +182,13 @@ void startRecorder(const std::string& recordFile) {
     setKeysPerFrame(true);
     std::memset(rec.keys, 0, sizeof rec.keys);
     takeFrame(1);
-    setPresentHook(onPresent);
+    setPresentHook(recorderFrame);
     addExitCleanup(finishRecording);
+}
+
+void recorderFrame() {
+    rec.presented += 1;
+    takeFrame(rec.presented + 1);
 }
 
 bool recorderRunning() { return rec.running; }

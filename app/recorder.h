@@ -21,6 +21,9 @@
 // is written at the end; empty: only proofs are kept.
 void startRecorder(const std::string& recordFile);
 bool recorderRunning();
+// What the recorder does in every presented frame, right after the keys for the next frame were
+// sampled (its present hook; public for the frame benchmark, which times it).
+void recorderFrame();
 
 // The game's moments, each in the frame being worked out.
 void recorderPlayerName(const std::string& name);
