@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int kMaxJoysticks = 10;
-
 struct InputDevices {
     bool open = false;
     int mouseX = 100, mouseY = 100;  // logical pixels
@@ -102,7 +100,7 @@ void openInput(bool exclusiveMouse) {
         input.pointerVisible = true;
     }
 
-    platformJoysticksOpen(kMaxJoysticks);
+    platformJoysticksOpen(kPlatformMaxJoysticks);
     if (preferences.controllers) {
         const std::string mappings = playerFolder() + "gamecontrollerdb.txt";
         input.pads = platformPadsOpen(mappings.c_str());
@@ -435,7 +433,7 @@ bool readJoystickState(int n, JoystickState& out) {
 namespace {
 int joystickIndex(double n) {
     const int i = truncToInt(n);
-    return (i < 0 || i >= kMaxJoysticks) ? -1 : i;
+    return (i < 0 || i >= kPlatformMaxJoysticks) ? -1 : i;
 }
 double scaledAxis(double n, int JoystickState::*axis) {
     JoystickState s;

@@ -48,25 +48,29 @@ void LoadMaps() {
     readBytesInto(levelFile("-3.bin"), g.junctionGrid, kGridCells);
 }
 
-void LoadPlayer() { readBytesInto(TextValue(kPlayerFile), game.playerCodes, 8); }
+void LoadPlayer() { readBytesInto(TextValue(kPlayerFile), game.playerCodes, kNameLetters); }
 
-void SavePlayer() { writeBytesFrom(TextValue(kPlayerFile), game.playerCodes, 8); }
+void SavePlayer() { writeBytesFrom(TextValue(kPlayerFile), game.playerCodes, kNameLetters); }
 
-void LoadNsData() { readBytesInto(TextValue(kNameFile), game.nameCodes, 6400); }
+void LoadNsData() {
+    readBytesInto(TextValue(kNameFile), game.nameCodes, kScoreTableEntries * kNameLetters);
+}
 
-void SaveNsData() { writeBytesFrom(TextValue(kNameFile), game.nameCodes, 6400); }
+void SaveNsData() {
+    writeBytesFrom(TextValue(kNameFile), game.nameCodes, kScoreTableEntries * kNameLetters);
+}
 
 void LoadHsData() {
     GameGlobals& g = game;
     openChannel(kChannel, TextValue(kScoreFile), kModeRead);
-    for (double i = 0; i < 800; ++i) readLong(kChannel, numAt(g.hiScores, i));
+    for (double i = 0; i < kScoreTableEntries; ++i) readLong(kChannel, numAt(g.hiScores, i));
     closeChannel(kChannel);
 }
 
 void SaveHsData() {
     GameGlobals& g = game;
     openChannel(kChannel, TextValue(kScoreFile), kModeWrite);
-    for (double i = 0; i < 800; ++i) writeLong(kChannel, numAt(g.hiScores, i));
+    for (double i = 0; i < kScoreTableEntries; ++i) writeLong(kChannel, numAt(g.hiScores, i));
     closeChannel(kChannel);
 }
 
@@ -74,18 +78,19 @@ void MakeString() {
     GameGlobals& g = game;
     // Appends, so it relies on running once on the empty names made at start-up. A code of 0
     // gives the empty text, so shorter names keep their own length.
-    for (double name = 0; name <= 799; ++name) {
-        for (double letter = 0; letter <= 7; ++letter) {
-            textAt(g.hiNames, name) += charFromCode(numAt(g.nameCodes, name * 8 + letter));
+    for (double name = 0; name < kScoreTableEntries; ++name) {
+        for (double letter = 0; letter < kNameLetters; ++letter) {
+            textAt(g.hiNames, name) +=
+                charFromCode(numAt(g.nameCodes, name * kNameLetters + letter));
         }
     }
 }
 
 void MakeNsData() {
     GameGlobals& g = game;
-    for (double name = 0; name <= 799; ++name) {
-        for (double letter = 0; letter <= 7; ++letter) {
-            numAt(g.nameCodes, name * 8 + letter) =
+    for (double name = 0; name < kScoreTableEntries; ++name) {
+        for (double letter = 0; letter < kNameLetters; ++letter) {
+            numAt(g.nameCodes, name * kNameLetters + letter) =
                 charCode(textMid(textAt(g.hiNames, name), letter, 1));
         }
     }

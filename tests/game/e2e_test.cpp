@@ -7,16 +7,13 @@
 // change.
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -34,43 +31,10 @@
 #include "runtime/lifecycle.h"
 #include "runtime/maths.h"
 #include "tests/support/level_writer.h"
+#include "tests/support/program_runner.h"
 #include "tests/support/test_folder.h"
 
-#ifndef CRUMLET_EXECUTABLE
-#error "CRUMLET_EXECUTABLE must name the game executable"
-#endif
-#ifndef CRUMLET_RUN_DIR
-#error "CRUMLET_RUN_DIR must name the run folder"
-#endif
-
 namespace {
-
-std::vector<unsigned char> readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in),
-                                      std::istreambuf_iterator<char>());
-}
-
-void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<std::string> readLines(const std::string& path) {
-    std::ifstream in(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-bool copyFile(const std::string& from, const std::string& to) {
-    std::ifstream in(from, std::ios::binary);
-    if (!in) return false;
-    std::ofstream out(to, std::ios::binary);
-    out << in.rdbuf();
-    return static_cast<bool>(out);
-}
 
 struct Picture {
     RgbaImage image;
@@ -109,15 +73,7 @@ class GameRunTest : public ::testing::Test {
 
     // Fills a private folder with the program, its media, save files and two levels of its own.
     void makeGameFolder(const std::string& folder) {
-        ASSERT_EQ(mkdir((folder + "/Maps").c_str(), 0700), 0);
-        ASSERT_TRUE(copyFile(CRUMLET_EXECUTABLE, folder + "/crumlet"));
-        ASSERT_EQ(chmod((folder + "/crumlet").c_str(), 0755), 0);
-        // The media as built; without them the game still runs (built-in font, no sprites).
-        copyFile(std::string(CRUMLET_RUN_DIR) + "/Media.kql", folder + "/Media.kql");
-        copyFile(std::string(CRUMLET_RUN_DIR) + "/smalfont.bmp", folder + "/smalfont.bmp");
-        writeBytes(folder + "/Maps/Player.bin", {'e', 'v', 'e', 0, 0, 0, 0, 0});
-        writeBytes(folder + "/Maps/Name.bin", std::vector<unsigned char>(6400, 0));
-        writeBytes(folder + "/Maps/Data.bin", std::vector<unsigned char>(3200, 0));
+        ASSERT_EQ(::makeGameFolder(folder), "");
         // Level 1: the bug starts on a clover; to the right a clover, a flower, a spiky bomb and
         // a breakable block with the last clover behind it. It is finished by collecting them
         // all, blasting the block on the way, and coming back to the start cell.
@@ -148,49 +104,18 @@ class GameRunTest : public ::testing::Test {
     // Starts the game of `folder` (the test's own by default) with the script; standard output
     // and standard error go to <name>.out and <name>.err there.
     pid_t start(const std::string& script, const std::string& name, std::string folder = "") {
-        if (folder.empty()) folder = dir;
-        std::string scriptPath = folder + "/" + name + ".txt";
-        std::ofstream(scriptPath) << script;
-        pid_t pid = fork();
-        if (pid == 0) {
-            if (chdir(folder.c_str()) != 0) _exit(126);
-            setenv("TOVRIK_DRIVER", scriptPath.c_str(), 1);
-            // The saves stay in the private folder, never in the real player folder.
-            setenv("CRUMLET_SAVE_DIR", folder.c_str(), 1);
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-            if (offscreen || std::getenv("DISPLAY") == nullptr)
-                setenv("SDL_VIDEODRIVER", "offscreen", 1);
-            std::string out = folder + "/" + name + ".out";
-            std::string err = folder + "/" + name + ".err";
-            if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr))
-                _exit(126);
-            std::vector<std::string> words = launcher;
-            words.push_back(folder + "/crumlet");
-            std::vector<char*> argv;
-            for (std::string& word : words) argv.push_back(&word[0]);
-            argv.push_back(nullptr);
-            execvp(argv[0], argv.data());
-            _exit(127);
-        }
-        return pid;
+        ProgramOptions options;
+        options.name = name;
+        options.launcher = launcher;
+        options.offscreen = offscreen;
+        return startProgram(folder.empty() ? dir : folder, script, options);
     }
 
     // Waits for a started game; its exit status (-1 on a signal or a time-out).
     int finish(pid_t pid, int seconds = 120) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-        int status = 0;
-        for (;;) {
-            pid_t done = waitpid(pid, &status, WNOHANG);
-            if (done == pid) break;
-            if (std::chrono::steady_clock::now() > deadline) {
-                kill(pid, SIGKILL);
-                waitpid(pid, &status, 0);
-                ADD_FAILURE() << "the game did not end within " << seconds << " s";
-                return -1;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const ProgramRun run = finishProgram(pid, seconds);
+        if (run.timedOut) ADD_FAILURE() << "the game did not end within " << seconds << " s";
+        return run.exitCode;
     }
 
     std::string path(const std::string& name) const { return dir + "/" + name; }
@@ -605,8 +530,8 @@ const char* keyName(double key) {
 
 TEST_F(GameRunTest, ShippedLevelOneIsPlayedToItsEndAndTheProgramAgrees) {
     using namespace crumlet;
-    std::string shipped = std::string(CRUMLET_RUN_DIR) + "/Maps/Map1-";
-    ASSERT_TRUE(std::ifstream(shipped + "1.bin")) << "no levels built in " << CRUMLET_RUN_DIR;
+    std::string shipped = crumletRunFolder() + "/Maps/Map1-";
+    ASSERT_TRUE(std::ifstream(shipped + "1.bin")) << "no levels built in " << crumletRunFolder();
     for (int layer = 1; layer <= 3; ++layer) {
         std::string name = "Maps/Map1-" + std::to_string(layer) + ".bin";
         ASSERT_TRUE(copyFile(shipped + std::to_string(layer) + ".bin", path(name)));

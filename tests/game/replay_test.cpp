@@ -28,14 +28,8 @@
 #include "game/constants.h"
 #include "graphics/images.h"
 #include "tests/support/level_writer.h"
+#include "tests/support/program_runner.h"
 #include "tests/support/test_folder.h"
-
-#ifndef CRUMLET_EXECUTABLE
-#error "CRUMLET_EXECUTABLE must name the game executable"
-#endif
-#ifndef CRUMLET_RUN_DIR
-#error "CRUMLET_RUN_DIR must name the run folder"
-#endif
 
 namespace {
 
@@ -48,14 +42,6 @@ std::string readText(const std::string& path) {
 
 void writeText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
-}
-
-bool copyFile(const std::string& from, const std::string& to) {
-    std::ifstream in(from, std::ios::binary);
-    if (!in) return false;
-    std::ofstream out(to, std::ios::binary);
-    out << in.rdbuf();
-    return static_cast<bool>(out);
 }
 
 bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
@@ -85,39 +71,18 @@ std::string xdotoolOutput(const std::string& args) {
     return out.substr(0, out.find('\n'));
 }
 
-// The game started with these arguments in `folder`, standard output and error to <name>.out and
-// <name>.err there.
+// The game of `folder` started with these arguments and no script; its output goes to <name>.out
+// and <name>.err there.
 pid_t startGame(const std::string& folder, const std::vector<std::string>& args,
                 const std::string& name) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(folder.c_str()) != 0) _exit(126);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        if (!freopen((name + ".out").c_str(), "w", stdout) ||
-            !freopen((name + ".err").c_str(), "w", stderr))
-            _exit(126);
-        std::vector<std::string> words = {CRUMLET_EXECUTABLE};
-        words.insert(words.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& w : words) argv.push_back(&w[0]);
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
+    ProgramOptions options;
+    options.name = name;
+    options.arguments = args;
+    return startProgram(folder, "", options);
 }
 
 // The exit status of a started game; -1 after a signal or when it outlived `seconds`.
-int finishGame(pid_t pid, int seconds = 120) {
-    int status = 0;
-    const bool ended = waitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, seconds);
-    if (!ended) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        return -1;
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+int finishGame(pid_t pid, int seconds = 120) { return finishProgram(pid, seconds).exitCode; }
 
 // Every file under `folder` with its size, modification time and content.
 std::string folderState(const std::string& folder) {
@@ -345,16 +310,14 @@ class RecordedSession : public ::testing::Test {
         Recorded& r = *recorded;
         r.folder.reset(new TestFolder("crumlet-replay"));
         r.dir = r.folder->path();
-        r.data = r.dir + "/data";
+        r.data = r.dir;  // the program's own folder: its media and the test's levels
         r.save = r.dir + "/save";
         r.recording = r.dir + "/session.replay";
         r.trace = r.dir + "/session.trace";
-        mkdir(r.data.c_str(), 0700);
-        mkdir((r.data + "/Maps").c_str(), 0700);
+        r.failure = makeGameFolder(r.dir);
         mkdir(r.save.c_str(), 0700);
-        for (const char* file : {"Media.kql", "smalfont.bmp"})
-            copyFile(std::string(CRUMLET_RUN_DIR) + "/" + file, r.data + "/" + file);
         writeLevels(r.data + "/Maps");
+        if (!r.failure.empty()) return;
         r.failure = playSession(r);
         if (!r.failure.empty()) r.folder->keep();
     }
