@@ -97,6 +97,7 @@ struct ScriptReading {
     int directives = 0;    // directive lines read so far
     uint32_t sum = 0;      // scriptLineSum of those lines
     bool checked = false;  // a recording's check line was read
+    int64_t keysTo = 0;    // the last frame of a recording's keys lines so far
     std::string why;       // what is wrong with the current line
     bool fail(const std::string& reason) {
         why = reason;
@@ -149,6 +150,12 @@ bool readKeys(const Words& w, ScriptReading& r) {
         int code = keyCodeForName(w[i]);
         if (code < 0) return r.fail("unknown key \"" + printable(w[i]) + "\"");
         span.keys.push_back(code);
+    }
+    // A recording holds one snapshot per frame: its keys lines never overlap, so that a replay
+    // looks at one line at a time however long the recording is.
+    if (r.out.recordingVersion != 0) {
+        if (span.from <= r.keysTo) return r.fail("keys lines go forward in frames");
+        r.keysTo = span.to;
     }
     r.out.keys.push_back(span);
     return true;
@@ -374,7 +381,7 @@ bool parseDriverScript(const std::string& text, const std::string& baseDir, Driv
     static const char kByteOrderMark[] = "\xEF\xBB\xBF";
     const bool marked = text.compare(0, 3, kByteOrderMark) == 0;
     std::istringstream lines(marked ? text.substr(3) : text);
-    ScriptReading reading{baseDir, out, 0, 0, false, std::string()};
+    ScriptReading reading{baseDir, out, 0, 0, false, 0, std::string()};
     int lineNumber = 0;
     for (std::string line; std::getline(lines, line);) {
         ++lineNumber;

@@ -184,6 +184,13 @@ void startSession() {
             if (!driverRunning()) startRecorder("");
             break;
         case SessionMode::Record:
+            if (driverRunning()) {  // TOVRIK_DRIVER: a script would play, not the player
+                std::fprintf(stderr,
+                             "crumlet: --record records the player; a driver script "
+                             "(TOVRIK_DRIVER) plays instead\n");
+                setNormalExitStatus(2);
+                endProgram();
+            }
             startRecorder(session.options.file);
             break;
         case SessionMode::Play:
