@@ -35,6 +35,9 @@ expect 2 --no-such-option && contains err "no-such-option" && contains err "Usag
 expect 2 --driver && contains err "driver" && contains err "Usage: crumlet"
 expect 2 --scale twice && contains err "--scale"
 expect 2 stray && contains err "stray"
+# One player per run: a recording is made or replayed, never both, and never beside a script.
+expect 2 --record a.replay --verify b.replay && contains err "exclude each other"
+expect 2 --play && contains err "play"
 
 # No display at all: SDL would fall back to its invisible driver and the game would run unseen for
 # ever; it must say why and end with status 1 at once instead.
