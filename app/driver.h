@@ -10,6 +10,8 @@
 // - frame pacing can be switched off;
 // - the logical screen is written to PNG files at the frames the script names;
 // - a state trace gets the lines the program writes to it (the game: one per level frame).
+// A recording (app/recorder.h) is such a script too; played by the driver it also fixes the
+// characters typed and the frames in which finished levels close, and checks the levels' content.
 // The format is described in docs/driver.md.
 #pragma once
 

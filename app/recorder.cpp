@@ -209,9 +209,10 @@ void recorderLevelFinished(int level, const std::string& name, const std::string
     if (place >= 1) rec.proof = Proof{true, level, place, name};
 }
 
-void recorderLevelClosed() {
-    addLine(currentFrame(), "close " + std::to_string(currentFrame()));
-    // The menu presents the frame the level closed in; the proof ends with it.
+void recorderLevelClosed() { addLine(currentFrame(), "close " + std::to_string(currentFrame())); }
+
+void recorderLevelEnded() {
+    // The menu presents the frame the level ended in; the proof ends with it.
     if (rec.running) keepProof(currentFrame());
 }
 

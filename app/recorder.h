@@ -10,7 +10,7 @@
 // game read is exactly what is written down. It keeps the recording in memory; the file is
 // written whole through the atomic writer when the program ends (also after the window is closed;
 // a killed program leaves the file as it was). When a finished level enters a high-score table,
-// the recording up to the level's close is kept as its proof in the player folder's Replays/.
+// the recording up to the level's end is kept as its proof in the player folder's Replays/.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +30,9 @@ void recorderPlayerName(const std::string& name);
 void recorderLevelStarted(int level, uint64_t contentHash);
 void recorderLevelFinished(int level, const std::string& name, const std::string& score, int place);
 void recorderLevelClosed();
+// The level loop ended (closed, or left with Escape while its closing sound played): a pending
+// proof is kept now.
+void recorderLevelEnded();
 
 // The recording as written if the program ended after frame quitFrame (tests and proofs).
 std::string recordingText(int64_t quitFrame);

@@ -232,3 +232,7 @@ bool sessionFinishedLevelCloses(bool closingSoundEnded) {
     if (closingSoundEnded && recorderRunning()) recorderLevelClosed();
     return closingSoundEnded;
 }
+
+void sessionLevelEnded() {
+    if (recorderRunning()) recorderLevelEnded();
+}

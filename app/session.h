@@ -45,3 +45,5 @@ void sessionLevelFinished(int level, const std::string& name, const std::string&
 // Whether the finished level closes in this frame: when its closing sound has ended, or in a
 // replay, when the recording says it closed.
 bool sessionFinishedLevelCloses(bool closingSoundEnded);
+// The level loop ended, whatever ended it.
+void sessionLevelEnded();

@@ -52,6 +52,7 @@ void MainGame() {
     // Only a running level can be paused (P or the controller's Start; presentFrame waits).
     allowPauseKey(1);
     RunLevelFrames();
+    sessionLevelEnded();
     allowPauseKey(0);
 }
 
