@@ -117,6 +117,8 @@ void startDriver() {
 
 bool driverTracing() { return run.trace != nullptr; }
 
+bool driverConfigured() { return run.configured; }
+
 void driverWriteTrace(const std::string& line) { writeTraceLine(line); }
 
 // ---- Recordings and the program's own replays ----------------------------------------------

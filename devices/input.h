@@ -10,7 +10,7 @@
 // Numbers in and out are doubles; truth values are 1 and 0.
 #pragma once
 
-class TextValue;
+struct TextValue;
 struct KeyBindings;
 
 // ---- Runtime-internal: life of the input service ----------------------------

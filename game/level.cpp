@@ -13,7 +13,6 @@
 #include "graphics/drawing.h"
 #include "graphics/fonts.h"
 #include "graphics/present.h"
-#include "runtime/convert.h"
 
 using namespace crumlet;
 

@@ -8,7 +8,6 @@
 #include "app/session.h"
 #include "devices/input.h"
 #include "devices/sound.h"
-#include "graphics/drawing.h"
 #include "graphics/fonts.h"
 #include "graphics/present.h"
 #include "graphics/sprites.h"
@@ -42,6 +41,26 @@ void playerCodesFromName() {
         numAt(g.playerCodes, counter) = charCode(textMid(g.playerName, counter, 1));
     }
 }
+
+namespace {
+
+// A name typed in this run is kept however the program ends: through GOHOME (MainMenu saves it),
+// or with the window closed, Alt+F4 or SIGTERM from the menu, the name entry or a level. The
+// profile is written as GOHOME writes it, and only when the name differs from the stored one.
+void keepTypedName() {
+    GameGlobals& g = game;
+    double stored[static_cast<int>(kNameLetters)];
+    for (int i = 0; i < kNameLetters; ++i) stored[i] = numAt(g.playerCodes, i);
+    playerCodesFromName();
+    for (int i = 0; i < kNameLetters; ++i) {
+        if (numAt(g.playerCodes, i) != stored[i]) {
+            SavePlayer();
+            return;
+        }
+    }
+}
+
+}  // namespace
 
 void dimensionGameArrays() {
     GameGlobals& g = game;
@@ -188,6 +207,7 @@ void GameMain() {
     playerNameFromCodes();
     // A replay starts with the name its recording started with.
     game.playerName = TextValue(sessionPlayerName(textCString(game.playerName)).c_str());
+    setStopSave(keepTypedName);
 
     MainMenu();
     endProgram();

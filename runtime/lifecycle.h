@@ -72,6 +72,10 @@ void setSourcePosition(double unit, double line);
 // calls the handler, which must not return (it throws back to its own loop). nullptr restores the
 // stop. The game never sets one.
 void setRuntimeErrorHandler(void (*handler)(int code));
+// What the program keeps when it is stopped without going through its own way out (the window
+// closed, Alt+F4, SIGTERM, a driver's quit): stopProgram runs it once, before the services are
+// released, unless the stop follows a runtime error. nullptr removes it.
+void setStopSave(void (*save)());
 [[noreturn]] void stopProgram();
 [[noreturn]] void endProgram();  // setErrorCode(0), stopProgram
 // The status a normal end exits with (0 unless set): a run that checks something, such as a
@@ -118,8 +122,6 @@ void debugPrint(const TextValue& text);
 // value in lower-case hex, clears `paused`.
 void debugBreak(int value);
 void setDebugBreakHook(void (*hook)());
-// Binds standard input and output to the controlling terminal when there is one.
-void openConsole();
 
 // ---- call by name ---------------------------------------------------------------------------
 struct RoutineEntry {
