@@ -10,6 +10,7 @@
 #include "app/level_packs.h"
 #include "app/options.h"
 #include "app/save_files.h"
+#include "app/session.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "game/constants.h"
@@ -27,6 +28,25 @@ const SaveFileDefault kSaveFiles[] = {
     {"Maps/Name.bin", 6400},
     {"Maps/Data.bin", 3200},
 };
+
+// Who plays: the person (recorded when asked), or a recording replayed.
+SessionOptions sessionOptions(const ProgramOptions& options) {
+    SessionOptions session;
+    session.tracePath = options.traceFile;
+    const struct {
+        const std::string& file;
+        SessionMode mode;
+    } asked[] = {{options.recordFile, SessionMode::Record},
+                 {options.playFile, SessionMode::Play},
+                 {options.timedemoFile, SessionMode::Timedemo},
+                 {options.verifyFile, SessionMode::Verify}};
+    for (const auto& a : asked) {
+        if (a.file.empty()) continue;
+        session.mode = a.mode;
+        session.file = a.file;
+    }
+    return session;
+}
 
 // What the game cannot start without: the media archive and the three layer files of every level
 // the menu can choose.
@@ -67,6 +87,7 @@ int main(int argc, char** argv) {
 
     registerGameRoutines();
     configureDriver(options.driverScript);  // reads its script before start-up changes the folder
+    configureSession(sessionOptions(options));  // the same for a recording to replay
     // A player who started the game from the desktop sees why it could not start.
     showStartFailuresInBoxes("Crumlet cannot start");
     chooseFolders(options.dataDir, options.saveDir);
@@ -76,8 +97,11 @@ int main(int argc, char** argv) {
         reportStartFailure(missing);
         return 1;
     }
-    // One running program per player folder: a second one ends here, having touched nothing.
-    if (!claimPlayerFolder()) {
+    // One running program per player folder: a second one ends here, having touched nothing. A
+    // replay leaves the player folder alone and plays on a private copy.
+    if (sessionReplays()) {
+        useReplayPlayerFolder();
+    } else if (!claimPlayerFolder()) {
         showStartFailureBox("Crumlet is already running: the player folder " + playerFolder() +
                             " is in use by another running program, so this one ends.");
         return 1;
@@ -116,6 +140,7 @@ int main(int argc, char** argv) {
     runtimeState.errorLine = 0;
     runtimeState.currentLine = 0;
     startDriver();
+    startSession();
     GameMain();
     stopProgram();
 }

@@ -90,3 +90,7 @@ TextValue& textAt(TextArray& array, double index);
 // The profile's codes as the player's name (start-up) and back (before the profile is saved).
 void playerNameFromCodes();
 void playerCodesFromName();
+
+// The place (1 to 8) the current score takes in the current level's table, or 0 when it is not
+// high enough for one.
+int highscorePlace();
