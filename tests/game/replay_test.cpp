@@ -27,6 +27,7 @@
 
 #include "game/constants.h"
 #include "graphics/images.h"
+#include "levels/shipped.h"
 #include "tests/support/level_writer.h"
 #include "tests/support/program_runner.h"
 #include "tests/support/test_folder.h"
@@ -224,7 +225,7 @@ Recorded* recorded = nullptr;
 // a bug that stays where it is.
 void writeLevels(const std::string& maps) {
     writeLevel(maps, 1, {"####", "#@c#", "####"});
-    for (int level = 2; level <= crumlet::kLastLevel; ++level) {
+    for (int level = 2; level <= levels::kShippedLevelCount; ++level) {
         writeLevel(maps, level,
                    {"####################", "#B.c.c.c.c.c.c.c.c<#", "####################"});
     }
