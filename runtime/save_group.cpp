@@ -25,6 +25,9 @@
 namespace {
 
 const char kJournalName[] = ".tovrik-journal";
+// Folders below the player folder whose side files are swept: deep enough for a level pack's own
+// tables (packs/<pack>/Maps/).
+constexpr int kSweepDepth = 3;
 
 bool groupOpen = false;
 std::vector<FileChannel> waiting;
@@ -194,8 +197,9 @@ bool holdsContent(int folder, const std::string& name, const SaveJournalEntry& e
     return ok && sum == e.checksum;
 }
 
-// Removes every side file left by a killed writer in the player folder and its folders one level
-// down (links are not followed). Only a holder of the folder's lock may: no other writer lives.
+// Removes every side file left by a killed writer in the player folder and the folders below it,
+// `depth` levels down (links are not followed). Only a holder of the folder's lock may: no other
+// writer lives.
 void sweepSideFiles(int folder, int depth) {
     int fd = dup(folder);
     DIR* d = fd >= 0 ? fdopendir(fd) : nullptr;
@@ -385,6 +389,7 @@ void finishInterruptedSaves(bool folderHeld) {
     const std::string& player = playerFolder();
     int folder = open(player.empty() ? "." : player.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0) return;  // no folder yet: nothing was saved
-    if (settleJournal(folder, journal) != Journal::Kept && folderHeld) sweepSideFiles(folder, 1);
+    if (settleJournal(folder, journal) != Journal::Kept && folderHeld)
+        sweepSideFiles(folder, kSweepDepth);
     close(folder);
 }

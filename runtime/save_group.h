@@ -29,8 +29,8 @@ void commitSaveGroup();
 // regular file or names anything outside the folder is rolled back without touching a save file.
 // Each outcome is one line on standard error naming the journal. A rename that fails keeps the
 // journal for the next start. With folderHeld (the caller holds the folder's lock, so no other
-// writer lives) the side files killed writers left in the folder and its folders one level down
-// are then removed.
+// writer lives) the side files killed writers left in the folder and its folders down to three
+// levels (packs/<pack>/Maps/) are then removed.
 void finishInterruptedSaves(bool folderHeld);
 
 // The journal's place: ".tovrik-journal" in the player folder.
