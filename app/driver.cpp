@@ -7,9 +7,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "devices/input.h"
@@ -17,6 +19,7 @@
 #include "graphics/screenshots.h"
 #include "runtime/lifecycle.h"
 #include "runtime/maths.h"
+#include "runtime/regular_file.h"
 
 namespace {
 
