@@ -14,6 +14,7 @@
 #include "levels/pack.h"
 #include "runtime/atomic_file.h"
 #include "runtime/folders.h"
+#include "runtime/regular_file.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ std::string packFolderFor(const std::string& choice, const std::string& relative
 // The bytes of a file when it holds at most `limit` of them; empty otherwise.
 std::vector<char> smallFileBytes(const std::string& path, size_t limit) {
     std::vector<char> bytes;
-    std::FILE* in = std::fopen(path.c_str(), "rb");
+    std::FILE* in = openRegularFileForReading(path.c_str());  // never waits on a FIFO
     if (!in) return bytes;
     bytes.resize(limit + 1);
     bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in));
