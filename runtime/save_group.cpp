@@ -39,6 +39,8 @@ bool relativeToPlayerFolder(std::string path, std::string& out) {
     if (!folder.empty()) {
         if (path.compare(0, folder.size(), folder) != 0) return false;
         path.erase(0, folder.size());
+    } else if (!path.empty() && path[0] == '/') {
+        return false;  // without a player folder only names relative to the current one
     }
     std::string clean;
     size_t at = 0;
