@@ -64,8 +64,10 @@ void OpenGLPrismo::captureArea(int slot, int x, int y, int width, int height) {
     } else {
         // No alpha in the framebuffer: find how the colour key reads back here and make exactly
         // those pixels transparent.
-        // The probe is drawn without blending, and leaves the colour as it was.
-        glPushAttrib(GL_COLOR_BUFFER_BIT | GL_ENABLE_BIT | GL_CURRENT_BIT);
+        // The probe is drawn without blending, and leaves the colour as it was. It changes only
+        // state the renderer's cache tracks (alpha test, texturing, blending, the colour), so
+        // forgetting the cache afterwards puts everything back at the next draw; no attribute
+        // stack is needed (WebGL's fixed-function emulation has none).
         const int savedBlendMode = blendMode;
         const float savedColour[4] = {currentColour[0], currentColour[1], currentColour[2],
                                       currentColour[3]};
@@ -76,7 +78,6 @@ void OpenGLPrismo::captureArea(int slot, int x, int y, int width, int height) {
         drawPoint(4, 4, spriteColourKey);
         glReadPixels(4, screenHeight - 1 - 4, 1, 1, GL_BGRA, GL_UNSIGNED_BYTE, key);
         drawPoint(4, 4, old[0] + 256 * old[1] + 65536 * old[2]);
-        glPopAttrib();
         stateChangedBehindCache();
         blendMode = savedBlendMode;
         setCurrentColour(savedColour[0], savedColour[1], savedColour[2], savedColour[3]);
