@@ -9,7 +9,7 @@
 // key query. Numbers in and out are doubles; truth values are 1 and 0.
 #pragma once
 
-class TextValue;
+struct TextValue;
 struct KeyBindings;
 
 // ---- Runtime-internal: life of the input service ----------------------------

@@ -13,7 +13,7 @@
 // keeps running.
 #pragma once
 
-class TextValue;
+struct TextValue;
 
 // ---- Runtime-internal -----------------------------------------------------------
 

@@ -1,0 +1,344 @@
+#!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Crumlet developers
+# SPDX-License-Identifier: Zlib
+"""The browser build, played in headless Chromium from a loopback server.
+
+    browser_session.py --web-dir build-web --program build/run/crumlet --reference menu.png
+
+1. The driver session tests/web/session.txt (level 1 finished, the bug caught on level 3) runs
+   in the browser (crumlet.html?driver=session.txt) and in the native program: the console's
+   trace lines and the native trace file must be the same, line for line.
+2. Without a driver: the menu's picture equals the native reference picture; a second tab says
+   that the game is open elsewhere; a name typed with key events and GOHOME is in the player
+   folder after a reload (IndexedDB); a damaged score file put into IndexedDB stops the game at
+   the next load with the native program's message, and the profile is still there.
+
+Exit status 77 (skipped, with the reason) when emscripten or Chromium is not installed.
+"""
+import argparse
+import base64
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import urllib.request
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
+sys.path.insert(0, os.path.join(ROOT, 'platform', 'web'))
+SKIP = 77
+
+
+def skip(why):
+    print('SKIPPED: ' + why)
+    sys.exit(SKIP)
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def wait_for(what, predicate, seconds):
+    """Polls predicate until it returns something true; fails after the deadline."""
+    deadline = time.monotonic() + seconds
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure('timed out after %d s waiting for %s' % (seconds, what))
+        time.sleep(0.1)
+
+
+class Page:
+    """One tab, driven over the DevTools protocol."""
+
+    def __init__(self, ws_url):
+        import websocket
+        self.ws = websocket.create_connection(ws_url, timeout=60, suppress_origin=True)
+        self.next_id = 0
+        self.console = []  # (type, text)
+        self.call('Runtime.enable')
+        self.call('Page.enable')
+
+    def _handle(self, message):
+        if message.get('method') == 'Runtime.consoleAPICalled':
+            p = message['params']
+            text = ' '.join(str(a.get('value', a.get('description', ''))) for a in p['args'])
+            self.console.append((p['type'], text))
+
+    def call(self, method, **params):
+        self.next_id += 1
+        self.ws.send(json.dumps({'id': self.next_id, 'method': method, 'params': params}))
+        while True:
+            message = json.loads(self.ws.recv())
+            if message.get('id') == self.next_id:
+                if 'error' in message:
+                    raise Failure('%s: %s' % (method, message['error']))
+                return message.get('result', {})
+            self._handle(message)
+
+    def pump(self):
+        """Takes in the events that arrived so far."""
+        self.ws.settimeout(0.05)
+        try:
+            while True:
+                self._handle(json.loads(self.ws.recv()))
+        except Exception:
+            pass
+        finally:
+            self.ws.settimeout(60)
+
+    def eval(self, expression):
+        result = self.call('Runtime.evaluate', expression=expression, returnByValue=True,
+                           awaitPromise=True)
+        if 'exceptionDetails' in result:
+            return None
+        return result['result'].get('value')
+
+    def load(self, url):
+        self.console = []
+        self.call('Page.navigate', url=url)
+        wait_for('the page at ' + url, lambda: self.eval(
+            "typeof Module == 'object' && Module.crumlet ? 1 : 0"), 30)
+
+    def exit_status(self):
+        return self.eval('Module.crumlet.exitStatus')
+
+    def key(self, name, code, vk, text=None):
+        down = {'type': 'keyDown', 'key': name, 'code': code, 'windowsVirtualKeyCode': vk,
+                'nativeVirtualKeyCode': vk}
+        if text:
+            down['text'] = text
+        self.call('Input.dispatchKeyEvent', **down)
+        # Held for a few of the menu's passes (about 60 ms each), then let go.
+        time.sleep(0.15)
+        self.call('Input.dispatchKeyEvent', type='keyUp', key=name, code=code,
+                  windowsVirtualKeyCode=vk, nativeVirtualKeyCode=vk)
+        time.sleep(0.3)
+
+    def canvas_picture(self, workdir, scale_to=(320, 240)):
+        """The canvas as shown, brought back to the logical size, as raw RGB bytes."""
+        box = self.eval("(() => { const r = document.getElementById('canvas')"
+                        ".getBoundingClientRect(); return [r.x, r.y, r.width, r.height]; })()")
+        shot = self.call('Page.captureScreenshot', format='png', clip={
+            'x': box[0], 'y': box[1], 'width': box[2], 'height': box[3], 'scale': 1})
+        path = os.path.join(workdir, 'canvas.png')
+        with open(path, 'wb') as f:
+            f.write(base64.b64decode(shot['data']))
+        return rgb(path, scale_to), path
+
+
+def rgb(path, size=None):
+    command = ['convert', path]
+    if size:
+        command += ['-sample', '%dx%d!' % size]
+    return subprocess.run(command + ['-alpha', 'off', 'rgb:-'], check=True,
+                          capture_output=True).stdout
+
+
+class Chromium:
+    def __init__(self, workdir):
+        program = shutil.which('chromium') or shutil.which('chromium-browser')
+        self.profile = os.path.join(workdir, 'profile')
+        self.process = subprocess.Popen(
+            [program, '--headless=new', '--no-sandbox', '--remote-debugging-port=0',
+             '--user-data-dir=' + self.profile, '--enable-unsafe-swiftshader',
+             '--use-angle=swiftshader', '--autoplay-policy=no-user-gesture-required',
+             '--no-first-run', '--window-size=1024,768', 'about:blank'],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        port_file = os.path.join(self.profile, 'DevToolsActivePort')
+        wait_for('Chromium to listen', lambda: os.path.exists(port_file) and
+                 open(port_file).read().split('\n')[0].strip(), 60)
+        self.port = int(open(port_file).read().split('\n')[0])
+
+    def targets(self):
+        with urllib.request.urlopen('http://127.0.0.1:%d/json/list' % self.port) as r:
+            return [t for t in json.load(r) if t['type'] == 'page']
+
+    def first_page(self):
+        return Page(wait_for('a page', self.targets, 30)[0]['webSocketDebuggerUrl'])
+
+    def new_page(self, url):
+        request = urllib.request.Request(
+            'http://127.0.0.1:%d/json/new?%s' % (self.port, url), method='PUT')
+        with urllib.request.urlopen(request) as r:
+            target = json.load(r)
+        return target['id'], Page(target['webSocketDebuggerUrl'])
+
+    def close_page(self, target_id):
+        urllib.request.urlopen('http://127.0.0.1:%d/json/close/%s' % (self.port, target_id)).close()
+
+    def stop(self):
+        self.process.terminate()
+        try:
+            self.process.wait(20)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+
+
+def native_run(program, workdir, save_dir, args, name):
+    env = dict(os.environ, SDL_VIDEODRIVER='offscreen', SDL_AUDIODRIVER='dummy')
+    return subprocess.run([program, '--windowed', '--save-dir', save_dir] + args, cwd=workdir,
+                          env=env, capture_output=True, text=True, timeout=600)
+
+
+def trace_session(page, chromium, address, program, workdir):
+    """Part 1: the same trace in the browser and natively."""
+    script = os.path.join(HERE, 'session.txt')
+    native = native_run(program, workdir, os.path.join(workdir, 'native-save'),
+                        ['--driver', script], 'session')
+    check(native.returncode == 0, 'the native session ended with %d: %s'
+          % (native.returncode, native.stderr))
+    with open(os.path.join(workdir, 'session.trace')) as f:
+        expected = f.read().splitlines()
+    # The session does what it says: level 1 finished, then a caught bug on another level.
+    starts = [i for i, line in enumerate(expected) if line.startswith('F=1 ')]
+    check(len(starts) == 2, 'the native session played %d levels, not 2' % len(starts))
+    check(' left=0 ' in expected[starts[1] - 1], 'level 1 was not finished: ' + expected[starts[1] - 1])
+    check(any(' dead=1 ' in line for line in expected[starts[1]:]), 'the bug was never caught')
+
+    started = time.monotonic()
+    page.load(address + 'crumlet.html?driver=session.txt')
+    status = wait_for('the browser session to end', lambda: (page.pump(), page.exit_status())[1]
+                      is not None and [page.exit_status()], 600)[0]
+    page.pump()
+    seconds = time.monotonic() - started
+    got = [text for kind, text in page.console if kind == 'log']
+    print('browser session: %d frames of trace in %.1f s, exit status %s'
+          % (len(got), seconds, status))
+    check(status == 0, 'the browser session ended with status %s: %s' % (
+        status, [t for k, t in page.console if k != 'log'][-5:]))
+    for n, (a, b) in enumerate(zip(expected, got)):
+        check(a == b, 'trace line %d differs:\n  native:  %s\n  browser: %s' % (n + 1, a, b))
+    check(len(got) == len(expected), 'the browser wrote %d trace lines, the native program %d'
+          % (len(got), len(expected)))
+
+
+def menu_and_saves(page, chromium, address, program, workdir, reference):
+    """Part 2: the menu's picture, the second tab, saves across reloads, a damaged save."""
+    page.load(address + 'crumlet.html')
+    expected = rgb(reference)
+    shown = [None]
+
+    def menu_shown():
+        shown[0], path = page.canvas_picture(workdir)
+        return shown[0] == expected
+    try:
+        wait_for('the menu to look like ' + reference, menu_shown, 30)
+    except Failure:
+        differing = sum(1 for i in range(0, len(expected), 3)
+                        if shown[0] is None or shown[0][i:i + 3] != expected[i:i + 3])
+        raise Failure('the menu differs from %s in %d of 76800 pixels (picture: %s)'
+                      % (reference, differing, os.path.join(workdir, 'canvas.png')))
+    print('menu: the same pixels as the native reference picture')
+
+    target, second = chromium.new_page(address + 'crumlet.html')
+    wait_for('the second tab to say the game is open elsewhere', lambda: 'already open' in (
+        second.eval("document.getElementById('status').textContent") or ''), 30)
+    check(second.eval('Module.calledRun ? 1 : 0') == 0, 'the game started in a second tab')
+    chromium.close_page(target)
+    print('second tab: refused')
+
+    # PLAYER (one row down), Return, type "web", Space; then GOHOME (two rows further), Return.
+    page.key('ArrowDown', 'ArrowDown', 40)
+    time.sleep(0.5)  # the box slides
+    page.key('Enter', 'Enter', 13, '\r')
+    for letter in 'web':
+        page.key(letter, 'Key' + letter.upper(), ord(letter.upper()), letter)
+    page.key(' ', 'Space', 32, ' ')
+    for _ in range(2):
+        page.key('ArrowDown', 'ArrowDown', 40)
+        time.sleep(0.5)
+    page.key('Enter', 'Enter', 13, '\r')
+    wait_for('GOHOME to end the game', lambda: page.exit_status() is not None, 30)
+    check(page.exit_status() == 0, 'GOHOME ended with status %s' % page.exit_status())
+    wait_for('the saves to reach IndexedDB', lambda: page.eval(
+        '!Module.crumlet.syncing && Module.crumlet.synced > 0 ? 1 : 0'), 30)
+
+    profile = 'Array.from(FS.readFile("/player/Maps/Player.bin")).slice(0, 3)'
+    page.load(address + 'crumlet.html')
+    wait_for('the reloaded game to run', lambda: page.eval('Module.calledRun ? 1 : 0'), 30)
+    check(page.eval(profile) == list(b'web'), 'after a reload the profile holds %s, not "web"'
+          % page.eval(profile))
+    print('reload: the typed name is still there')
+
+    # A damaged score file in IndexedDB, then a reload: the native program's message.
+    page.eval('FS.writeFile("/player/Maps/Data.bin", new Uint8Array(17)); '
+              'Module.crumlet.synced = 0; Module.crumlet.persist(); 1')
+    wait_for('the damaged file to reach IndexedDB', lambda: page.eval(
+        '!Module.crumlet.syncing && Module.crumlet.synced > 0 ? 1 : 0'), 30)
+    page.load(address + 'crumlet.html')
+    wait_for('the game to stop', lambda: page.exit_status() is not None, 30)
+    page.pump()
+    browser_errors = [t for k, t in page.console if k == 'warning']
+    check(page.exit_status() != 0, 'a damaged score file did not stop the game')
+    check(page.eval(profile) == list(b'web'), 'the profile was lost with the damaged score file')
+
+    native_save = os.path.join(workdir, 'damaged-save')
+    os.makedirs(os.path.join(native_save, 'Maps'))
+    native_run(program, workdir, native_save, ['--driver', os.path.join(HERE, 'quit.txt')], 'x')
+    with open(os.path.join(native_save, 'Maps', 'Data.bin'), 'wb') as f:
+        f.write(bytes(17))
+    native = native_run(program, workdir, native_save, ['--driver', os.path.join(HERE, 'quit.txt')], 'x')
+    check(native.returncode == page.exit_status(), 'native status %d, browser %s'
+          % (native.returncode, page.exit_status()))
+    message = [line.replace(native_save, '/player') for line in native.stderr.splitlines()
+               if 'Data.bin' in line]
+    check(message, 'the native program did not name the damaged file: ' + native.stderr)
+    for line in message:
+        check(line in browser_errors, 'the browser did not say "%s"; it said %s'
+              % (line, browser_errors))
+    print('damaged score file: "%s", the profile kept' % message[0])
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument('--web-dir', required=True)
+    parser.add_argument('--program', required=True)
+    parser.add_argument('--reference', required=True)
+    args = parser.parse_args()
+
+    if not shutil.which('em++'):
+        skip('emscripten is not installed (scripts/web.sh installs it)')
+    if not (shutil.which('chromium') or shutil.which('chromium-browser')):
+        skip('Chromium is not installed (scripts/test.sh installs it)')
+    try:
+        import websocket  # noqa: F401
+    except ImportError:
+        skip('python3-websocket is not installed (scripts/test.sh installs it)')
+    for name in ('crumlet.html', 'crumlet.js', 'crumlet.wasm', 'crumlet.data'):
+        if not os.path.exists(os.path.join(args.web_dir, name)):
+            print('FAILED: %s is missing: build it with scripts/web.sh' % name)
+            return 1
+
+    import serve
+    workdir = tempfile.mkdtemp(prefix='crumlet-web-test-')
+    server, address = serve.start([args.web_dir, HERE])
+    chromium = Chromium(workdir)
+    try:
+        page = chromium.first_page()
+        trace_session(page, chromium, address, os.path.abspath(args.program), workdir)
+        menu_and_saves(page, chromium, address, os.path.abspath(args.program), workdir,
+                       args.reference)
+    except Failure as e:
+        print('FAILED: %s' % e)
+        print('(files kept in %s)' % workdir)
+        return 1
+    finally:
+        chromium.stop()
+        server.shutdown()
+    shutil.rmtree(workdir, ignore_errors=True)
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
