@@ -105,11 +105,21 @@ Module.preRun.push(function() {
       return response.text();
     }).then(function(text) {
       // The trace always goes to the console: the script's own trace file is dropped, and the
-      // program writes the trace to its standard output, which is the console's log.
+      // program writes the trace to /dev/trace, whose every line becomes a console.log line.
+      // (Standard output goes to console.info, so the log holds the trace alone.)
+      var line = [];
+      FS.createDevice('/dev', 'trace', null, function(c) {
+        if (c == 10) {
+          console.log(String.fromCharCode.apply(null, line));
+          line = [];
+        } else if (c != null) {
+          line.push(c);
+        }
+      });
       var lines = text.split('\n').filter(function(line) {
         return !/^\s*trace(\s|$)/i.test(line);
       });
-      lines.push('trace /dev/stdout');
+      lines.push('trace /dev/trace');
       FS.mkdir('/driver');
       FS.writeFile('/driver/script.txt', lines.join('\n') + '\n');
       Module.arguments.push('--driver', '/driver/script.txt');
@@ -129,6 +139,7 @@ Module.onExit = function(status) {
   c.status(status == 0 ? 'The game has ended. Reload the page to play again.'
                        : 'The game stopped (status ' + status + '): ' + (c.lastError || ''));
 };
+Module.print = function(text) { console.info(text); };
 Module.printErr = function(text) {
   Module.crumlet.lastError = text;
   console.warn(text);

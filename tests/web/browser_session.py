@@ -10,7 +10,7 @@
    trace lines and the native trace file must be the same, line for line.
 2. Without a driver: the menu's picture equals the native reference picture; a second tab says
    that the game is open elsewhere; a name typed with key events and GOHOME is in the player
-   folder after a reload (IndexedDB); a damaged score file put into IndexedDB stops the game at
+   folder after a reload (IndexedDB) and shown in the menu; a damaged score file put into IndexedDB stops the game at
    the next load with the native program's message, and the profile is still there.
 
 Exit status 77 (skipped, with the reason) when emscripten or Chromium is not installed.
@@ -68,6 +68,8 @@ class Page:
         self.console = []  # (type, text)
         self.call('Runtime.enable')
         self.call('Page.enable')
+        # A headless tab never has the focus, and the game waits while its window is inactive.
+        self.call('Emulation.setFocusEmulationEnabled', enabled=True)
 
     def _handle(self, message):
         if message.get('method') == 'Runtime.consoleAPICalled':
@@ -185,7 +187,7 @@ class Chromium:
             self.process.kill()
 
 
-def native_run(program, workdir, save_dir, args, name):
+def native_run(program, workdir, save_dir, args):
     env = dict(os.environ, SDL_VIDEODRIVER='offscreen', SDL_AUDIODRIVER='dummy')
     return subprocess.run([program, '--windowed', '--save-dir', save_dir] + args, cwd=workdir,
                           env=env, capture_output=True, text=True, timeout=600)
@@ -195,7 +197,7 @@ def trace_session(page, chromium, address, program, workdir):
     """Part 1: the same trace in the browser and natively."""
     script = os.path.join(HERE, 'session.txt')
     native = native_run(program, workdir, os.path.join(workdir, 'native-save'),
-                        ['--driver', script], 'session')
+                        ['--driver', script])
     check(native.returncode == 0, 'the native session ended with %d: %s'
           % (native.returncode, native.stderr))
     with open(os.path.join(workdir, 'session.trace')) as f:
@@ -223,23 +225,29 @@ def trace_session(page, chromium, address, program, workdir):
           % (len(got), len(expected)))
 
 
+def type_name_and_go_home(page, name, then_menu=None):
+    """PLAYER (a row down), Return, the name, Space, Up again to LEVELS; then_menu() there; then
+    GOHOME (three rows down) and Return."""
+    page.key('ArrowDown', 'ArrowDown', 40)
+    time.sleep(0.5)  # the box slides
+    page.key('Enter', 'Enter', 13, '\r')
+    for letter in name:
+        page.key(letter, 'Key' + letter.upper(), ord(letter.upper()), letter)
+    page.key(' ', 'Space', 32, ' ')
+    page.key('ArrowUp', 'ArrowUp', 38)
+    time.sleep(0.5)
+    if then_menu:
+        then_menu()
+    for _ in range(3):
+        page.key('ArrowDown', 'ArrowDown', 40)
+        time.sleep(0.5)
+    page.key('Enter', 'Enter', 13, '\r')
+
+
 def menu_and_saves(page, chromium, address, program, workdir, reference):
     """Part 2: the menu's picture, the second tab, saves across reloads, a damaged save."""
     page.load(address + 'crumlet.html')
-    expected = rgb(reference)
-    shown = [None]
-
-    def menu_shown():
-        shown[0], path = page.canvas_picture(workdir)
-        return shown[0] == expected
-    try:
-        wait_for('the menu to look like ' + reference, menu_shown, 30)
-    except Failure:
-        differing = sum(1 for i in range(0, len(expected), 3)
-                        if shown[0] is None or shown[0][i:i + 3] != expected[i:i + 3])
-        raise Failure('the menu differs from %s in %d of 76800 pixels (picture: %s)'
-                      % (reference, differing, os.path.join(workdir, 'canvas.png')))
-    print('menu: the same pixels as the native reference picture')
+    wait_for('the game to run', lambda: page.eval('Module.calledRun ? 1 : 0'), 30)
 
     target, second = chromium.new_page(address + 'crumlet.html')
     wait_for('the second tab to say the game is open elsewhere', lambda: 'already open' in (
@@ -248,17 +256,25 @@ def menu_and_saves(page, chromium, address, program, workdir, reference):
     chromium.close_page(target)
     print('second tab: refused')
 
-    # PLAYER (one row down), Return, type "web", Space; then GOHOME (two rows further), Return.
-    page.key('ArrowDown', 'ArrowDown', 40)
-    time.sleep(0.5)  # the box slides
-    page.key('Enter', 'Enter', 13, '\r')
-    for letter in 'web':
-        page.key(letter, 'Key' + letter.upper(), ord(letter.upper()), letter)
-    page.key(' ', 'Space', 32, ' ')
-    for _ in range(2):
-        page.key('ArrowDown', 'ArrowDown', 40)
-        time.sleep(0.5)
-    page.key('Enter', 'Enter', 13, '\r')
+    # The reference picture shows the menu of a player called "eve", the box at one step of its
+    # animation: screenshots are taken until one shows that step.
+    expected = rgb(reference)
+    shown = [None]
+
+    def menu_shown():
+        shown[0], path = page.canvas_picture(workdir)
+        return shown[0] == expected
+
+    def compare_menu():
+        try:
+            wait_for('the menu to look like ' + reference, menu_shown, 30)
+        except Failure:
+            differing = sum(1 for i in range(0, len(expected), 3)
+                            if shown[0] is None or shown[0][i:i + 3] != expected[i:i + 3])
+            raise Failure('the menu differs from %s in %d of 76800 pixels (picture: %s)'
+                          % (reference, differing, os.path.join(workdir, 'canvas.png')))
+    type_name_and_go_home(page, 'eve', compare_menu)
+    print('menu: the same pixels as the native reference picture')
     wait_for('GOHOME to end the game', lambda: page.exit_status() is not None, 30)
     check(page.exit_status() == 0, 'GOHOME ended with status %s' % page.exit_status())
     wait_for('the saves to reach IndexedDB', lambda: page.eval(
@@ -267,9 +283,10 @@ def menu_and_saves(page, chromium, address, program, workdir, reference):
     profile = 'Array.from(FS.readFile("/player/Maps/Player.bin")).slice(0, 3)'
     page.load(address + 'crumlet.html')
     wait_for('the reloaded game to run', lambda: page.eval('Module.calledRun ? 1 : 0'), 30)
-    check(page.eval(profile) == list(b'web'), 'after a reload the profile holds %s, not "web"'
+    check(page.eval(profile) == list(b'eve'), 'after a reload the profile holds %s, not "eve"'
           % page.eval(profile))
-    print('reload: the typed name is still there')
+    wait_for('the reloaded menu to show "eve"', menu_shown, 30)
+    print('reload: the name is still there, and in the menu')
 
     # A damaged score file in IndexedDB, then a reload: the native program's message.
     page.eval('FS.writeFile("/player/Maps/Data.bin", new Uint8Array(17)); '
@@ -281,14 +298,14 @@ def menu_and_saves(page, chromium, address, program, workdir, reference):
     page.pump()
     browser_errors = [t for k, t in page.console if k == 'warning']
     check(page.exit_status() != 0, 'a damaged score file did not stop the game')
-    check(page.eval(profile) == list(b'web'), 'the profile was lost with the damaged score file')
+    check(page.eval(profile) == list(b'eve'), 'the profile was lost with the damaged score file')
 
     native_save = os.path.join(workdir, 'damaged-save')
-    os.makedirs(os.path.join(native_save, 'Maps'))
-    native_run(program, workdir, native_save, ['--driver', os.path.join(HERE, 'quit.txt')], 'x')
+    quit_script = os.path.join(HERE, 'quit.txt')
+    native_run(program, workdir, native_save, ['--driver', quit_script])
     with open(os.path.join(native_save, 'Maps', 'Data.bin'), 'wb') as f:
         f.write(bytes(17))
-    native = native_run(program, workdir, native_save, ['--driver', os.path.join(HERE, 'quit.txt')], 'x')
+    native = native_run(program, workdir, native_save, ['--driver', quit_script])
     check(native.returncode == page.exit_status(), 'native status %d, browser %s'
           % (native.returncode, page.exit_status()))
     message = [line.replace(native_save, '/player') for line in native.stderr.splitlines()
@@ -297,7 +314,7 @@ def menu_and_saves(page, chromium, address, program, workdir, reference):
     for line in message:
         check(line in browser_errors, 'the browser did not say "%s"; it said %s'
               % (line, browser_errors))
-    print('damaged score file: "%s", the profile kept' % message[0])
+    print('damaged score file: "%s"; the profile kept' % message[0])
 
 
 def main():
