@@ -41,6 +41,10 @@ Module.crumlet = {
 Module.preRun.push(function() {
   var c = Module.crumlet;
   var driver = c.params.get('driver');
+  if (c.params.has('frametimes')) {  // for bench/web: every frame's script time and moment
+    c.frameTimes = [];
+    c.frameStamps = [];
+  }
 
   // The lock first: nothing of the folder is read before it is held.
   if (navigator.locks) {
