@@ -6,7 +6,7 @@
 //   a second tab (or window) says that the game is open elsewhere and does not start.
 // - The player folder /player lives in IndexedDB (emscripten's IDBFS): it is read before the
 //   program starts, and written back whenever the program has finished a file in it (every save
-//   commit ends in a rename), at the end, and when the page is hidden.
+//   commit ends in a rename) and when the page is hidden.
 // - crumlet.html?driver=<file> fetches a driver script served beside the page and runs it, with
 //   its state trace going to the console (one console line per trace line) and its saves into a
 //   fresh folder of its own that is never kept.
@@ -139,7 +139,6 @@ Module.preRun.push(function() {
 Module.onExit = function(status) {
   var c = Module.crumlet;
   c.exitStatus = status;
-  if (!c.params.get('driver')) c.persist();
   c.status(status == 0 ? 'The game has ended. Reload the page to play again.'
                        : 'The game stopped (status ' + status + '): ' + (c.lastError || ''));
 };
