@@ -12,13 +12,15 @@ namespace {
 const char* const kActionNames[kGameActionCount] = {"up",   "down", "left",   "right",
                                                     "bomb", "back", "select", "pause"};
 
-// The codes the game reads for each action; pausing is not a key the game reads.
+// The codes the game reads for each action (the arrows, Space and left Ctrl, Escape, Return);
+// pausing is not a key the game reads. They are also the default keys.
 struct FixedCodes {
     int first, second;  // -1: none
 };
 const FixedCodes kFixedCodes[kGameActionCount] = {
     {200, -1}, {208, -1}, {203, -1}, {205, -1}, {57, 29}, {1, -1}, {28, -1}, {-1, -1},
 };
+constexpr int kScanCodeP = 25;  // the default pause key
 
 bool padWants(const PadActions& pad, GameAction action, bool startSelects) {
     switch (action) {
@@ -48,14 +50,11 @@ const char* gameActionName(GameAction action) { return kActionNames[static_cast<
 
 KeyBindings defaultKeyBindings() {
     KeyBindings b;
-    b[GameAction::Up] = {200};
-    b[GameAction::Down] = {208};
-    b[GameAction::Left] = {203};
-    b[GameAction::Right] = {205};
-    b[GameAction::Bomb] = {57, 29};
-    b[GameAction::Back] = {1};
-    b[GameAction::Select] = {28};
-    b[GameAction::Pause] = {25};
+    for (int a = 0; a < kGameActionCount; ++a) {
+        for (int code : {kFixedCodes[a].first, kFixedCodes[a].second})
+            if (code >= 0) b.keys[a].push_back(code);
+    }
+    b[GameAction::Pause] = {kScanCodeP};
     return b;
 }
 

@@ -14,8 +14,35 @@ using namespace crumlet;
 
 namespace {
 
-// The heading of a standing baddy's code, as a direction.
-double headingOf(double code) { return code - 11; }
+// A standing baddy's grid code and its heading: kBaddyRight heads kRight, and so on.
+double headingOf(double code) { return code - kBaddyRight + kRight; }
+double baddyHeading(double dir) { return dir - kRight + kBaddyRight; }
+
+// baddyState of a baddy that waits out a step where it stands (0: standing, 1 to 4: stepping
+// that way).
+constexpr double kWaiting = -1;
+
+// Draws the baddy of cell i and counts its frame; true after the last frame of its step (or its
+// wait), when it stands again.
+bool drawAndCountFrame(double i) {
+    GameGlobals& g = game;
+    drawSpriteFrame(kSpriteBaddy, numAt(g.baddyFrame, i), numAt(g.baddyX, i), numAt(g.baddyY, i));
+    numAt(g.baddyFrame, i) += 1;
+    if (numAt(g.baddyFrame, i) != kStepFrames) return false;
+    numAt(g.baddyFrame, i) = 0;
+    numAt(g.baddyState, i) = 0;
+    return true;
+}
+
+// A finished step: the cell the baddy came from empties, and the one it reached holds it,
+// heading the way it went.
+void arrive(double i, double dir) {
+    GameGlobals& g = game;
+    const double reached =
+        numAt(g.baddyX, i) / kCellSize + (numAt(g.baddyY, i) / kCellSize) * kGridColumns;
+    numAt(g.mapGrid, reached - neighbourOffset(dir)) = kEmpty;
+    numAt(g.mapGrid, reached) = baddyHeading(dir);
+}
 
 // One decision pass works on a baddy at cell i.
 struct Baddy {
@@ -36,7 +63,7 @@ struct Baddy {
 
     void wait() const {
         GameGlobals& g = game;
-        numAt(g.baddyState, i) = -1;
+        numAt(g.baddyState, i) = kWaiting;
         numAt(g.baddyX, i) = cellX * kCellSize;
         numAt(g.baddyY, i) = cellY * kCellSize;
     }
@@ -167,7 +194,8 @@ void decide(const Baddy& b, double code) {
 void ScanBaddy() {
     GameGlobals& g = game;
     if (g.baddyTick != 0) return;
-    // A baddy ordered into a cell later in the scan is not met again: that cell now holds 34.
+    // A baddy ordered into a cell later in the scan is not met again: that cell now holds
+    // kReserved.
     for (double cellY = 1; cellY < kScreenRows; ++cellY) {
         for (double cellX = 1; cellX < kScreenColumns; ++cellX) {
             double cellIndex = cellX + cellY * kGridColumns;
@@ -182,32 +210,13 @@ void BaddyAnimation() {
     GameGlobals& g = game;
     // From the first cell of row 1 to the first cell of the last row.
     for (double i = kGridColumns; i <= kGridCells - kGridColumns; ++i) {
-        double state = numAt(g.baddyState, i);
-        if (state == 0) continue;
-        if (state == -1) {
-            drawSpriteFrame(kSpriteBaddy, numAt(g.baddyFrame, i), numAt(g.baddyX, i),
-                            numAt(g.baddyY, i));
-            numAt(g.baddyFrame, i) += 1;
-            if (numAt(g.baddyFrame, i) == kStepFrames) {
-                numAt(g.baddyFrame, i) = 0;
-                numAt(g.baddyState, i) = 0;
-            }
-            continue;
-        }
-        if (state < 1 || state > 4) continue;
-        const DirectionStep step = stepOf(state);
-        numAt(g.baddyX, i) += step.dx;
-        numAt(g.baddyY, i) += step.dy;
-        drawSpriteFrame(kSpriteBaddy, numAt(g.baddyFrame, i), numAt(g.baddyX, i),
-                        numAt(g.baddyY, i));
-        numAt(g.baddyFrame, i) += 1;
-        if (numAt(g.baddyFrame, i) == kStepFrames) {
-            numAt(g.baddyFrame, i) = 0;
-            numAt(g.baddyState, i) = 0;
-            double t =
-                numAt(g.baddyX, i) / kCellSize + (numAt(g.baddyY, i) / kCellSize) * kGridColumns;
-            numAt(g.mapGrid, t - neighbourOffset(state)) = kEmpty;  // the cell it came from
-            numAt(g.mapGrid, t) = kBaddyRight + state - 1;
+        const double state = numAt(g.baddyState, i);
+        if (state == kWaiting) {
+            drawAndCountFrame(i);
+        } else if (state >= kRight && state <= kDown) {
+            numAt(g.baddyX, i) += stepOf(state).dx;
+            numAt(g.baddyY, i) += stepOf(state).dy;
+            if (drawAndCountFrame(i)) arrive(i, state);
         }
     }
 }

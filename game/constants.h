@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Crumlet developers
 // SPDX-License-Identifier: Zlib
-// Numbers the game's routines share: key codes, grid shape, sprite, font and sound slots.
+// Numbers the game's routines share: key codes, grid shape, timings, scores, table sizes, sprite,
+// font and sound slots. Numbers of one routine alone are named beside it.
 #pragma once
 
 namespace crumlet {
@@ -31,6 +32,26 @@ constexpr int kScreenRows = 15;
 // kFuseFrames.
 constexpr double kStepFrames = 16;
 constexpr double kFuseFrames = 48;
+
+// What the bug's takings score.
+constexpr double kScoreClover = 5;
+constexpr double kScoreFlower = 50;
+constexpr double kScoreSpikeyBomb = 2;
+constexpr double kScoreFruit = 100;
+
+// The player's name: up to kNameLetters letters, kept as that many character codes (0 past its
+// end). The high-score tables: the best kScoresPerLevel scores of each of kScoreTableLevels
+// levels with their names, best first, level n's from (n - 1) * kScoresPerLevel on.
+constexpr double kNameLetters = 8;
+constexpr double kScoresPerLevel = 8;
+constexpr double kScoreTableLevels = 100;
+constexpr double kScoreTableEntries = kScoresPerLevel * kScoreTableLevels;
+
+// At most kFireSlots fires burn at once where baddies ate the fruit.
+constexpr double kFireSlots = 4;
+
+// The level's status line along the bottom of the screen.
+constexpr double kStatusLineY = 224;
 
 // mapGrid codes.
 constexpr double kEmpty = 0;
@@ -77,9 +98,6 @@ inline double neighbourOffset(double dir) {
     const DirectionStep step = stepOf(dir);
     return step.dx + step.dy * kGridColumns;
 }
-
-// Levels 1 to kLastLevel can be chosen in the menu.
-constexpr double kLastLevel = 28;
 
 // The title menu: the column of its texts and of the cursor box, and the rows of its entries,
 // on which the box comes to rest.

@@ -14,6 +14,20 @@ using namespace crumlet;
 
 namespace {
 
+// The fruit: offered when a draw of 0 to kFruitDraws comes out as kFruitLuckyDraw (a chance of 1
+// in 301 a frame) while more than kFruitMinPickups pick-ups remain, in a random cell of columns 1
+// to 19 and rows 1 to 14, as one of kFruitKinds pictures of its strip.
+constexpr double kFruitDraws = 300;
+constexpr double kFruitLuckyDraw = 25;
+constexpr double kFruitMinPickups = 10;
+constexpr double kFruitKinds = 12;
+
+// The laid bomb flashes through a loop of this many frames until its fuse ends.
+constexpr double kFlashFrames = 16;
+// A fire shows each of its kFireFrames frames for kFireFrameRepeat frames, then goes out.
+constexpr double kFireFrames = 16;
+constexpr double kFireFrameRepeat = 2;
+
 // A one-shot effect: shown for kStepFrames frames while its y is above 0. Starting it again while
 // it runs only moves it; the frame counter goes on.
 void animateOneShot(double slot, double& frame, double x, double& y) {
@@ -30,16 +44,15 @@ void animateOneShot(double slot, double& frame, double x, double& y) {
 
 void RandomFruit() {
     GameGlobals& g = game;
-    // A fruit is offered with a chance of 1 in 301 per frame, and only while more than ten
-    // pick-ups remain; the random draws happen in this order whatever the outcome.
-    if (randomInt(300) != 25) return;
-    if (g.fruitShown != 0 || !(g.pickupsLeft > 10)) return;
-    double cellY = randomInt(13) + 1;
-    double cellX = randomInt(18) + 1;
+    // The random draws happen in this order whatever the outcome.
+    if (randomInt(kFruitDraws) != kFruitLuckyDraw) return;
+    if (g.fruitShown != 0 || !(g.pickupsLeft > kFruitMinPickups)) return;
+    double cellY = randomInt(kScreenRows - 2) + 1;
+    double cellX = randomInt(kScreenColumns - 2) + 1;
     double cellIndex = cellX + cellY * kGridColumns;
     if (numAt(g.mapGrid, cellIndex) != kEmpty) return;  // no second try this frame
     numAt(g.mapGrid, cellIndex) = kFruit;
-    g.fruitFrame = randomInt(11);
+    g.fruitFrame = randomInt(kFruitKinds - 1);
     g.fruitX = cellX * kCellSize;
     g.fruitY = cellY * kCellSize;
     g.fruitShown = 1;
@@ -76,7 +89,7 @@ void SpikeyAnimation() {
     if (!(g.spikeyY > 0)) return;
     drawSpriteFrame(kSpriteFlushSpikey, g.spikeyFrame, g.spikeyX, g.spikeyY);
     g.spikeyFrame += 1;
-    if (g.spikeyFrame == 16) g.spikeyFrame = 0;
+    if (g.spikeyFrame == kFlashFrames) g.spikeyFrame = 0;
     g.spikeyTimer += 1;
     if (g.spikeyTimer == kFuseFrames) {
         // The blast takes over the bomb's cell; ExpAnimation applies it later in this frame.
@@ -118,16 +131,16 @@ void ExplodeCell(double x, double y) {
 
 void FireAnimation() {
     GameGlobals& g = game;
-    for (double slot = 0; slot <= 3; ++slot) {
+    for (double slot = 0; slot < kFireSlots; ++slot) {
         if (!(numAt(g.fireY, slot) > 0)) continue;
         drawSpriteFrame(kSpriteFire, numAt(g.fireFrame, slot), numAt(g.fireX, slot),
                         numAt(g.fireY, slot));
         numAt(g.fireDelay, slot) += 1;
-        if (numAt(g.fireDelay, slot) == 2) {
+        if (numAt(g.fireDelay, slot) == kFireFrameRepeat) {
             numAt(g.fireDelay, slot) = 0;
             numAt(g.fireFrame, slot) += 1;
         }
-        if (numAt(g.fireFrame, slot) == 16) {
+        if (numAt(g.fireFrame, slot) == kFireFrames) {
             numAt(g.fireFrame, slot) = 0;
             numAt(g.fireY, slot) = 0;
         }
@@ -136,12 +149,12 @@ void FireAnimation() {
 
 void FireAt(double x, double y) {
     GameGlobals& g = game;
-    for (double slot = 0; slot <= 3; ++slot) {
+    for (double slot = 0; slot < kFireSlots; ++slot) {
         if (numAt(g.fireY, slot) == 0) {
             numAt(g.fireX, slot) = x;
             numAt(g.fireY, slot) = y;
             return;
         }
     }
-    // All four busy: no fire is shown.
+    // All busy: no fire is shown.
 }

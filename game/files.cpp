@@ -32,12 +32,19 @@ void writeBytesFrom(const TextValue& path, NumberArray& array, double count) {
 }
 
 TextValue levelFile(const char* layerSuffix) {
-    return textPlusChars(charsPlusNumber("./Maps/Map", game.level), layerSuffix);
+    return textPlusChars(charsPlusNumber((game.mapsFolder + "Map").c_str(), game.level),
+                         layerSuffix);
 }
 
-const char* const kPlayerFile = "./Maps/Player.bin";
-const char* const kNameFile = "./Maps/Name.bin";
-const char* const kScoreFile = "./Maps/Data.bin";
+// The profile, names and scores of the level set being played.
+TextValue setFile(const char* name) { return TextValue((game.mapsFolder + name).c_str()); }
+
+// A level pack may hold as many levels as the tables have room for, and no more.
+static_assert(levels::kMaxLevels == kScoreTableLevels, "one table for every level a set may hold");
+
+const char* const kPlayerFile = "Player.bin";
+const char* const kNameFile = "Name.bin";
+const char* const kScoreFile = "Data.bin";
 
 }  // namespace
 
@@ -48,25 +55,29 @@ void LoadMaps() {
     readBytesInto(levelFile("-3.bin"), g.junctionGrid, kGridCells);
 }
 
-void LoadPlayer() { readBytesInto(TextValue(kPlayerFile), game.playerCodes, 8); }
+void LoadPlayer() { readBytesInto(setFile(kPlayerFile), game.playerCodes, kNameLetters); }
 
-void SavePlayer() { writeBytesFrom(TextValue(kPlayerFile), game.playerCodes, 8); }
+void SavePlayer() { writeBytesFrom(setFile(kPlayerFile), game.playerCodes, kNameLetters); }
 
-void LoadNsData() { readBytesInto(TextValue(kNameFile), game.nameCodes, 6400); }
+void LoadNsData() {
+    readBytesInto(setFile(kNameFile), game.nameCodes, kScoreTableEntries * kNameLetters);
+}
 
-void SaveNsData() { writeBytesFrom(TextValue(kNameFile), game.nameCodes, 6400); }
+void SaveNsData() {
+    writeBytesFrom(setFile(kNameFile), game.nameCodes, kScoreTableEntries * kNameLetters);
+}
 
 void LoadHsData() {
     GameGlobals& g = game;
-    openChannel(kChannel, TextValue(kScoreFile), kModeRead);
-    for (double i = 0; i < 800; ++i) readLong(kChannel, numAt(g.hiScores, i));
+    openChannel(kChannel, setFile(kScoreFile), kModeRead);
+    for (double i = 0; i < kScoreTableEntries; ++i) readLong(kChannel, numAt(g.hiScores, i));
     closeChannel(kChannel);
 }
 
 void SaveHsData() {
     GameGlobals& g = game;
-    openChannel(kChannel, TextValue(kScoreFile), kModeWrite);
-    for (double i = 0; i < 800; ++i) writeLong(kChannel, numAt(g.hiScores, i));
+    openChannel(kChannel, setFile(kScoreFile), kModeWrite);
+    for (double i = 0; i < kScoreTableEntries; ++i) writeLong(kChannel, numAt(g.hiScores, i));
     closeChannel(kChannel);
 }
 
@@ -74,18 +85,19 @@ void MakeString() {
     GameGlobals& g = game;
     // Appends, so it relies on running once on the empty names made at start-up. A code of 0
     // gives the empty text, so shorter names keep their own length.
-    for (double name = 0; name <= 799; ++name) {
-        for (double letter = 0; letter <= 7; ++letter) {
-            textAt(g.hiNames, name) += charFromCode(numAt(g.nameCodes, name * 8 + letter));
+    for (double name = 0; name < kScoreTableEntries; ++name) {
+        for (double letter = 0; letter < kNameLetters; ++letter) {
+            textAt(g.hiNames, name) +=
+                charFromCode(numAt(g.nameCodes, name * kNameLetters + letter));
         }
     }
 }
 
 void MakeNsData() {
     GameGlobals& g = game;
-    for (double name = 0; name <= 799; ++name) {
-        for (double letter = 0; letter <= 7; ++letter) {
-            numAt(g.nameCodes, name * 8 + letter) =
+    for (double name = 0; name < kScoreTableEntries; ++name) {
+        for (double letter = 0; letter < kNameLetters; ++letter) {
+            numAt(g.nameCodes, name * kNameLetters + letter) =
                 charCode(textMid(textAt(g.hiNames, name), letter, 1));
         }
     }

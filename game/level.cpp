@@ -7,16 +7,20 @@
 #include "game/routines.h"
 #include "game/trace.h"
 
+#include "app/session.h"
 #include "devices/input.h"
 #include "devices/sound.h"
 #include "graphics/drawing.h"
 #include "graphics/fonts.h"
 #include "graphics/present.h"
-#include "runtime/convert.h"
 
 using namespace crumlet;
 
 namespace {
+
+// The lengths of the looping strips of a flower and of a spiky bomb lying in the maze.
+constexpr double kFlowerTileFrames = 32;
+constexpr double kBombTileFrames = 16;
 
 // One frame after another until Escape, or until a finished level's closing sound has ended.
 void RunLevelFrames() {
@@ -28,17 +32,10 @@ void RunLevelFrames() {
         if (isKeyDown(kKeyEscape) != 0) return;
 
         LevelFrame();
-
-        if (g.bugDead == 1) {
-            selectFont(kFontMenu);
-            drawText(TextValue("PRESS ESCAPE!"), 68, 100);
-        }
-        // A finished level closes once its closing sound has ended; that frame is not shown.
-        if (g.levelDone == 1 && isVoicePlaying(g.endVoice) == 0) return;
-
-        selectFont(kFontStatus);
-        drawText(charsPlusNumber("SCORE:", g.score), 0, 224);
-        drawText(charsPlusNumber("CLOVER:", g.pickupsLeft), 192, 224);
+        // A finished level closes once its closing sound has ended (in a replay: in the frame the
+        // recording says); that frame is not shown.
+        if (g.levelDone == 1 && sessionFinishedLevelCloses(isVoicePlaying(g.endVoice) == 0)) return;
+        ShowLevelTexts();
 
         LevelFrameState state{frame,       g.bugX,        g.bugY,      g.bugDir,
                               g.score,     g.pickupsLeft, g.bombStock, g.bugDead,
@@ -54,6 +51,7 @@ void MainGame() {
     // Only a running level can be paused (P or the controller's Start; presentFrame waits).
     allowPauseKey(1);
     RunLevelFrames();
+    sessionLevelEnded();
     allowPauseKey(0);
 }
 
@@ -80,15 +78,25 @@ void LevelFrame() {
     if (g.baddyTick == kStepFrames) g.baddyTick = 0;
 }
 
+void ShowLevelTexts() {
+    GameGlobals& g = game;
+    if (g.bugDead == 1) {
+        selectFont(kFontMenu);
+        drawText(TextValue("PRESS ESCAPE!"), 68, 100);  // across the middle of the maze
+    }
+    selectFont(kFontStatus);
+    drawText(charsPlusNumber("SCORE:", g.score), 0, kStatusLineY);
+    drawText(charsPlusNumber("CLOVER:", g.pickupsLeft), 192, kStatusLineY);
+}
+
+// Frame n of the tile strip shows the wall, block or clover of grid code n.
 void ShowMap1() {
     GameGlobals& g = game;
     for (double cellY = 0; cellY < kScreenRows; ++cellY) {
         for (double cellX = 0; cellX < kScreenColumns; ++cellX) {
             double code = numAt(g.mapGrid, cellX + cellY * kGridColumns);
-            if (code == kWall)
-                drawSpriteFrame(kSpriteTiles, 1, cellX * kCellSize, cellY * kCellSize);
-            if (code == kBlock)
-                drawSpriteFrame(kSpriteTiles, 7, cellX * kCellSize, cellY * kCellSize);
+            if (code == kWall || code == kBlock)
+                drawSpriteFrame(kSpriteTiles, code, cellX * kCellSize, cellY * kCellSize);
         }
     }
 }
@@ -99,13 +107,13 @@ void ShowMap2() {
         for (double cellX = 0; cellX < kScreenColumns; ++cellX) {
             double item = numAt(g.itemGrid, cellX + cellY * kGridColumns);
             double x = cellX * kCellSize, y = cellY * kCellSize;
-            if (item == kClover) drawSpriteFrame(kSpriteTiles, 2, x, y);
+            if (item == kClover) drawSpriteFrame(kSpriteTiles, kClover, x, y);
             if (item == kFlower) drawSpriteFrame(kSpriteFlower, g.flowerTileFrame, x, y);
             if (item == kSpikeyBomb) drawSpriteFrame(kSpriteSpikeyBall, g.bombTileFrame, x, y);
         }
     }
     g.flowerTileFrame += 1;
-    if (g.flowerTileFrame == 32) g.flowerTileFrame = 0;
+    if (g.flowerTileFrame == kFlowerTileFrames) g.flowerTileFrame = 0;
     g.bombTileFrame += 1;
-    if (g.bombTileFrame == 16) g.bombTileFrame = 0;
+    if (g.bombTileFrame == kBombTileFrames) g.bombTileFrame = 0;
 }

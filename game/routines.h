@@ -29,6 +29,8 @@ void MainGame();
 // drawn, the baddies and the bug decide, the actors and effects move and are drawn, fruit may
 // appear.
 void LevelFrame();
+// "PRESS ESCAPE!" over a level whose bug is dead, and the status line: score and pick-ups left.
+void ShowLevelTexts();
 void WriteHighscore();
 void ShowHighScore();
 

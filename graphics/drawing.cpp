@@ -289,6 +289,11 @@ void blitSpriteTurnedZoomed(double slot, double x, double y, double angle, doubl
     r->drawTurnedSpriteQuad(truncToInt(slot), w / 2 + x, h / 2 + y, angle, q);
 }
 
+// Degrees to radians cut after nine decimals, on purpose, unlike the exact factor of
+// runtime/maths.cpp: a turned frame's corners are rounded up to whole pixels, and the shorter
+// factor keeps every corner on the pixel it has always landed on.
+constexpr double kTurnedFrameDegToRad = 0.017453292;
+
 void drawFrameTurnedZoomed(double slot, double frame, double x, double y, double angle,
                            double zoom) {
     OpenGLPrismo* r = theRenderer;
@@ -296,7 +301,8 @@ void drawFrameTurnedZoomed(double slot, double frame, double x, double y, double
     if (!e) return;
     float u0, u1, vb, vt;
     r->frameCoordinates(*e, truncToInt(frame), &u0, &u1, &vb, &vt);
-    const double s = std::sin(angle * 0.017453292), c = std::cos(angle * 0.017453292);
+    const double s = std::sin(angle * kTurnedFrameDegToRad);
+    const double c = std::cos(angle * kTurnedFrameDegToRad);
     const double hw = e->frameWidth * zoom / 2, hh = e->frameHeight * zoom / 2;
     const double cx = e->frameWidth / 2 + x, cy = e->frameHeight / 2 + y;
     auto corner = [&](double dx, double dy, float* out) {

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <string>
 
-#include "graphics/gl_entry.h"
 #include "graphics/gl_state.h"
 #include "graphics/numbers.h"
 #include "graphics/renderer.h"

@@ -69,25 +69,38 @@ bool readWholeFile(const char* path, std::vector<uint8_t>& out, size_t maxBytes)
 // ---------------------------------------------------------------------------------------------
 // Windows bitmap
 
-bool decodeBmpMemory(const uint8_t* data, size_t size, int colourKey, RgbaImage& image) {
-    // File header (14 bytes) and the size field of the info header.
-    if (!data || size < 18 || data[0] != 'B' || data[1] != 'M') return false;
-    const uint32_t pixelOffset = le32(data + 10);
-    const uint32_t headerSize = le32(data + 14);
+namespace {
 
+// What a bitmap's headers say about its pixels.
+struct BmpLayout {
+    uint32_t pixelOffset = 0;
+    uint32_t headerSize = 0;  // of the info header: 12 or 40
     int64_t width = 0, height = 0;
     int bitCount = 0;
+    bool topDown = false;
+    const uint8_t* palette = nullptr;  // for 8 bits or fewer
+    size_t paletteEntries = 0;
+    size_t entryBytes = 4;
+};
+
+// Reads the file header and the info header: false for a damaged file and for the kinds this
+// decoder does not take.
+bool readBmpHeaders(const uint8_t* data, size_t size, BmpLayout& b) {
+    // File header (14 bytes) and the size field of the info header.
+    if (!data || size < 18 || data[0] != 'B' || data[1] != 'M') return false;
+    b.pixelOffset = le32(data + 10);
+    b.headerSize = le32(data + 14);
     uint32_t compression = 0;
-    if (headerSize == 12) {
+    if (b.headerSize == 12) {
         if (size < 14 + 12) return false;
-        width = le16(data + 18);
-        height = static_cast<int16_t>(le16(data + 20));
-        bitCount = le16(data + 24);
-    } else if (headerSize == 40) {
+        b.width = le16(data + 18);
+        b.height = static_cast<int16_t>(le16(data + 20));
+        b.bitCount = le16(data + 24);
+    } else if (b.headerSize == 40) {
         if (size < 14 + 40) return false;
-        width = static_cast<int32_t>(le32(data + 18));
-        height = static_cast<int32_t>(le32(data + 22));
-        bitCount = le16(data + 28);
+        b.width = static_cast<int32_t>(le32(data + 18));
+        b.height = static_cast<int32_t>(le32(data + 22));
+        b.bitCount = le16(data + 28);
         compression = le32(data + 30);
     } else {
         return false;
@@ -97,66 +110,72 @@ bool decodeBmpMemory(const uint8_t* data, size_t size, int colourKey, RgbaImage&
     if (compression != 0 && compression != 3) return false;
 
     // Negative height marks rows stored top to bottom.
-    const bool topDown = height < 0;
-    if (topDown) height = -height;
-    if (!sizeAcceptable(width, height)) return false;
-    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32)
-        return false;
+    b.topDown = b.height < 0;
+    if (b.topDown) b.height = -b.height;
+    if (!sizeAcceptable(b.width, b.height)) return false;
+    const int bits = b.bitCount;
+    return bits == 1 || bits == 4 || bits == 8 || bits == 24 || bits == 32;
+}
 
-    // Palette: present when there are bytes between the info header and the pixel data. (For the
-    // 40-byte header this is the usual "pixel offset - 14 >= 41"; the same fixed test would refuse
-    // every 1-bit bitmap with a 12-byte header, whose 6-byte palette ends at offset 32.)
-    const uint8_t* palette = nullptr;
-    size_t paletteEntries = 0;
-    size_t entryBytes = headerSize == 12 ? 3 : 4;
-    if (bitCount <= 8 && pixelOffset > 14 + headerSize) {
-        size_t start = 14 + headerSize;
-        size_t bytes = headerSize == 12 ? (static_cast<size_t>(1) << bitCount) * 3
-                                        : (pixelOffset >= 54 ? pixelOffset - 54 : 0);
-        if (start + bytes > size) return false;  // palette runs past the end of the file
-        palette = data + start;
-        paletteEntries = bytes / entryBytes;
+// The palette of a bitmap of 8 bits or fewer: present when there are bytes between the info
+// header and the pixel data. (For the 40-byte header this is the usual "pixel offset - 14 >= 41";
+// the same fixed test would refuse every 1-bit bitmap with a 12-byte header, whose 6-byte
+// palette ends at offset 32.) False when there is none or it runs past the end of the file.
+bool findBmpPalette(const uint8_t* data, size_t size, BmpLayout& b) {
+    b.entryBytes = b.headerSize == 12 ? 3 : 4;
+    if (b.pixelOffset > 14 + b.headerSize) {
+        const size_t start = 14 + b.headerSize;
+        const size_t bytes = b.headerSize == 12 ? (static_cast<size_t>(1) << b.bitCount) * 3
+                                                : (b.pixelOffset >= 54 ? b.pixelOffset - 54 : 0);
+        if (start + bytes > size) return false;
+        b.palette = data + start;
+        b.paletteEntries = bytes / b.entryBytes;
     }
-    if (bitCount <= 8 && paletteEntries == 0) return false;
+    return b.paletteEntries > 0;
+}
+
+// The palette index of pixel x of a row of 1, 4 or 8 bits a pixel.
+unsigned bmpPaletteIndex(const uint8_t* row, int x, int bitCount) {
+    if (bitCount == 8) return row[x];
+    if (bitCount == 4) return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
+    return (row[x >> 3] >> (7 - (x & 7))) & 1;
+}
+
+}  // namespace
+
+bool decodeBmpMemory(const uint8_t* data, size_t size, int colourKey, RgbaImage& image) {
+    BmpLayout b;
+    if (!readBmpHeaders(data, size, b)) return false;
+    if (b.bitCount <= 8 && !findBmpPalette(data, size, b)) return false;
 
     // Pixel rows: row size is padded to 32 bits; every row must lie inside the file.
-    const uint64_t rowSize = ((static_cast<uint64_t>(width) * bitCount + 31) / 32) * 4;
-    const uint64_t dataBytes = rowSize * static_cast<uint64_t>(height);
-    if (pixelOffset > size || dataBytes > size - pixelOffset) return false;
-    const uint8_t* rows = data + pixelOffset;
+    const uint64_t rowSize = ((static_cast<uint64_t>(b.width) * b.bitCount + 31) / 32) * 4;
+    const uint64_t dataBytes = rowSize * static_cast<uint64_t>(b.height);
+    if (b.pixelOffset > size || dataBytes > size - b.pixelOffset) return false;
+    const uint8_t* rows = data + b.pixelOffset;
 
-    image.width = static_cast<int>(width);
-    image.height = static_cast<int>(height);
-    image.pixels.resize(static_cast<size_t>(width) * height * 4);
+    image.width = static_cast<int>(b.width);
+    image.height = static_cast<int>(b.height);
+    image.pixels.resize(static_cast<size_t>(b.width) * b.height * 4);
 
     for (int r = 0; r < image.height; ++r) {
-        const int fileRow = topDown ? r : image.height - 1 - r;
+        const int fileRow = b.topDown ? r : image.height - 1 - r;
         const uint8_t* src = rows + rowSize * static_cast<uint64_t>(fileRow);
         uint8_t* dst = image.pixel(0, r);
         for (int x = 0; x < image.width; ++x, dst += 4) {
-            if (bitCount <= 8) {
-                unsigned index;
-                if (bitCount == 8) {
-                    index = src[x];
-                } else if (bitCount == 4) {
-                    index = (x & 1) ? (src[x >> 1] & 0x0F) : (src[x >> 1] >> 4);
-                } else {
-                    index = (src[x >> 3] >> (7 - (x & 7))) & 1;
-                }
-                if (index >= paletteEntries) {
+            // Palette entries and pixels are stored blue, green, red.
+            const uint8_t* bgr = src + static_cast<size_t>(x) * (b.bitCount / 8);
+            if (b.bitCount <= 8) {
+                const unsigned index = bmpPaletteIndex(src, x, b.bitCount);
+                if (index >= b.paletteEntries) {
                     image.clear();
                     return false;  // an index outside the palette: damaged file
                 }
-                const uint8_t* e = palette + index * entryBytes;
-                dst[0] = e[2];
-                dst[1] = e[1];
-                dst[2] = e[0];
-            } else {
-                const uint8_t* p = src + static_cast<size_t>(x) * (bitCount / 8);
-                dst[0] = p[2];
-                dst[1] = p[1];
-                dst[2] = p[0];
+                bgr = b.palette + index * b.entryBytes;
             }
+            dst[0] = bgr[2];
+            dst[1] = bgr[1];
+            dst[2] = bgr[0];
             dst[3] = 255;
             applyKey(dst, colourKey);
         }

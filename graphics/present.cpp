@@ -20,6 +20,7 @@
 namespace {
 
 void (*presentHook)() = nullptr;
+bool hookHasRun = false;  // inside presentFrame, after the hook
 bool pacing = true;
 bool focusPausing = true;
 bool pacingSleeps = true;
@@ -76,6 +77,7 @@ double waitForFrameDeadline(double& nextFrameTime, double interval, const Pacing
 }
 
 void setPresentHook(void (*hook)()) { presentHook = hook; }
+bool presentHookHasRun() { return hookHasRun; }
 void setPacingEnabled(bool enabled) { pacing = enabled; }
 void setFocusPausing(bool on) { focusPausing = on; }
 void setPacingSleeps(bool sleeps) { pacingSleeps = sleeps; }
@@ -93,6 +95,19 @@ OpenGLPrismo::WindowCopy OpenGLPrismo::windowCopyInUse() const {
                : WindowCopy::Quad;
 }
 
+bool OpenGLPrismo::borderNeedsClearing(int dw, int dh) {
+    // The black border around the picture only needs painting after the window's size changed
+    // (for each of the swap chain's buffers); the picture itself covers the same area every frame.
+    if (dw != lastDrawableWidth || dh != lastDrawableHeight) {
+        lastDrawableWidth = dw;
+        lastDrawableHeight = dh;
+        borderClearsLeft = 3;
+    }
+    if (borderClearsLeft <= 0) return false;
+    --borderClearsLeft;
+    return true;
+}
+
 bool OpenGLPrismo::copyToWindow(bool onlyIfChanged) {
     flushDrawing();
     if (!screenFramebuffer) return true;
@@ -103,16 +118,7 @@ bool OpenGLPrismo::copyToWindow(bool onlyIfChanged) {
         dh = screenHeight;
     }
     const PlatformPlacement p = platformPlacementFor(dw, dh, screenWidth, screenHeight);
-    // The black border around the picture only needs painting after the window's size changed
-    // (for each of the swap chain's buffers); the picture itself covers the same area every frame.
-    if (dw != lastDrawableWidth || dh != lastDrawableHeight) {
-        lastDrawableWidth = dw;
-        lastDrawableHeight = dh;
-        borderClearsLeft = 3;
-    }
-    const bool clearBorder = borderClearsLeft > 0;
-    if (clearBorder) --borderClearsLeft;
-
+    const bool clearBorder = borderNeedsClearing(dw, dh);
     if (windowCopyInUse() == WindowCopy::Pixels) {
         switch (copyToWindowAsPixels(p, dh, clearBorder, onlyIfChanged && !clearBorder)) {
             case PixelCopy::Copied:
@@ -124,7 +130,12 @@ bool OpenGLPrismo::copyToWindow(bool onlyIfChanged) {
         }
     }
     windowShowsCopy = false;
+    copyToWindowAsQuad(p, dw, dh, clearBorder);
+    return true;
+}
 
+void OpenGLPrismo::copyToWindowAsQuad(const PlatformPlacement& p, int dw, int dh,
+                                      bool clearBorder) {
     // The picture as a textured quad over the window, nearest filtering. What it changes beyond
     // the state the renderer's cache tracks is put back by hand below rather than through the
     // attribute stack, which WebGL's fixed-function emulation lacks.
@@ -178,7 +189,6 @@ bool OpenGLPrismo::copyToWindow(bool onlyIfChanged) {
     glViewport(viewportX, screenHeight - viewportHeight - viewportY, viewportWidth, viewportHeight);
     glEnable(GL_CULL_FACE);
     stateChangedBehindCache();
-    return true;
 }
 
 void OpenGLPrismo::showLogicalScreen() {
@@ -269,6 +279,7 @@ void presentFrame() {
     if (inputHooks.pollKeyboard) inputHooks.pollKeyboard();
     if (inputHooks.markMouseStale) inputHooks.markMouseStale();
     if (presentHook) presentHook();
+    hookHasRun = true;
     if (runtimeState.escapeEnds && (keyHeld(1) || keyHeld(129))) {
         setErrorCode(0);
         stopProgram();
@@ -281,6 +292,7 @@ void presentFrame() {
     r->swapAndPace();
     // The next frame starts opaque, on its background picture.
     r->beginNextFrame();
+    hookHasRun = false;
 }
 
 double crossfadeToBackground(const TextValue& fileName) {

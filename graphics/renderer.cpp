@@ -373,10 +373,3 @@ double setScreenMode(double width, double height, double bits, double wantFullsc
                ? 1
                : 0;
 }
-
-void setViewport(double x, double y, double width, double height) {
-    // There is no 3D projection state to end in this runtime.
-    if (theRenderer)
-        theRenderer->resetViewport(truncToInt(x), truncToInt(y), truncToInt(width),
-                                   truncToInt(height));
-}

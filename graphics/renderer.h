@@ -114,7 +114,6 @@ class OpenGLPrismo {
     SpriteEntry* entry(int slot);  // nullptr outside 0..65535
     int spriteKey() const { return spriteColourKey; }
     int fontKey() const { return fontColourKey; }
-    void setColourKeys(int sprite, int font);
 
     // --- drawing (drawing.cpp)
     void bindSprite(int slot0, int slot1, bool mipmapped, unsigned texture0 = 0,
@@ -217,6 +216,11 @@ class OpenGLPrismo {
                                    bool onlyIfChanged);
     bool makeWindowCopy(int width, int height);
     void releaseWindowCopy();
+    // The copy as a textured quad, nearest filtering, for when the pixel copy cannot be used.
+    void copyToWindowAsQuad(const PlatformPlacement& p, int drawableWidth, int drawableHeight,
+                            bool clearBorder);
+    // Whether this frame's copy paints the black border (for a while after a size change).
+    bool borderNeedsClearing(int drawableWidth, int drawableHeight);
 
     // Members, in the order the runtime's other parts know them.
     std::vector<float> textVertices;  // 5 floats per vertex
@@ -297,4 +301,3 @@ bool framebufferObjectsAvailable();
 
 // --- game operations: window
 double setScreenMode(double width, double height, double colourBits, double fullscreen);
-void setViewport(double x, double y, double width, double height);

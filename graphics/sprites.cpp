@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "graphics/gl_entry.h"
 #include "graphics/gl_state.h"
 #include "graphics/numbers.h"
 #include "graphics/renderer.h"
@@ -125,11 +124,6 @@ void uploadMipmaps(std::vector<uint8_t> buffer, int w, int h) {
 }
 
 }  // namespace
-
-void OpenGLPrismo::setColourKeys(int sprite, int font) {
-    spriteColourKey = sprite;
-    fontColourKey = font;
-}
 
 SpriteEntry* OpenGLPrismo::entry(int slot) {
     return validSlot(slot) ? &sprites[static_cast<size_t>(slot)] : nullptr;
@@ -285,10 +279,6 @@ double loadSpriteStrip(const TextValue& fileName, double slot, double frameWidth
 
 double loadNormalMapImage(const TextValue& fileName, double slot) {
     return loadWithKey(fileName, slot, kDefaultSpriteKey, true);
-}
-
-void setColourKey(double colour) {
-    if (theRenderer) theRenderer->setColourKeys(truncToInt(colour), truncToInt(colour));
 }
 
 void querySpriteSize(double slot, double& width, double& height) {

@@ -16,8 +16,6 @@ double loadSpriteStrip(const TextValue& fileName, double slot, double frameWidth
                        double frameHeight);
 // As loadSpriteImage with the key 0x8000FF, turned into a normal map before upload.
 double loadNormalMapImage(const TextValue& fileName, double slot);
-// Sets both the sprite and the font colour key (later loads only); -1 = no key.
-void setColourKey(double colour);
 // Image width and height of the slot (0 and 0 for an empty slot).
 void querySpriteSize(double slot, double& width, double& height);
 void deleteSprite(double slot);

@@ -60,7 +60,6 @@ class NodeFactory {
     Node* acquire();    // nullptr when the pool is exhausted
     void releaseAll();  // every node becomes available again
     size_t size() const { return size_; }
-    size_t handedOut() const { return next_; }
     bool ok() const { return size_ == 0 || nodes_ != nullptr; }
 
   private:
@@ -201,10 +200,6 @@ class OpenList {
     Node* find(int32_t x, int32_t y) const;
     void update(Node* node);  // node's f changed: it is re-stamped as if re-inserted
     Node* takeBest();         // removes and returns the lowest (f, stamp)
-    template <typename F>
-    void forEach(F fn) {
-        for (size_t i = 0; i < heap_.size(); ++i) fn(heap_.at(i).node);
-    }
     void clear();
     // Moves the stamp counter (lets tests reach the wrap-around without billions of insertions).
     void setNextStamp(uint32_t stamp) { stamp_ = stamp; }

@@ -77,8 +77,10 @@ struct PlatformJoystickSample {
                            0xFFFFFFFFu};  // hundredths of a degree or centred
     unsigned char buttons[32] = {};       // 0x80 pressed
 };
-// Starts the joystick subsystem and opens up to `maximum` devices in the
-// platform's order. Returns the number opened.
+// The most joysticks open at once; devices numbered from this up are never there.
+constexpr int kPlatformMaxJoysticks = 10;
+// Starts the joystick subsystem and opens up to `maximum` devices (at most
+// kPlatformMaxJoysticks) in the platform's order. Returns the number opened.
 int platformJoysticksOpen(int maximum);
 void platformJoysticksClose();
 int platformJoystickCount();

@@ -397,8 +397,6 @@ bool platformMouseRecentre(int& dx, int& dy) {
 
 namespace {
 
-constexpr int kMaxJoysticks = 10;
-
 struct OpenJoystick {
     SDL_Joystick* joystick = nullptr;
     SDL_Haptic* haptic = nullptr;
@@ -406,7 +404,7 @@ struct OpenJoystick {
     std::string name;
 };
 
-OpenJoystick joysticks[kMaxJoysticks];
+OpenJoystick joysticks[kPlatformMaxJoysticks];
 int joystickCount = 0;
 bool joystickSubsystem = false;
 bool hapticSubsystem = false;
@@ -440,7 +438,7 @@ int platformJoysticksOpen(int maximum) {
     platformJoysticksClose();
     if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) != 0) return 0;
     joystickSubsystem = true;
-    const int limit = std::min(maximum, kMaxJoysticks);
+    const int limit = std::min(maximum, kPlatformMaxJoysticks);
     const int available = SDL_NumJoysticks();
     for (int i = 0; i < available && joystickCount < limit; ++i) {
         SDL_Joystick* j = SDL_JoystickOpen(i);

@@ -243,6 +243,70 @@ void setMediaArchives(const TextValue& primary, const TextValue& secondary) {
     setMediaArchives(textCString(primary), textCString(secondary));
 }
 
+namespace {
+
+// The part of a name after its last folder separator: what an archive's entries are called.
+const char* baseNameOf(const char* name) {
+    const char* base = name;
+    for (const char* p = name; *p; ++p) {
+        if (*p == '/' || *p == '\\') base = p + 1;
+    }
+    return base;
+}
+
+// Opens the archive that may hold a file missing from the disk. -1, with the archive disabled
+// and the failure reported once, when there is none to read.
+int openArchive(MediaArchive& archive, const std::string& missing, std::string& archiveName) {
+    if (!pathForReading(archive.archivePath, archiveName)) archive.enabled = 0;
+    if (!archive.enabled || archiveName.empty()) {
+        archive.enabled = 0;
+        // An archive that could not be read has been reported already, and explains every file.
+        if (!archiveReported(archiveName)) reportOnce(missing);
+        return -1;
+    }
+    const int fd = openRegularFile(archiveName.c_str());
+    if (fd < 0) {
+        archive.enabled = 0;
+        // Start-up names the archives after the program's folder until the game names its own: that
+        // is no archive to report, only the file that is missing.
+        if (errno == EISDIR)
+            reportOnce(missing);
+        else
+            reportArchive(archiveName, "cannot read the media archive " + archiveName + ": " +
+                                           std::strerror(errno));
+    }
+    return fd;
+}
+
+// Writes an unpacked entry into this process's private temporary folder: its path there, or ""
+// once the reason is reported.
+std::string unpackEntry(const FoundEntry& entry, const std::string& archiveName) {
+    // The letters keep two entries of the same name from different archives apart; the folder is
+    // this process's own, so another running program never deletes or overwrites the file.
+    for (bool retried = false;; retried = true) {
+        const std::string folder = processTempFolder();
+        if (folder.empty()) {
+            reportOnce("cannot unpack " + entry.name + ": no private temporary folder");
+            return "";
+        }
+        std::string tempName = folder + "kql";
+        tempName += static_cast<char>('A' + (static_cast<uint32_t>(entry.rawOffset) & 0xFFu) % 26);
+        tempName += static_cast<char>('A' + (static_cast<uint32_t>(entry.dataSize) & 0xFFu) % 26);
+        tempName += entry.name;
+        errno = ENAMETOOLONG;
+        if (tempName.size() < kMediaPathSize && writeNewFile(tempName, entry.unpacked))
+            return tempName;
+        const int error = errno;
+        // A full temporary folder is left for a fresh one elsewhere, once.
+        if (!retried && (error == ENOSPC || error == EDQUOT) && leaveFullTempFolder()) continue;
+        reportOnce("cannot unpack " + entry.name + " from " + archiveName + " into " + folder +
+                   ": " + std::strerror(error));
+        return "";
+    }
+}
+
+}  // namespace
+
 int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
     // Only the most recent extraction of each archive exists at any time.
     deleteExtracted(archive);
@@ -271,30 +335,9 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
     const std::string missing = "media file " + diskName + ": " + std::strerror(diskError);
 
     std::string archiveName;
-    if (!pathForReading(archive.archivePath, archiveName)) archive.enabled = 0;
-    if (!archive.enabled || archiveName.empty()) {
-        archive.enabled = 0;
-        // An archive that could not be read has been reported already, and explains every file.
-        if (!archiveReported(archiveName)) reportOnce(missing);
-        return 0;
-    }
-    int fd = openRegularFile(archiveName.c_str());
-    if (fd < 0) {
-        archive.enabled = 0;
-        // Start-up names the archives after the program's folder until the game names its own: that
-        // is no archive to report, only the file that is missing.
-        if (errno == EISDIR)
-            reportOnce(missing);
-        else
-            reportArchive(archiveName, "cannot read the media archive " + archiveName + ": " +
-                                           std::strerror(errno));
-        return 0;
-    }
-
-    const char* base = name;
-    for (const char* p = name; *p; ++p) {
-        if (*p == '/' || *p == '\\') base = p + 1;
-    }
+    const int fd = openArchive(archive, missing, archiveName);
+    if (fd < 0) return 0;
+    const char* base = baseNameOf(name);
     FoundEntry entry;
     const Lookup result = lookUp(fd, base, entry);
     ::close(fd);
@@ -308,33 +351,13 @@ int resolveMediaFile(MediaArchive& archive, const char* name, char* dest) {
         dest[0] = '\0';
         return 0;
     }
-
-    // The letters keep two entries of the same name from different archives apart; the folder is
-    // this process's own, so another running program never deletes or overwrites the file.
-    std::string tempName;
-    for (bool retried = false;; retried = true) {
-        const std::string folder = processTempFolder();
-        if (folder.empty()) {
-            reportOnce("cannot unpack " + entry.name + ": no private temporary folder");
-            dest[0] = '\0';
-            return 0;
-        }
-        tempName = folder + "kql";
-        tempName += static_cast<char>('A' + (static_cast<uint32_t>(entry.rawOffset) & 0xFFu) % 26);
-        tempName += static_cast<char>('A' + (static_cast<uint32_t>(entry.dataSize) & 0xFFu) % 26);
-        tempName += entry.name;
-        errno = ENAMETOOLONG;
-        if (tempName.size() < kMediaPathSize && writeNewFile(tempName, entry.unpacked)) break;
-        const int error = errno;
-        // A full temporary folder is left for a fresh one elsewhere, once.
-        if (!retried && (error == ENOSPC || error == EDQUOT) && leaveFullTempFolder()) continue;
-        reportOnce("cannot unpack " + entry.name + " from " + archiveName + " into " + folder +
-                   ": " + std::strerror(error));
+    const std::string unpacked = unpackEntry(entry, archiveName);
+    if (unpacked.empty()) {
         dest[0] = '\0';
         return 0;
     }
-    storePath(archive.extractedPath, tempName.c_str());
-    storePath(dest, tempName.c_str());
+    storePath(archive.extractedPath, unpacked.c_str());
+    storePath(dest, unpacked.c_str());
     return 1;
 }
 

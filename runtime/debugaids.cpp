@@ -1,10 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Crumlet developers
 // SPDX-License-Identifier: Zlib
-// Debugging aids: debugger detection, debug texts, break points, console, command line.
-#include <fcntl.h>
-#include <unistd.h>
-
+// Debugging aids: debugger detection, debug texts, break points, command line.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "runtime/lifecycle.h"
@@ -43,15 +41,6 @@ void debugBreak(int value) {
     std::fprintf(stderr, "BP%x", static_cast<unsigned>(value));
     std::fflush(stderr);
     runtimeState.paused = 0;
-}
-
-void openConsole() {
-    if (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) return;
-    int fd = open("/dev/tty", O_RDWR | O_CLOEXEC);
-    if (fd < 0) return;  // no terminal to bind to
-    close(fd);
-    if (!isatty(STDIN_FILENO)) std::freopen("/dev/tty", "r", stdin);
-    if (!isatty(STDOUT_FILENO)) std::freopen("/dev/tty", "w", stdout);
 }
 
 void setCommandLine(const char* line) {

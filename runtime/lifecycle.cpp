@@ -25,9 +25,11 @@ void (*serviceReleases[kStageCount])() = {};
 constexpr int kMaxExitCleanups = 32;
 void (*exitCleanups[kMaxExitCleanups])() = {};
 int exitCleanupCount = 0;
+int normalExitStatus = 0;  // what a normal end exits with
 
 std::string errorDetail;  // what the runtime error concerned; empty when nothing more is known
 void (*errorHandler)(int code) = nullptr;
+void (*stopSave)() = nullptr;
 
 const char* errorMeaning(int code) {
     switch (code) {
@@ -104,6 +106,8 @@ void runtimeError(double code, const std::string& detail) {
 
 void setRuntimeErrorHandler(void (*handler)(int code)) { errorHandler = handler; }
 
+void setStopSave(void (*save)()) { stopSave = save; }
+
 void setServiceRelease(ServiceStage stage, void (*release)()) {
     int i = static_cast<int>(stage);
     if (i >= 0 && i < kStageCount) serviceReleases[i] = release;
@@ -127,6 +131,11 @@ void addExitCleanup(void (*fn)()) {
 
 void stopProgram() {
     runtimeState.stopping = 1;
+    // Cleared before it runs: a runtime error inside it stops again, as the failure it is.
+    if (void (*save)() = stopSave; save != nullptr && runtimeState.failed == 0) {
+        stopSave = nullptr;
+        save();
+    }
     shutdownRuntime();
     // Only a runtime error makes the stop a failure. A code that an operation recorded before
     // going on (a line file that could not be read, an entry number out of range) leaves a
@@ -137,7 +146,7 @@ void stopProgram() {
     }
     if (runtimeSettings.debugMode) logEndLines();
     int code = truncateToInt32(runtimeState.errorCode);
-    int status = 0;
+    int status = normalExitStatus;
     if (runtimeState.failed != 0 && code != 0) {
         status = (code > 0 && code < 256) ? code : 1;
         int line = truncateToInt32(runtimeState.currentLine);
@@ -148,6 +157,8 @@ void stopProgram() {
     }
     exitProcess(status);
 }
+
+void setNormalExitStatus(int status) { normalExitStatus = status; }
 
 void endProgram() {
     setErrorCode(0);

@@ -72,8 +72,15 @@ void setSourcePosition(double unit, double line);
 // calls the handler, which must not return (it throws back to its own loop). nullptr restores the
 // stop. The game never sets one.
 void setRuntimeErrorHandler(void (*handler)(int code));
+// What the program keeps when it is stopped without going through its own way out (the window
+// closed, Alt+F4, SIGTERM, a driver's quit): stopProgram runs it once, before the services are
+// released, unless the stop follows a runtime error. nullptr removes it.
+void setStopSave(void (*save)());
 [[noreturn]] void stopProgram();
 [[noreturn]] void endProgram();  // setErrorCode(0), stopProgram
+// The status a normal end exits with (0 unless set): a run that checks something, such as a
+// replay's verification, ends normally and still reports what it found.
+void setNormalExitStatus(int status);
 // Shuts the runtime down, runs `command` through /bin/sh in the current directory as a new
 // process, and exits with status 0.
 [[noreturn]] void endAndRun(const TextValue& command);
@@ -100,6 +107,9 @@ void resetRuntimeClock();
 double elapsedMs();
 // Blocks for the truncated number of milliseconds (nothing for 0 or less).
 void sleepMs(double ms);
+// On: sleepMs returns at once, for a run that goes as fast as it can (a replay timed or checked)
+// and so must skip the waits the game makes between its frames too. Off by default.
+void setSleepsSkipped(bool skipped);
 // The same in microseconds, for the last fraction of a frame's wait.
 void sleepMicroseconds(int microseconds);
 
@@ -112,8 +122,6 @@ void debugPrint(const TextValue& text);
 // value in lower-case hex, clears `paused`.
 void debugBreak(int value);
 void setDebugBreakHook(void (*hook)());
-// Binds standard input and output to the controlling terminal when there is one.
-void openConsole();
 
 // ---- call by name ---------------------------------------------------------------------------
 struct RoutineEntry {

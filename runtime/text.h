@@ -74,7 +74,6 @@ void textTruncate(TextValue& t, uint32_t i);
 TextValue textPlusChars(const TextValue& a, const char* b);
 TextValue textPlusText(const TextValue& a, const TextValue& b);
 TextValue charsPlusText(const char* a, const TextValue& b);
-TextValue charsPlusChars(const char* a, const char* b);
 TextValue numberPlusChars(double x, const char* s);
 TextValue charsPlusNumber(const char* s, double x);
 TextValue numberPlusText(double x, const TextValue& t);

@@ -45,11 +45,6 @@ TextValue charsPlusText(const char* a, const TextValue& b) {
     r += b;
     return r;
 }
-TextValue charsPlusChars(const char* a, const char* b) {
-    TextValue r(a);
-    r += b;
-    return r;
-}
 TextValue numberPlusChars(double x, const char* s) {
     TextValue r(x);
     r += s;

@@ -7,8 +7,10 @@
 // menu before the level starts.
 //
 // Printed: CPU ms per level frame (the whole process, and the game's own routines alone), level
-// frames per second (wall clock; noisy on a shared machine), peak resident memory, and the
-// start-up run's CPU and wall time.
+// frames per second (wall clock; noisy on a shared machine), peak resident memory, the start-up
+// run's CPU and wall time, and what recording the session costs: the recorder's work per frame
+// (in this process, on the bot's keys as they would come from the keyboard) and the size of the
+// recording.
 //
 // The keys come from a bot that walks the bug along its way in this process, frame by frame,
 // through the routines of a level frame without a renderer (every drawing operation is then a
@@ -18,10 +20,7 @@
 // Usage: frame_bench [--frames N] [--runs N] [--program PATH] [--keep]
 //   headless (SDL's offscreen video driver) unless DISPLAY is set; --program times another build
 //   of the program (an older one, for figures side by side) with this build's media.
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,22 +33,16 @@
 #include <string>
 #include <vector>
 
+#include "app/recorder.h"
 #include "devices/input.h"
 #include "game/constants.h"
 #include "game/globals.h"
 #include "game/routines.h"
 #include "game/trace.h"
-#include "graphics/fonts.h"
 #include "runtime/maths.h"
-#include "runtime/text.h"
 #include "tests/support/level_writer.h"
-
-#ifndef CRUMLET_EXECUTABLE
-#error "CRUMLET_EXECUTABLE must name the game executable"
-#endif
-#ifndef CRUMLET_RUN_DIR
-#error "CRUMLET_RUN_DIR must name the run folder"
-#endif
+#include "tests/support/program_runner.h"
+#include "tests/support/test_folder.h"
 
 using namespace crumlet;
 
@@ -77,27 +70,6 @@ const std::vector<std::string> kLevel = {
     "#>c>ccccccccccc<c<c#",  //
     "####################",  //
 };
-
-void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-bool copyFile(const std::string& from, const std::string& to) {
-    std::ifstream in(from, std::ios::binary);
-    if (!in) return false;
-    std::ofstream out(to, std::ios::binary);
-    out << in.rdbuf();
-    return static_cast<bool>(out);
-}
-
-std::vector<std::string> readLines(const std::string& path) {
-    std::ifstream in(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 // The bug's way: row 1 to the right, down at the right end, row 3 to the left, and so on.
 std::vector<int> snakeWay() {
@@ -148,15 +120,8 @@ double botKey(const std::vector<int>& way) {
 // One level frame, as the level loop runs it, without presenting it (there is no renderer, so
 // all drawing does nothing).
 void levelFrame() {
-    GameGlobals& g = game;
     LevelFrame();
-    if (g.bugDead == 1) {
-        selectFont(kFontMenu);
-        drawText(TextValue("PRESS ESCAPE!"), 68, 100);
-    }
-    selectFont(kFontStatus);
-    drawText(charsPlusNumber("SCORE:", g.score), 0, 224);
-    drawText(charsPlusNumber("CLOVER:", g.pickupsLeft), 192, 224);
+    ShowLevelTexts();
 }
 
 struct InProcessRun {
@@ -240,45 +205,49 @@ double realtimeMs() {
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-double wallMs() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-ProcessRun runProgram(const std::string& dir, const std::string& script) {
-    ProcessRun r;
-    const std::string scriptPath = dir + "/session.txt";
-    std::ofstream(scriptPath) << script;
+ProcessRun timeProgram(const std::string& dir, const std::string& script) {
     const std::string shotPath = dir + "/first.png";
     std::remove(shotPath.c_str());
-    const double start = wallMs(), startReal = realtimeMs();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(dir.c_str()) != 0) _exit(126);
-        setenv("TOVRIK_DRIVER", scriptPath.c_str(), 1);
-        // The saves stay in the private folder, never in the real player folder.
-        setenv("CRUMLET_SAVE_DIR", dir.c_str(), 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        const char* display = std::getenv("DISPLAY");
-        if (!display || !*display) setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr)) _exit(126);
-        execl((dir + "/crumlet").c_str(), "crumlet", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    if (pid < 0) return r;
-    int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid) return r;
-    r.wallMs = wallMs() - start;
-    r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    ProgramOptions options;
+    options.seconds = 600;
+    const double startReal = realtimeMs();
+    const ProgramRun run = runProgram(dir, script, options);
+    ProcessRun r;
+    r.ok = run.exitCode == 0;
+    r.cpuMs = run.cpuMs;
+    r.wallMs = run.wallMs;
+    r.peakKb = run.peakKb;
     struct stat shot {};
     if (stat(shotPath.c_str(), &shot) == 0)
         r.firstShotMs = shot.st_mtim.tv_sec * 1e3 + shot.st_mtim.tv_nsec / 1e6 - startReal;
-    r.cpuMs = usage.ru_utime.tv_sec * 1e3 + usage.ru_utime.tv_usec / 1e3 +
-              usage.ru_stime.tv_sec * 1e3 + usage.ru_stime.tv_usec / 1e3;
-    r.peakKb = usage.ru_maxrss;
     return r;
+}
+
+// The recorder's cost per frame in microseconds: the bot's keys, as the keyboard would give them,
+// sampled once per frame as the present does, with and without the recorder's frame work after
+// the sample; the session played `rounds` times over for a measurable time. `bytes` gets the size
+// of the recording of one round.
+double recorderMicrosecondsPerFrame(const std::vector<double>& keys, int rounds, size_t& bytes) {
+    auto play = [&](bool recording) {
+        const double start = processCpuMs();
+        for (int round = 0; round < rounds; ++round) {
+            for (double key : keys) {
+                unsigned char device[256] = {};
+                if (key != 0) device[static_cast<int>(key)] = 0x80;
+                injectDeviceKeys(device);
+                pollKeyboard();
+                if (recording) recorderFrame();
+            }
+        }
+        return processCpuMs() - start;
+    };
+    clearInjectedKeyboard();  // the bot played through an injected snapshot
+    startRecorder("");
+    const double without = play(false);
+    const double with = play(true);
+    bytes = recordingText(static_cast<int64_t>(keys.size())).size();
+    injectDeviceKeys(nullptr);
+    return std::max(0.0, with - without) * 1000 / (static_cast<double>(keys.size()) * rounds);
 }
 
 double median(std::vector<double> v) {
@@ -291,7 +260,7 @@ double median(std::vector<double> v) {
 int main(int argc, char** argv) {
     int frames = 1500, runs = 3;
     bool keep = false;
-    std::string program = CRUMLET_EXECUTABLE;
+    std::string program = crumletProgram();
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--frames") && i + 1 < argc) {
             frames = std::max(10, std::atoi(argv[++i]));
@@ -308,22 +277,12 @@ int main(int argc, char** argv) {
         }
     }
 
-    char pattern[] = "/tmp/crumlet-frame-bench-XXXXXX";
-    if (!mkdtemp(pattern)) return std::perror("mkdtemp"), 1;
-    const std::string dir = pattern;
-    mkdir((dir + "/Maps").c_str(), 0700);
-    if (!copyFile(program, dir + "/crumlet") ||
-        !copyFile(std::string(CRUMLET_RUN_DIR) + "/Media.kql", dir + "/Media.kql") ||
-        !copyFile(std::string(CRUMLET_RUN_DIR) + "/smalfont.bmp", dir + "/smalfont.bmp")) {
-        std::fprintf(stderr, "frame_bench: cannot copy the program and its media into %s\n",
-                     dir.c_str());
-        return 1;
-    }
-    chmod((dir + "/crumlet").c_str(), 0755);
+    TestFolder scratch("crumlet-frame-bench");
+    const std::string dir = scratch.path();
+    const std::string made = makeGameFolder(dir, "bench", program);
+    if (!made.empty()) return std::fprintf(stderr, "frame_bench: %s\n", made.c_str()), 1;
+    if (keep) scratch.keep();
     writeLevel(dir + "/Maps", 1, kLevel);
-    writeBytes(dir + "/Maps/Player.bin", {'b', 'e', 'n', 'c', 'h', 0, 0, 0});
-    writeBytes(dir + "/Maps/Name.bin", std::vector<unsigned char>(6400, 0));
-    writeBytes(dir + "/Maps/Data.bin", std::vector<unsigned char>(3200, 0));
 
     const InProcessRun bot = playInProcess(dir, frames);
     if (bot.trace.empty()) return std::fprintf(stderr, "frame_bench: in-process run failed\n"), 1;
@@ -352,8 +311,8 @@ int main(int argc, char** argv) {
     long peakKb = 0, startPeakKb = 0;
     bool same = true;
     for (int i = 0; i < runs; ++i) {
-        const ProcessRun s = runProgram(dir, startUp);
-        const ProcessRun l = runProgram(dir, level.str());
+        const ProcessRun s = timeProgram(dir, startUp);
+        const ProcessRun l = timeProgram(dir, level.str());
         if (!s.ok || !l.ok) return std::fprintf(stderr, "frame_bench: the program failed\n"), 1;
         perFrame.push_back((l.cpuMs - s.cpuMs) / frames);
         fps.push_back(frames * 1000.0 / std::max(1.0, l.wallMs - s.wallMs));
@@ -364,6 +323,9 @@ int main(int argc, char** argv) {
         startPeakKb = std::max(startPeakKb, s.peakKb);
         if (i == 0) same = readLines(dir + "/bench.trace") == bot.trace;
     }
+
+    size_t recordingBytes = 0;
+    const double recorderUs = recorderMicrosecondsPerFrame(bot.keys, 20, recordingBytes);
 
     const char* display = std::getenv("DISPLAY");
     std::printf("frame_bench: %d level frames, %d baddies, %d blasts, %s, median of %d runs\n",
@@ -377,13 +339,14 @@ int main(int argc, char** argv) {
                 median(startCpu), median(startWall));
     std::printf("  start to the first menu frame (its screenshot written): %.0f ms wall\n",
                 median(firstFrame));
+    std::printf("  recording, the recorder's work per frame: %.2f us (%.3f %% of a level frame)\n",
+                recorderUs, 100 * recorderUs / 1000 / std::max(1e-9, median(perFrame)));
+    std::printf("  recording of the session: about %zu bytes for %d frames\n", recordingBytes,
+                frames);
     std::printf("  all runs, ms per frame:");
     for (double v : perFrame) std::printf(" %.3f", v);
     std::printf("\n");
     if (!same) std::printf("  WARNING: the program's trace differs from the in-process session\n");
-    if (!keep)
-        std::system(("rm -rf '" + dir + "'").c_str());
-    else
-        std::printf("  session kept in %s\n", dir.c_str());
+    if (keep) std::printf("  session kept in %s\n", dir.c_str());
     return same ? 0 : 1;
 }

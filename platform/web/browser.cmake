@@ -46,7 +46,7 @@ endmacro()
 macro(pkg_check_modules)
 endmacro()
 
-foreach(dir platform runtime graphics devices app planner commands game)
+foreach(dir platform runtime levels graphics devices app planner commands game)
   add_subdirectory(${dir})
 endforeach()
 

@@ -49,12 +49,14 @@ TEST_F(VirtualJoystick, AxesAreScaledAndClamped) {
     ASSERT_TRUE(platformTestSetJoystickAxis(0, 32767));
     ASSERT_TRUE(platformTestSetJoystickAxis(1, -32768));
     ASSERT_TRUE(platformTestSetJoystickAxis(2, 16384));
+    ASSERT_TRUE(platformTestSetJoystickAxis(4, 3000));
     ASSERT_TRUE(platformTestSetJoystickAxis(5, -8192));
     EXPECT_DOUBLE_EQ(joystickX(0), 1.0);
     EXPECT_DOUBLE_EQ(joystickY(0), -1.0);  // one step beyond -32767 stays at -1
     EXPECT_NEAR(joystickZ(0), 16384 / 32767.0, 1e-12);
     EXPECT_NEAR(joystickRZ(0), -8192 / 32767.0, 1e-12);
     EXPECT_EQ(joystickRX(0), 0);
+    EXPECT_NEAR(joystickRY(0), 3000 / 32767.0, 1e-12);
     EXPECT_EQ(joystickX(1), 0);  // no second joystick
     const std::string name = platformJoystickName(0);
     EXPECT_NE(name.find(", "), std::string::npos) << name;

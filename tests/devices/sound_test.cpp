@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <limits>
 #include <thread>
 
@@ -90,15 +91,24 @@ class DiskSound : public ::testing::Test {
         unsetenv("SDL_DISKAUDIOFILE");
     }
     static void waitWhilePlaying(double handle) {
-        for (int i = 0; i < 400 && isVoicePlaying(handle); ++i) std::this_thread::sleep_for(5ms);
+        for (int i = 0; i < 1000 && isVoicePlaying(handle); ++i) std::this_thread::sleep_for(5ms);
         ASSERT_EQ(isVoicePlaying(handle), 0);
     }
+    // Waits until the mixer has written the silence that ends a burst (with room for the file's
+    // buffering), however slowly the machine runs it.
+    void leaveSilence() {
+        std::error_code e;
+        const auto written = [&] { return std::filesystem::file_size(output_, e); };
+        const uintmax_t enough = written() + 4 * 2000 + 8192;
+        for (int i = 0; i < 2000 && written() < enough; ++i) std::this_thread::sleep_for(5ms);
+        ASSERT_GE(written(), enough) << "the mixer wrote no silence";
+    }
     // Plays the slot, waits for the end and leaves a stretch of silence.
-    static void playToEnd(int slot, double pan, double volume) {
+    void playToEnd(int slot, double pan, double volume) {
         const double h = playSoundEffect(slot, pan, volume);
         ASSERT_GE(h, 0);
         waitWhilePlaying(h);
-        std::this_thread::sleep_for(120ms);
+        leaveSilence();
     }
     std::vector<Burst> recorded() {
         closeSound();
@@ -110,7 +120,6 @@ class DiskSound : public ::testing::Test {
 
 TEST_F(DiskSound, HalfVolumePlaysFiftyDecibelsDown) {
     ASSERT_EQ(loadSoundEffect(click_.c_str(), 1, 1), 1);
-    std::this_thread::sleep_for(100ms);
     playToEnd(1, 0, 1);
     playToEnd(1, 0, 0.5);
     playToEnd(1, 0, 0.9);
@@ -127,7 +136,6 @@ TEST_F(DiskSound, HalfVolumePlaysFiftyDecibelsDown) {
 
 TEST_F(DiskSound, ThePlayersVolumeOfFiftyHalvesTheOutput) {
     ASSERT_EQ(loadSoundEffect(click_.c_str(), 1, 1), 1);
-    std::this_thread::sleep_for(100ms);
     playToEnd(1, 0, 1);
     setSoundVolume(50);
     playToEnd(1, 0, 1);
@@ -142,7 +150,6 @@ TEST_F(DiskSound, ThePlayersVolumeOfFiftyHalvesTheOutput) {
 
 TEST_F(DiskSound, PanSilencesTheOppositeChannel) {
     ASSERT_EQ(loadSoundEffect(click_.c_str(), 2, 1), 1);
-    std::this_thread::sleep_for(100ms);
     playToEnd(2, -1, 1);
     playToEnd(2, 1, 1);
     playToEnd(2, 0.5, 1);
@@ -163,12 +170,11 @@ TEST_F(DiskSound, VoicesOverlapAndSaturateInsteadOfWrapping) {
     const std::string path = temp_.file("loud.wav");
     ASSERT_TRUE(writeFile(path, makeWav(WavFormat(), loud)));
     ASSERT_EQ(loadSoundEffect(path.c_str(), 3, 2), 1);
-    std::this_thread::sleep_for(100ms);
     EXPECT_EQ(playSoundEffect(3, 0, 1), 3 * 256);
     EXPECT_EQ(playSoundEffect(3, 0, 1), 3 * 256 + 1);
     waitWhilePlaying(3 * 256);
     waitWhilePlaying(3 * 256 + 1);
-    std::this_thread::sleep_for(120ms);
+    leaveSilence();
     const std::vector<Burst> b = recorded();
     ASSERT_FALSE(b.empty());
     EXPECT_EQ(b[0].peakLeft, 32767);

@@ -7,16 +7,14 @@
 // change.
 #include <gtest/gtest.h>
 
-#include <signal.h>
+#include <dirent.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -34,43 +32,14 @@
 #include "runtime/lifecycle.h"
 #include "runtime/maths.h"
 #include "tests/support/level_writer.h"
+#include "tests/support/program_runner.h"
 #include "tests/support/test_folder.h"
 
-#ifndef CRUMLET_EXECUTABLE
-#error "CRUMLET_EXECUTABLE must name the game executable"
-#endif
-#ifndef CRUMLET_RUN_DIR
-#error "CRUMLET_RUN_DIR must name the run folder"
+#ifndef EXAMPLE_PACK
+#error "EXAMPLE_PACK must name the example level pack"
 #endif
 
 namespace {
-
-std::vector<unsigned char> readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in),
-                                      std::istreambuf_iterator<char>());
-}
-
-void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<std::string> readLines(const std::string& path) {
-    std::ifstream in(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-bool copyFile(const std::string& from, const std::string& to) {
-    std::ifstream in(from, std::ios::binary);
-    if (!in) return false;
-    std::ofstream out(to, std::ios::binary);
-    out << in.rdbuf();
-    return static_cast<bool>(out);
-}
 
 struct Picture {
     RgbaImage image;
@@ -109,15 +78,7 @@ class GameRunTest : public ::testing::Test {
 
     // Fills a private folder with the program, its media, save files and two levels of its own.
     void makeGameFolder(const std::string& folder) {
-        ASSERT_EQ(mkdir((folder + "/Maps").c_str(), 0700), 0);
-        ASSERT_TRUE(copyFile(CRUMLET_EXECUTABLE, folder + "/crumlet"));
-        ASSERT_EQ(chmod((folder + "/crumlet").c_str(), 0755), 0);
-        // The media as built; without them the game still runs (built-in font, no sprites).
-        copyFile(std::string(CRUMLET_RUN_DIR) + "/Media.kql", folder + "/Media.kql");
-        copyFile(std::string(CRUMLET_RUN_DIR) + "/smalfont.bmp", folder + "/smalfont.bmp");
-        writeBytes(folder + "/Maps/Player.bin", {'e', 'v', 'e', 0, 0, 0, 0, 0});
-        writeBytes(folder + "/Maps/Name.bin", std::vector<unsigned char>(6400, 0));
-        writeBytes(folder + "/Maps/Data.bin", std::vector<unsigned char>(3200, 0));
+        ASSERT_EQ(::makeGameFolder(folder), "");
         // Level 1: the bug starts on a clover; to the right a clover, a flower, a spiky bomb and
         // a breakable block with the last clover behind it. It is finished by collecting them
         // all, blasting the block on the way, and coming back to the start cell.
@@ -148,49 +109,18 @@ class GameRunTest : public ::testing::Test {
     // Starts the game of `folder` (the test's own by default) with the script; standard output
     // and standard error go to <name>.out and <name>.err there.
     pid_t start(const std::string& script, const std::string& name, std::string folder = "") {
-        if (folder.empty()) folder = dir;
-        std::string scriptPath = folder + "/" + name + ".txt";
-        std::ofstream(scriptPath) << script;
-        pid_t pid = fork();
-        if (pid == 0) {
-            if (chdir(folder.c_str()) != 0) _exit(126);
-            setenv("TOVRIK_DRIVER", scriptPath.c_str(), 1);
-            // The saves stay in the private folder, never in the real player folder.
-            setenv("CRUMLET_SAVE_DIR", folder.c_str(), 1);
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-            if (offscreen || std::getenv("DISPLAY") == nullptr)
-                setenv("SDL_VIDEODRIVER", "offscreen", 1);
-            std::string out = folder + "/" + name + ".out";
-            std::string err = folder + "/" + name + ".err";
-            if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr))
-                _exit(126);
-            std::vector<std::string> words = launcher;
-            words.push_back(folder + "/crumlet");
-            std::vector<char*> argv;
-            for (std::string& word : words) argv.push_back(&word[0]);
-            argv.push_back(nullptr);
-            execvp(argv[0], argv.data());
-            _exit(127);
-        }
-        return pid;
+        ProgramOptions options;
+        options.name = name;
+        options.launcher = launcher;
+        options.offscreen = offscreen;
+        return startProgram(folder.empty() ? dir : folder, script, options);
     }
 
     // Waits for a started game; its exit status (-1 on a signal or a time-out).
     int finish(pid_t pid, int seconds = 120) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-        int status = 0;
-        for (;;) {
-            pid_t done = waitpid(pid, &status, WNOHANG);
-            if (done == pid) break;
-            if (std::chrono::steady_clock::now() > deadline) {
-                kill(pid, SIGKILL);
-                waitpid(pid, &status, 0);
-                ADD_FAILURE() << "the game did not end within " << seconds << " s";
-                return -1;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const ProgramRun run = finishProgram(pid, seconds);
+        if (run.timedOut) ADD_FAILURE() << "the game did not end within " << seconds << " s";
+        return run.exitCode;
     }
 
     std::string path(const std::string& name) const { return dir + "/" + name; }
@@ -344,6 +274,62 @@ TEST_F(GameRunTest, LevelOnePlayedToItsEndEntersTheHighScore) {
     }
 }
 
+// The example level pack, named in settings.ini: its level 1 (a corridor of eight clovers and a
+// flower right of the bug) played to its end. The level starts with Return in frame 3, so level
+// frame F is driver frame F + 2: nine steps right (F 2-145), nine back onto the start cell, whose
+// clover is the last pick-up. The score goes into the pack's own table; the shipped tables stay
+// as they were, byte for byte.
+TEST_F(GameRunTest, TheExamplePackLevelOneIsPlayedIntoThePacksOwnTable) {
+    ASSERT_EQ(mkdir(path("pack").c_str(), 0700), 0);
+    for (const char* name : {"pack.ini", "01.txt", "02.txt", "03.txt"})
+        ASSERT_TRUE(copyFile(std::string(EXAMPLE_PACK) + "/" + name, path("pack/") + name));
+    std::ofstream(path("settings.ini")) << "[game]\nlevels = pack\n";
+    const auto shipped = {"Maps/Player.bin", "Maps/Name.bin", "Maps/Data.bin"};
+    std::vector<std::vector<unsigned char>> before;
+    for (const char* name : shipped) before.push_back(readBytes(path(name)));
+
+    ASSERT_EQ(run("seed 3\npacing off\ntrace pack.trace\n"
+                  "keys 3 Return\n"
+                  "keys 4-147 Right\n"
+                  "keys 148-320 Left\n"
+                  "keys 400 Down\nkeys 410 Down\nkeys 420 Down\nkeys 430 Return\n"
+                  "quit 900\n"),
+              0);
+    std::vector<std::string> trace = readLines(path("pack.trace"));
+    ASSERT_FALSE(trace.empty());
+    EXPECT_EQ(trace[0].substr(0, trace[0].find(" grid=")),
+              "F=1 bug=64,112 dir=1 score=0 left=10 bombs=0 dead=0 done=0");
+    EXPECT_EQ(field(trace.back(), "left"), "0");
+    EXPECT_EQ(field(trace.back(), "score"), "95");
+
+    // The pack's tables: in packs/<title>-<hash>/Maps/, the score and the name carried over from
+    // the player's profile.
+    std::vector<std::string> packs;
+    if (DIR* d = opendir(path("packs").c_str())) {
+        while (dirent* e = readdir(d))
+            if (e->d_name[0] != '.') packs.push_back(e->d_name);
+        closedir(d);
+    }
+    ASSERT_EQ(packs.size(), 1u);
+    EXPECT_EQ(packs[0].compare(0, 12, "garden-path-"), 0) << packs[0];
+    const std::string own = "packs/" + packs[0] + "/Maps/";
+    std::vector<unsigned char> scores = readBytes(path(own + "Data.bin"));
+    ASSERT_EQ(scores.size(), 3200u);
+    EXPECT_EQ(std::vector<unsigned char>(scores.begin(), scores.begin() + 8),
+              (std::vector<unsigned char>{95, 0, 0, 0, 0, 0, 0, 0}));
+    std::vector<unsigned char> names = readBytes(path(own + "Name.bin"));
+    ASSERT_EQ(names.size(), 6400u);
+    EXPECT_EQ(std::vector<unsigned char>(names.begin(), names.begin() + 8),
+              (std::vector<unsigned char>{'e', 'v', 'e', 0, 0, 0, 0, 0}));
+    EXPECT_EQ(readBytes(path(own + "Player.bin")),
+              (std::vector<unsigned char>{'e', 'v', 'e', 0, 0, 0, 0, 0}));
+    size_t i = 0;
+    for (const char* name : shipped) EXPECT_EQ(readBytes(path(name)), before[i++]) << name;
+    // Compiled beside the tables, never into the pack.
+    EXPECT_EQ(readBytes(path(own + "Map1-1.bin")).size(), 1200u);
+    EXPECT_FALSE(std::ifstream(path("pack/Map1-1.bin")));
+}
+
 TEST_F(GameRunTest, TheSameScriptAndSeedGiveTheSameRun) {
     ASSERT_EQ(run(levelOneScript("a"), "first"), 0);
     writeBytes(path("Maps/Name.bin"), std::vector<unsigned char>(6400, 0));
@@ -409,14 +395,23 @@ TEST_F(GameRunTest, BadScriptsAndSaveFilesGiveAClearWord) {
 
 TEST_F(GameRunTest, FifosInPlaceOfMediaAndLevelFilesFailAtOnce) {
     // Nothing ever writes into these FIFOs: an open that waited for a writer would never return.
-    for (const char* name : {"Media.kql", "smalfont.bmp", "Maps/Map1-1.bin"}) {
+    // The start-up font is not needed: the game starts with its built-in one.
+    std::remove(path("smalfont.bmp").c_str());
+    ASSERT_EQ(mkfifo(path("smalfont.bmp").c_str(), 0600), 0);
+    EXPECT_EQ(run("pacing off\nquit 20\n", "fontfifo", 60), 0);
+    std::vector<std::string> out = readLines(path("fontfifo.out"));
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out[0], "Init OK");
+    // The media archive and a level are not data files as FIFOs: the start ends at once, naming
+    // them.
+    for (const char* name : {"Media.kql", "Maps/Map1-1.bin"}) {
         std::remove(path(name).c_str());
         ASSERT_EQ(mkfifo(path(name).c_str(), 0600), 0) << name;
     }
-    EXPECT_EQ(run("pacing off\nkeys 5 Return\nquit 200\n", "fifo", 60), 3);  // level 1 cannot load
-    std::vector<std::string> out = readLines(path("fifo.out"));
-    ASSERT_FALSE(out.empty());
-    EXPECT_EQ(out[0], "Init OK");
+    EXPECT_EQ(run("pacing off\nkeys 5 Return\nquit 200\n", "fifo", 60), 1);
+    EXPECT_NE(readText(path("fifo.err")).find("lacks Media.kql and Maps/Map1-1.bin"),
+              std::string::npos)
+        << readText(path("fifo.err"));
 }
 
 // Waits until the started game has said "Init OK" (or has ended).
@@ -605,8 +600,8 @@ const char* keyName(double key) {
 
 TEST_F(GameRunTest, ShippedLevelOneIsPlayedToItsEndAndTheProgramAgrees) {
     using namespace crumlet;
-    std::string shipped = std::string(CRUMLET_RUN_DIR) + "/Maps/Map1-";
-    ASSERT_TRUE(std::ifstream(shipped + "1.bin")) << "no levels built in " << CRUMLET_RUN_DIR;
+    std::string shipped = crumletRunFolder() + "/Maps/Map1-";
+    ASSERT_TRUE(std::ifstream(shipped + "1.bin")) << "no levels built in " << crumletRunFolder();
     for (int layer = 1; layer <= 3; ++layer) {
         std::string name = "Maps/Map1-" + std::to_string(layer) + ".bin";
         ASSERT_TRUE(copyFile(shipped + std::to_string(layer) + ".bin", path(name)));

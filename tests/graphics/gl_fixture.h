@@ -24,6 +24,8 @@ inline void useHeadlessVideoIfNoDisplay() {
     if (!display || !*display) setenv("SDL_VIDEODRIVER", "offscreen", 0);
 }
 
+constexpr int kTestWindowScale = 3;
+
 class RendererTest : public ::testing::Test {
   protected:
     virtual bool allowFramebufferObjects() const { return true; }
@@ -34,6 +36,9 @@ class RendererTest : public ::testing::Test {
         folder = scratchFolder((std::string(info->test_suite_name()) + "-" + info->name()).c_str());
         setenv("TMPDIR", folder.c_str(), 1);  // the error log goes to this test's own folder
         setFramebufferObjectsAllowed(allowFramebufferObjects());
+        // The window's size would otherwise follow the display's, and with it what the pictures
+        // go through: three times the logical screen, whatever the screen.
+        runtimeSettings.windowScale = kTestWindowScale;
         theRenderer = new OpenGLPrismo;
         ASSERT_TRUE(theRenderer->openWindow(320, 240, 0, 60, 0)) << "no OpenGL window";
         setPacingEnabled(false);
@@ -46,6 +51,7 @@ class RendererTest : public ::testing::Test {
         delete theRenderer;
         theRenderer = nullptr;
         setFramebufferObjectsAllowed(true);
+        runtimeSettings.windowScale = 0;
     }
 
   public:

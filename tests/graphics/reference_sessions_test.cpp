@@ -9,45 +9,17 @@
 // record them again with TOVRIK_RECORD_REFERENCES=1 (and look at what changed).
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "levels/shipped.h"
 #include "reference_pictures.h"
 #include "tests/support/level_writer.h"
+#include "tests/support/program_runner.h"
 #include "tests/support/test_folder.h"
 
-#ifndef CRUMLET_EXECUTABLE
-#error "CRUMLET_EXECUTABLE must name the game executable"
-#endif
-#ifndef CRUMLET_RUN_DIR
-#error "CRUMLET_RUN_DIR must name the run folder"
-#endif
-
 namespace {
-
-bool copyFile(const std::string& from, const std::string& to) {
-    std::ifstream in(from, std::ios::binary);
-    if (!in) return false;
-    std::ofstream out(to, std::ios::binary);
-    out << in.rdbuf();
-    return static_cast<bool>(out);
-}
-
-void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
 
 // A driver script with the screenshots it asks for.
 struct Session {
@@ -69,17 +41,7 @@ class ReferenceSessionTest : public ::testing::Test {
     TestFolder scratch{"crumlet-reference"};
     std::string dir = scratch.path();
 
-    void SetUp() override {
-        ASSERT_EQ(mkdir((dir + "/Maps").c_str(), 0700), 0);
-        ASSERT_TRUE(copyFile(CRUMLET_EXECUTABLE, dir + "/crumlet"));
-        ASSERT_EQ(chmod((dir + "/crumlet").c_str(), 0755), 0);
-        ASSERT_TRUE(copyFile(std::string(CRUMLET_RUN_DIR) + "/Media.kql", dir + "/Media.kql"));
-        ASSERT_TRUE(
-            copyFile(std::string(CRUMLET_RUN_DIR) + "/smalfont.bmp", dir + "/smalfont.bmp"));
-        writeBytes(dir + "/Maps/Player.bin", {'e', 'v', 'e', 0, 0, 0, 0, 0});
-        writeBytes(dir + "/Maps/Name.bin", std::vector<unsigned char>(6400, 0));
-        writeBytes(dir + "/Maps/Data.bin", std::vector<unsigned char>(3200, 0));
-    }
+    void SetUp() override { ASSERT_EQ(makeGameFolder(dir), ""); }
 
     void TearDown() override {
         if (HasFailure()) scratch.keep();  // the session's files, for a look at what went wrong
@@ -87,32 +49,10 @@ class ReferenceSessionTest : public ::testing::Test {
 
     // Runs the program with the session's script and compares every screenshot.
     void runAndCompare(const Session& session) {
-        const std::string scriptPath = dir + "/session.txt";
-        std::ofstream(scriptPath) << session.script;
-        const pid_t pid = fork();
-        if (pid == 0) {
-            if (chdir(dir.c_str()) != 0) _exit(126);
-            setenv("TOVRIK_DRIVER", scriptPath.c_str(), 1);
-            // The saves stay in the private folder, never in the real player folder.
-            setenv("CRUMLET_SAVE_DIR", dir.c_str(), 1);
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-            if (std::getenv("DISPLAY") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 1);
-            if (!freopen((dir + "/session.out").c_str(), "w", stdout)) _exit(126);
-            execl((dir + "/crumlet").c_str(), "crumlet", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        ASSERT_GT(pid, 0);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
-        int status = 0;
-        while (waitpid(pid, &status, WNOHANG) != pid) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                kill(pid, SIGKILL);
-                waitpid(pid, &status, 0);
-                FAIL() << "the program did not end within 300 s";
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+        ProgramOptions options;
+        options.seconds = 300;
+        const ProgramRun run = runProgram(dir, session.script, options);
+        ASSERT_EQ(run.exitCode, 0) << run.describe();
         for (const std::string& name : session.shots) {
             EXPECT_EQ(compareFileWithReference(name, dir + "/" + name + ".png", dir), "");
         }
@@ -139,13 +79,7 @@ TEST_F(ReferenceSessionTest, MenuNameEntryAndHighScoreTable) {
 }
 
 TEST_F(ReferenceSessionTest, FirstAndLaterFrameOfEveryShippedLevel) {
-    for (int level = 1; level <= 28; ++level) {
-        for (int layer = 1; layer <= 3; ++layer) {
-            const std::string name =
-                "/Maps/Map" + std::to_string(level) + "-" + std::to_string(layer) + ".bin";
-            ASSERT_TRUE(copyFile(std::string(CRUMLET_RUN_DIR) + name, dir + name)) << name;
-        }
-    }
+    // The game folder has every shipped level.
     // Return in frame s starts the level chosen in the menu, whose frame F is then frame
     // s + F - 1; Escape in its frame 96 returns to the menu, and four frames of Right choose the
     // next level.
@@ -153,7 +87,7 @@ TEST_F(ReferenceSessionTest, FirstAndLaterFrameOfEveryShippedLevel) {
     s.line("seed 4");
     s.line("pacing off");
     int start = 3;
-    for (int level = 1; level <= 28; ++level) {
+    for (int level = 1; level <= levels::kShippedLevelCount; ++level) {
         char name[32];
         s.line("keys " + std::to_string(start) + " Return");
         std::snprintf(name, sizeof name, "level%02d-first", level);
@@ -161,7 +95,7 @@ TEST_F(ReferenceSessionTest, FirstAndLaterFrameOfEveryShippedLevel) {
         std::snprintf(name, sizeof name, "level%02d-later", level);
         s.shot(start + 89, name);
         s.line("keys " + std::to_string(start + 95) + " Escape");
-        if (level < 28) s.keys(start + 97, start + 100, "Right");
+        if (level < levels::kShippedLevelCount) s.keys(start + 97, start + 100, "Right");
         start += 102;
     }
     s.line("quit " + std::to_string(start));

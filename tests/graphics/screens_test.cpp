@@ -113,7 +113,6 @@ TEST_F(RendererTest, BackgroundPictureTopLeftRestBlackUntilCleared) {
 
 TEST_F(RendererTest, CaptureToSpriteAndCaptureBackground) {
     for (int i = 0; i < 20; ++i) fillRect(100 + i, 100, 1, 20, colour(i * 10, 255 - i * 10, 77));
-    const std::vector<uint8_t> before = screen();
     captureToSprite(5, 100, 100, 20, 20);
     const SpriteEntry* e = theRenderer->entry(5);
     EXPECT_EQ(e->textureWidth, 32);
@@ -126,15 +125,11 @@ TEST_F(RendererTest, CaptureToSpriteAndCaptureBackground) {
         for (int x = 0; x < 20; ++x)
             ASSERT_EQ(readPixel(10 + x, 10 + y), readPixel(100 + x, 100 + y));
 
+    const std::vector<uint8_t> captured = screen();
     captureBackground();
     glClear(GL_COLOR_BUFFER_BIT);
     theRenderer->drawBackground(0);
-    EXPECT_EQ(screen(), screen());
-    for (int y = 100; y < 120; ++y)
-        for (int x = 100; x < 120; ++x) {
-            const uint8_t* p = &before[(static_cast<size_t>(y) * 320 + x) * 4];
-            ASSERT_EQ(readPixel(x, y), colour(p[0], p[1], p[2]));
-        }
+    EXPECT_EQ(screen(), captured);
 }
 
 class TargetChecks {

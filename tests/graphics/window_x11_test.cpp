@@ -113,9 +113,8 @@ TEST(WindowUnderX, ScreenshotsFullscreenPauseAndClose) {
     // F12: a numbered PNG of the logical screen beside the program.
     const std::string shot = shots + "/shot0001.png";
     ASSERT_TRUE(pressUntil("F12", [&] { return access(shot.c_str(), R_OK) == 0; })) << shot;
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    RgbaImage img;
-    ASSERT_TRUE(decodePng(shot.c_str(), kNoColourKey, img));
+    RgbaImage img;  // the name may appear before the whole picture is in the file
+    ASSERT_TRUE(waitFor([&] { return decodePng(shot.c_str(), kNoColourKey, img); })) << shot;
     EXPECT_EQ(img.width, 320);
     EXPECT_EQ(img.height, 240);
     EXPECT_EQ(img.pixel(5, 5)[0], 255);  // orange bar
