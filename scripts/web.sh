@@ -4,7 +4,6 @@
 # Builds the game for the browser (WebAssembly) into build-web/: crumlet.html, .js, .wasm, .data.
 #   web.sh            install what is missing, build the browser libraries once, build the game
 #   web.sh --serve    the same, then serve build-web/ on 127.0.0.1 and print the address
-#   web.sh --check    exit 0 when emscripten is installed, 1 when not (nothing is built)
 #
 # SDL2, zlib, libpng and LZO are compiled with emscripten from Debian's source packages into a
 # cache outside the source tree ($CRUMLET_WEB_CACHE, else $XDG_CACHE_HOME/crumlet-web, else
@@ -16,9 +15,8 @@ root=$PWD
 serve=0
 case "${1:-}" in
   --serve) serve=1 ;;
-  --check) command -v em++ >/dev/null && exit 0 || exit 1 ;;
   "") ;;
-  *) echo "usage: $0 [--serve | --check]" >&2; exit 2 ;;
+  *) echo "usage: $0 [--serve]" >&2; exit 2 ;;
 esac
 
 cache=${CRUMLET_WEB_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/crumlet-web}
