@@ -297,4 +297,6 @@ void startDriver() {
 
 bool driverTracing() { return run.trace != nullptr; }
 
+bool driverConfigured() { return run.configured; }
+
 void driverWriteTrace(const std::string& line) { writeTraceLine(line); }

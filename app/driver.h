@@ -65,6 +65,10 @@ void driverKeysForFrame(const DriverScript& script, int64_t frame, unsigned char
 // driver is not asked for.
 void configureDriver(const std::string& commandLineScript);
 
+// True once configureDriver has loaded a script: nobody is watching the run, and nothing may wait
+// for a person (such as a message box).
+bool driverConfigured();
+
 // After the runtime's start-up: seeds the generator, sets pacing, injects the first frame's keys
 // and hooks itself into the frame present. Does nothing when the driver is off.
 void startDriver();

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "platform/platform.h"
 #include "runtime/folders.h"
@@ -95,4 +96,29 @@ void chooseFolders(const std::string& dataDirOption, const std::string& saveDirO
         std::fprintf(stderr, "crumlet: cannot make the player folder %s: %s\n", failed.c_str(),
                      std::strerror(errno));
     setPlayerFolder(player);
+}
+
+std::string missingDataFiles(const std::vector<std::string>& required) {
+    const std::string folder = dataFolder().empty() ? absolute(".") + "/" : dataFolder();
+    if (!isDirectory(folder))
+        return "crumlet: there is no data folder " + folder +
+               " (the game's levels and media; --data-dir names it)";
+    std::vector<std::string> missing;
+    for (const std::string& name : required) {
+        struct stat st;
+        const std::string path = folder + name;
+        if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || access(path.c_str(), R_OK) != 0)
+            missing.push_back(name);
+    }
+    if (missing.empty()) return std::string();
+    // The first few by name and a count of the rest: one line, even for a folder that is empty.
+    constexpr size_t kNamed = 3;
+    std::string line = "crumlet: the data folder " + folder + " lacks ";
+    for (size_t i = 0; i < missing.size() && i < kNamed; ++i) {
+        if (i > 0) line += (i + 1 == missing.size()) ? " and " : ", ";
+        line += missing[i];
+    }
+    if (missing.size() > kNamed)
+        line += " and " + std::to_string(missing.size() - kNamed) + " more of its files";
+    return line;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Sets the data folder and the player folder (runtime/folders.h); relative options are taken
 // relative to the current folder.
@@ -17,3 +18,10 @@
 // cannot be made the reason goes to standard error and the game still starts (a save then fails
 // with a message naming the file and the reason).
 void chooseFolders(const std::string& dataDirOption, const std::string& saveDirOption);
+
+// Whether the chosen data folder holds the files the game cannot start without (names relative to
+// the data folder, such as the media archive and the level files the menu can reach). Empty when
+// every one is there; else one line naming the data folder and what is missing from it, for the
+// program to end with before it opens a window. A file that goes missing later is the file
+// layer's error, as before.
+std::string missingDataFiles(const std::vector<std::string>& required);

@@ -49,8 +49,10 @@ void printUsage(FILE* to) {
         to);
 }
 
+// A mistake gets its reason (already printed) and a pointer to the help, not the whole usage,
+// which would push the reason off a small terminal.
 int usageError() {
-    printUsage(stderr);
+    std::fputs("Try 'crumlet --help'.\n", stderr);
     return 2;
 }
 

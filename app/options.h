@@ -15,6 +15,6 @@ struct ProgramOptions {
 
 // Reads the command line into `out`. Returns -1 when the game should start; otherwise the exit
 // status the program ends with: 0 after --help (usage on standard output) or --version, 2 after
-// an unknown option, a missing or bad value or a stray argument (the reason and the usage on
-// standard error).
+// an unknown option, a missing or bad value or a stray argument (one line with the reason, then
+// "Try 'crumlet --help'.", on standard error).
 int parseProgramOptions(int argc, char** argv, ProgramOptions& out);

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/driver.h"
 #include "devices/input.h"
 #include "devices/sound.h"
 #include "graphics/fonts.h"
@@ -20,6 +21,8 @@
 #include "runtime/maths.h"
 
 namespace {
+
+std::string failureBoxTitle;  // empty: no boxes
 
 int windowMarker = 0;  // what runtimeState.mainWindow points at while the window exists
 
@@ -53,6 +56,19 @@ std::string programFolder() {
 
 }  // namespace
 
+void showStartFailuresInBoxes(const char* title) { failureBoxTitle = title; }
+
+void showStartFailureBox(const std::string& text) {
+    if (!failureBoxTitle.empty() && !isatty(STDERR_FILENO) && !driverConfigured())
+        platformShowErrorBox(failureBoxTitle.c_str(), text.c_str());
+}
+
+void reportStartFailure(const std::string& line) {
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+    showStartFailureBox(line);
+}
+
 void startRuntime(const char* applicationName, int showCommand) {
     const char* name = applicationName ? applicationName : "";
     runtimeState.autoPause = 1;
@@ -65,12 +81,12 @@ void startRuntime(const char* applicationName, int showCommand) {
         // Without a window the game would run blind forever, drawing nowhere and reading no keys:
         // say why and end with a failure status instead.
         if (platformNoDisplay())
-            std::fprintf(stderr,
-                         "Tovrik: there is no display to open a window on (check DISPLAY or "
-                         "WAYLAND_DISPLAY)\n");
+            reportStartFailure(
+                "Tovrik: there is no display to open a window on (check DISPLAY or "
+                "WAYLAND_DISPLAY)");
         else
-            std::fprintf(stderr, "Tovrik: no window with an OpenGL context (%s)\n",
-                         platformLastError());
+            reportStartFailure(std::string("Tovrik: no window with an OpenGL context (") +
+                               platformLastError() + ")");
         delete theRenderer;
         theRenderer = nullptr;
         std::fflush(stdout);

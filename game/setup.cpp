@@ -41,6 +41,26 @@ void playerCodesFromName() {
     }
 }
 
+namespace {
+
+// A name typed in this run is kept however the program ends: through GOHOME (MainMenu saves it),
+// or with the window closed, Alt+F4 or SIGTERM from the menu, the name entry or a level. The
+// profile is written as GOHOME writes it, and only when the name differs from the stored one.
+void keepTypedName() {
+    GameGlobals& g = game;
+    double stored[static_cast<int>(kNameLetters)];
+    for (int i = 0; i < kNameLetters; ++i) stored[i] = numAt(g.playerCodes, i);
+    playerCodesFromName();
+    for (int i = 0; i < kNameLetters; ++i) {
+        if (numAt(g.playerCodes, i) != stored[i]) {
+            SavePlayer();
+            return;
+        }
+    }
+}
+
+}  // namespace
+
 void dimensionGameArrays() {
     GameGlobals& g = game;
     dimNumberArray(g.formationCodes, 16, 0, 0, 0);
@@ -184,6 +204,7 @@ void GameMain() {
     LoadHsData();
     MakeString();
     playerNameFromCodes();
+    setStopSave(keepTypedName);
 
     MainMenu();
     endProgram();

@@ -21,6 +21,11 @@ bool platformStartVideo();
 bool platformNoDisplay();
 // Releases the video subsystem again (after the window is gone).
 void platformStopVideo();
+// Shows a modal error box with this title and text and returns when the person has closed it.
+// Only where a display can show it (DISPLAY or WAYLAND_DISPLAY set, SDL_VIDEODRIVER not naming
+// SDL's invisible offscreen or dummy driver); false at once otherwise, or when the box cannot be
+// made. Needs no window and no started video.
+bool platformShowErrorBox(const char* title, const char* text);
 // False while SDL's offscreen or dummy driver serves (asked for through SDL_VIDEODRIVER): the
 // window's pixels then go nowhere, and nothing needs copying into it.
 bool platformWindowIsSeen();

@@ -158,6 +158,19 @@ void platformStopVideo() {
 
 const char* platformLastError() { return lastError.c_str(); }
 
+bool platformShowErrorBox(const char* title, const char* text) {
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && value[0] != '\0';
+    };
+    if (!set("DISPLAY") && !set("WAYLAND_DISPLAY")) return false;
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    if (driver != nullptr &&
+        (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0))
+        return false;
+    return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, text, nullptr) == 0;
+}
+
 bool platformOpenWindow(int clientWidth, int clientHeight, int samples, int* samplesGot) {
     if (samplesGot) *samplesGot = 0;
     if (!platformStartVideo()) return false;

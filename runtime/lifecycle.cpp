@@ -28,6 +28,7 @@ int exitCleanupCount = 0;
 
 std::string errorDetail;  // what the runtime error concerned; empty when nothing more is known
 void (*errorHandler)(int code) = nullptr;
+void (*stopSave)() = nullptr;
 
 const char* errorMeaning(int code) {
     switch (code) {
@@ -104,6 +105,8 @@ void runtimeError(double code, const std::string& detail) {
 
 void setRuntimeErrorHandler(void (*handler)(int code)) { errorHandler = handler; }
 
+void setStopSave(void (*save)()) { stopSave = save; }
+
 void setServiceRelease(ServiceStage stage, void (*release)()) {
     int i = static_cast<int>(stage);
     if (i >= 0 && i < kStageCount) serviceReleases[i] = release;
@@ -127,6 +130,11 @@ void addExitCleanup(void (*fn)()) {
 
 void stopProgram() {
     runtimeState.stopping = 1;
+    // Cleared before it runs: a runtime error inside it stops again, as the failure it is.
+    if (void (*save)() = stopSave; save != nullptr && runtimeState.failed == 0) {
+        stopSave = nullptr;
+        save();
+    }
     shutdownRuntime();
     // Only a runtime error makes the stop a failure. A code that an operation recorded before
     // going on (a line file that could not be read, an entry number out of range) leaves a

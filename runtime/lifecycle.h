@@ -72,6 +72,10 @@ void setSourcePosition(double unit, double line);
 // calls the handler, which must not return (it throws back to its own loop). nullptr restores the
 // stop. The game never sets one.
 void setRuntimeErrorHandler(void (*handler)(int code));
+// What the program keeps when it is stopped without going through its own way out (the window
+// closed, Alt+F4, SIGTERM, a driver's quit): stopProgram runs it once, before the services are
+// released, unless the stop follows a runtime error. nullptr removes it.
+void setStopSave(void (*save)());
 [[noreturn]] void stopProgram();
 [[noreturn]] void endProgram();  // setErrorCode(0), stopProgram
 // Shuts the runtime down, runs `command` through /bin/sh in the current directory as a new

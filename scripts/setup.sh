@@ -17,11 +17,13 @@ PLAY_PACKAGES=(
 )
 # Testing besides: GoogleTest and Google Benchmark, a virtual X server with key events and image
 # tools, the desktop entry and metadata validators, setpriv to run as an unprivileged user, and
-# strace to kill a save at chosen system calls, reuse to check every file names its licence.
+# strace to kill a save at chosen system calls, reuse to check every file names its licence, and
+# Debian's package tools to build the package from debian/ and check it with lintian.
 TEST_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick
   desktop-file-utils appstream util-linux strace clang-format reuse
+  build-essential dpkg-dev debhelper lintian pkgconf
 )
 
 PACKAGES=("${PLAY_PACKAGES[@]}")

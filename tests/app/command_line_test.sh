@@ -30,11 +30,21 @@ expect 0 --help && contains out "Usage: crumlet" && contains out "--save-dir DIR
 expect 0 -h && contains out "Usage: crumlet"
 expect 0 --version && contains out "crumlet $version"
 expect 0 -V && contains out "crumlet $version"
-expect 2 --no-such-option && contains err "no-such-option" && contains err "Usage: crumlet"
-[ -s "$work/out" ] && { echo "FAIL: a mistake wrote the usage to stdout"; failures=$((failures + 1)); }
-expect 2 --driver && contains err "driver" && contains err "Usage: crumlet"
-expect 2 --scale twice && contains err "--scale"
-expect 2 stray && contains err "stray"
+# A mistake: exactly the reason and a pointer to --help on stderr, nothing on stdout.
+mistake() {  # <text the reason names> <args>...
+  local names=$1; shift
+  expect 2 "$@" || return
+  if [ "$(wc -l <"$work/err")" != 2 ] || ! head -1 "$work/err" | grep -qF -- "$names" ||
+    [ "$(tail -1 "$work/err")" != "Try 'crumlet --help'." ] || [ -s "$work/out" ]; then
+    echo "FAIL: crumlet $* did not answer with its reason and the pointer to --help:"
+    cat "$work/out" "$work/err"
+    failures=$((failures + 1))
+  fi
+}
+mistake no-such-option --no-such-option
+mistake driver --driver
+mistake --scale --scale twice
+mistake stray stray
 
 # No display at all: SDL would fall back to its invisible driver and the game would run unseen for
 # ever; it must say why and end with status 1 at once instead.
@@ -46,6 +56,18 @@ elapsed_ms=$(( ($(date +%s%N) - start) / 1000000 ))
 [ "$status" = 1 ] || { echo "FAIL: without a display the status is $status"; cat "$work/err"; failures=$((failures + 1)); }
 contains err "no display to open a window on"
 echo "no display: status $status after $elapsed_ms ms"
+
+# A data folder without the game's files ends the start at once, before any window, with one line
+# naming the folder and what is missing (not a bare menu and a runtime error at the first level).
+mkdir "$work/empty-data"
+env -u DISPLAY -u WAYLAND_DISPLAY HOME="$work" timeout 20 "$program" --data-dir "$work/empty-data" \
+  >"$work/out" 2>"$work/err"
+status=$?
+[ "$status" = 1 ] || { echo "FAIL: an empty data folder gives status $status"; failures=$((failures + 1)); }
+if [ "$(wc -l <"$work/err")" != 1 ] || ! grep -qF "$work/empty-data/ lacks Media.kql, Maps/Map1-1.bin" "$work/err"; then
+  echo "FAIL: the empty data folder is not named with what it lacks in one line:"; cat "$work/err"
+  failures=$((failures + 1))
+fi
 
 [ "$failures" = 0 ] && echo "command line: all checks passed"
 exit $((failures > 0))

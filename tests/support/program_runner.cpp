@@ -42,6 +42,14 @@ std::string makeGameFolder(const std::string& folder, const std::string& player,
         if (!copyFile(crumletRunFolder() + media, folder + media))
             return "cannot copy " + crumletRunFolder() + media;
     }
+    for (int level = 1; level <= 28; ++level) {
+        for (int layer = 1; layer <= 3; ++layer) {
+            const std::string name =
+                "/Maps/Map" + std::to_string(level) + "-" + std::to_string(layer) + ".bin";
+            if (!copyFile(crumletRunFolder() + name, folder + name))
+                return "cannot copy " + crumletRunFolder() + name;
+        }
+    }
     std::vector<unsigned char> name(8, 0);
     for (size_t i = 0; i < player.size() && i < name.size(); ++i)
         name[i] = static_cast<unsigned char>(player[i]);

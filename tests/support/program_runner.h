@@ -29,9 +29,10 @@ const std::string& crumletProgram();
 const std::string& crumletRunFolder();
 
 // Fills `folder` (which must exist) with a copy of `program`, the media of the run folder
-// (Media.kql, smalfont.bmp), a Maps folder and fresh save files: Player.bin naming `player`,
-// empty Name.bin and Data.bin. No levels: the test writes or copies its own. Returns "" or what
-// went wrong.
+// (Media.kql, smalfont.bmp), a Maps folder with the shipped levels (the program does not start
+// without every level the menu can reach; a test overwrites those it writes itself) and fresh
+// save files: Player.bin naming `player`, empty Name.bin and Data.bin. Returns "" or what went
+// wrong.
 std::string makeGameFolder(const std::string& folder, const std::string& player = "eve",
                            const std::string& program = crumletProgram());
 
