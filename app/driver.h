@@ -10,53 +10,15 @@
 // - frame pacing can be switched off;
 // - the logical screen is written to PNG files at the frames the script names;
 // - a state trace gets the lines the program writes to it (the game: one per level frame).
+// A recording (app/recorder.h) is such a script too; played by the driver it also fixes the
+// characters typed and the frames in which finished levels close, and checks the levels' content.
 // The format is described in docs/driver.md.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
-// One directive of a parsed script. Frames count the presented frames from 1, starting with the
-// first frame after start-up.
-struct DriverScript {
-    bool hasSeed = false;
-    int32_t seed = 0;
-    bool pacing = true;
-    std::string tracePath;  // empty: no trace
-    struct KeySpan {
-        int64_t from, to;  // inclusive frame range
-        std::vector<int> keys;
-    };
-    std::vector<KeySpan> keys;
-    struct Shot {
-        int64_t frame;
-        std::string path;
-    };
-    std::vector<Shot> shots;
-    int64_t quitFrame = 0;  // 0: never
-};
-
-// The last frame a script may name (about 46 hours at 60 frames per second).
-constexpr int64_t kMaxDriverFrame = 10000000;
-// No script comes near this size.
-constexpr size_t kMaxDriverScriptBytes = 1024 * 1024;
-
-// Parses a script. Relative file names are taken relative to baseDir (which ends in '/' or is
-// empty). A UTF-8 byte-order mark at the start is skipped. False with a message naming the line
-// when the script is not understood: an unknown directive or key, a frame number outside
-// 1..kMaxDriverFrame, a zero byte.
-bool parseDriverScript(const std::string& text, const std::string& baseDir, DriverScript& out,
-                       std::string& error);
-
-// Reads a script file (a regular file of at most kMaxDriverScriptBytes) and parses it. False with
-// a message when the file cannot be read or the script is not understood.
-bool loadDriverScript(const std::string& path, const std::string& baseDir, DriverScript& out,
-                      std::string& error);
-
-// The keyboard snapshot (bit 7 = held) the script gives for a frame.
-void driverKeysForFrame(const DriverScript& script, int64_t frame, unsigned char keys[256]);
+#include "app/driver_script.h"
 
 // Loads the script named on the command line (`--driver`, given here as commandLineScript) or
 // else by the environment variable TOVRIK_DRIVER, before the runtime starts (file names are then
@@ -77,3 +39,28 @@ void startDriver();
 // line end) to it, flushed at once so a killed run keeps every line written so far.
 bool driverTracing();
 void driverWriteTrace(const std::string& line);
+
+// ---- Recordings and the program's own replays ----------------------------------------------
+
+// Runs this already parsed script (a recording the program was asked to play back or check)
+// instead of one named by --driver or TOVRIK_DRIVER.
+void configureDriverScript(const DriverScript& script);
+// Keeps a trace in this file (relative to the folder the program was started from) even when no
+// script plays: a recorded session's trace. Before startDriver; empty: none.
+void setDriverTracePath(const std::string& path);
+// Playback: the player's back key (Escape) or the controller's Back ends the program.
+void setDriverEndsOnBack(bool on);
+// True while a script plays the keyboard; driverPlaysRecording while that script is a recording.
+bool driverRunning();
+bool driverPlaysRecording();
+// Frames presented since startDriver.
+int64_t driverFramesPresented();
+// While a recording plays: true when the recording says the finished level closed in the frame
+// being worked out (its closing sound is then not asked).
+bool driverClosesFinishedLevel();
+// While a recording plays: the game starts `level` with content `contentHash` in the frame being
+// worked out. False with the reason when the recording started no such level there: it was made
+// with other levels, or it was changed.
+bool driverLevelMatches(int level, uint64_t contentHash, std::string& why);
+// The name a script gives the player at start-up ("player"); false when it gives none.
+bool driverPlayerName(std::string& name);

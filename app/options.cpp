@@ -17,7 +17,19 @@ namespace {
 
 constexpr int kMaxScale = 16;
 
-enum LongOnly { kScale = 256, kSaveDir, kDataDir, kDriver };
+enum LongOnly {
+    kScale = 256,
+    kSaveDir,
+    kDataDir,
+    kDriver,
+    kRecord,
+    kPlay,
+    kTimedemo,
+    kVerify,
+    kTrace,
+    kLevels,
+    kCheckLevels
+};
 
 const option kOptions[] = {
     {"help", no_argument, nullptr, 'h'},
@@ -28,6 +40,13 @@ const option kOptions[] = {
     {"save-dir", required_argument, nullptr, kSaveDir},
     {"data-dir", required_argument, nullptr, kDataDir},
     {"driver", required_argument, nullptr, kDriver},
+    {"levels", required_argument, nullptr, kLevels},
+    {"check-levels", required_argument, nullptr, kCheckLevels},
+    {"record", required_argument, nullptr, kRecord},
+    {"play", required_argument, nullptr, kPlay},
+    {"timedemo", required_argument, nullptr, kTimedemo},
+    {"verify", required_argument, nullptr, kVerify},
+    {"trace", required_argument, nullptr, kTrace},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -44,6 +63,18 @@ void printUsage(FILE* to) {
         "                      else $XDG_DATA_HOME/crumlet, else ~/.local/share/crumlet)\n"
         "      --data-dir DIR  read the levels and media from DIR\n"
         "      --driver FILE   play the scripted session in FILE (for tests)\n"
+        "      --levels PACK   play the level pack in folder PACK, or the one named PACK\n"
+        "                      in the player folder's levels/ (docs/levels.md)\n"
+        "      --check-levels DIR  check the level pack in DIR, one verdict a level, and\n"
+        "                      exit (0: all good, 1: refused)\n"
+        "      --record FILE   play and record the session into FILE\n"
+        "      --play FILE     watch a recorded session (Escape ends it)\n"
+        "      --timedemo FILE\n"
+        "                      replay a recorded session as fast as possible and\n"
+        "                      print frames, seconds and frames per second\n"
+        "      --verify FILE   replay a recorded session unseen and check the scores\n"
+        "                      it claims (status 0 equal, 1 not, 2 not a recording)\n"
+        "      --trace FILE    write the state of every level frame to FILE\n"
         "  -h, --help          show this help and exit\n"
         "  -V, --version       show the version and exit\n",
         to);
@@ -60,6 +91,16 @@ int usageError() {
 bool needsValue(const char* value, const char* name) {
     if (value != nullptr && value[0] != '\0') return true;
     std::fprintf(stderr, "crumlet: option '--%s' needs a value\n", name);
+    return false;
+}
+
+// A run has one player: the person (perhaps recorded), a script, or a recording played back.
+bool onePlayer(const ProgramOptions& o) {
+    const int asked = !o.driverScript.empty() + !o.recordFile.empty() + !o.playFile.empty() +
+                      !o.timedemoFile.empty() + !o.verifyFile.empty();
+    if (asked <= 1) return true;
+    std::fputs("crumlet: --driver, --record, --play, --timedemo and --verify exclude each other\n",
+               stderr);
     return false;
 }
 
@@ -112,6 +153,25 @@ int parseProgramOptions(int argc, char** argv, ProgramOptions& out) {
                 if (!needsValue(optarg, "driver")) return usageError();
                 out.driverScript = optarg;
                 break;
+            case kLevels:
+                if (!needsValue(optarg, "levels")) return usageError();
+                out.levels = optarg;
+                break;
+            case kCheckLevels:
+                if (!needsValue(optarg, "check-levels")) return usageError();
+                out.checkLevels = optarg;
+                break;
+            case kRecord:
+            case kPlay:
+            case kTimedemo:
+            case kVerify:
+            case kTrace: {
+                if (!needsValue(optarg, kOptions[index].name)) return usageError();
+                std::string* const files[] = {&out.recordFile, &out.playFile, &out.timedemoFile,
+                                              &out.verifyFile, &out.traceFile};
+                *files[c - kRecord] = optarg;
+                break;
+            }
             default:  // '?': getopt has printed the reason
                 return usageError();
         }
@@ -120,5 +180,6 @@ int parseProgramOptions(int argc, char** argv, ProgramOptions& out) {
         std::fprintf(stderr, "crumlet: unexpected argument '%s'\n", argv[optind]);
         return usageError();
     }
+    if (!onePlayer(out)) return usageError();
     return -1;
 }

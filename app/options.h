@@ -11,6 +11,11 @@ struct ProgramOptions {
     std::string saveDir;       // --save-dir; empty when not given
     std::string dataDir;       // --data-dir; empty when not given
     std::string driverScript;  // --driver; empty when not given
+    std::string levels;        // --levels: a level pack's folder or name; empty when not given
+    std::string checkLevels;   // --check-levels: a pack folder to check only; empty when not given
+    // Recordings: at most one of --record, --play, --timedemo, --verify (and not with --driver).
+    std::string recordFile, playFile, timedemoFile, verifyFile;
+    std::string traceFile;  // --trace; empty when not given
 };
 
 // Reads the command line into `out`. Returns -1 when the game should start; otherwise the exit

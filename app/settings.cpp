@@ -66,6 +66,11 @@ volume = 100
 # or Back leaves, Start picks a menu entry and pauses a level. Mappings for controllers SDL does
 # not know come from gamecontrollerdb.txt beside this file.
 enabled = yes
+
+[game]
+# a level pack to play instead of the shipped levels: a folder (relative to this file's folder),
+# or the name of a pack in the levels folder beside this file; --levels on the command line wins
+#   levels = mypack
 )";
 
 // inih reads lines into a buffer of 200 bytes; anything longer would be cut into pieces.
@@ -137,6 +142,10 @@ std::string applySetting(PlayerSettings& s, const char* section, const char* nam
     if (sameName(section, "controller") && sameName(name, "enabled")) {
         return parseYesNo(value, s.controllers) ? "" : "enabled takes yes or no";
     }
+    if (sameName(section, "game") && sameName(name, "levels")) {
+        s.levels = value;
+        return *value ? "" : "levels takes a folder or a pack name";
+    }
     if (!*section) return "\"" + std::string(name) + "\" stands outside any [section]";
     return "unknown setting \"" + std::string(name) + "\" in [" + section + "]";
 }
@@ -155,7 +164,7 @@ int onValue(void* user, const char* section, const char* name, const char* value
 }
 
 bool knownSection(const std::string& name) {
-    for (const char* known : {"keys", "screen", "sound", "controller"}) {
+    for (const char* known : {"keys", "screen", "sound", "controller", "game"}) {
         if (sameName(name.c_str(), known)) return true;
     }
     return false;

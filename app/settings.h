@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Crumlet developers
 // SPDX-License-Identifier: Zlib
 // The player's settings file, settings.ini in the player folder: the keys for the game's actions,
-// fullscreen and window scale, the sound volume and the game controllers.
+// fullscreen and window scale, the sound volume, the game controllers and a level pack to play.
 //
 // The file is written with every setting at its default, explained in comments, when it is
 // missing, and never written again: it belongs to the player. A line that cannot be understood
@@ -18,6 +18,7 @@ struct PlayerSettings {
     int scale = 0;  // window size as a whole multiple of the logical screen; 0: largest that fits
     int volume = 100;  // percent
     bool controllers = true;
+    std::string levels;  // [game] levels: a level pack's folder or name; empty for the shipped set
 };
 
 // The name of the file in the player folder.

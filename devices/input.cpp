@@ -31,8 +31,10 @@ struct InputDevices {
     bool deviceInjected = false;
     unsigned char deviceKeys[256] = {};
     int lastTyped = 0;
-    bool pads = false;             // the game-controller layer is open
-    bool pauseAllowed = false;     // a level runs: the pause keys pause, Start is not Return
+    bool perFrame = false;      // key queries answer from the frame's snapshot
+    int injectedTyped = -1;     // the frame's typed character, fixed from outside; -1: the layout's
+    bool pads = false;          // the game-controller layer is open
+    bool pauseAllowed = false;  // a level runs: the pause keys pause, Start is not Return
     bool startSuppressed = false;  // Start still held from the level: not Return until released
 };
 
@@ -133,11 +135,15 @@ void closeInput() {
     platformPadsClose();
     platformKeyboardClose();
     const bool injected = input.injected;
+    const bool perFrame = input.perFrame;
+    const int injectedTyped = input.injectedTyped;
     unsigned char injectedKeys[256];
     std::memcpy(injectedKeys, input.injectedKeys, sizeof injectedKeys);
     input = InputDevices();
-    // A scripted run keeps its keyboard until it clears it.
+    // A scripted, recorded or replayed run keeps its keyboard until it clears it.
     input.injected = injected;
+    input.perFrame = perFrame;
+    input.injectedTyped = injectedTyped;
     std::memcpy(input.injectedKeys, injectedKeys, sizeof injectedKeys);
 }
 
@@ -152,12 +158,10 @@ void resetInputState() {
 void setPlayerKeys(const KeyBindings& keys) { preferences.keys = keys; }
 void setControllersEnabled(bool enabled) { preferences.controllers = enabled; }
 
-void pollKeyboard() {
-    if (input.injected) {
-        platformPumpInputEvents();
-        std::memcpy(input.keys, input.injectedKeys, sizeof input.keys);
-        return;
-    }
+namespace {
+
+// The key state as the keys, the player's keys and the controller make it right now.
+void readDeviceKeys(unsigned char out[256]) {
     unsigned char device[256] = {};
     if (input.deviceInjected) {
         platformPumpInputEvents();
@@ -173,7 +177,33 @@ void pollKeyboard() {
     }
     if (!pad.start) input.startSuppressed = false;
     const bool startSelects = !input.pauseAllowed && !input.startSuppressed;
-    foldPlayerKeys(preferences.keys, device, pad, startSelects, input.keys);
+    foldPlayerKeys(preferences.keys, device, pad, startSelects, out);
+}
+
+// A key query's look at the keyboard: a fresh sample, unless the frame's snapshot holds.
+void refreshKeys() {
+    if (!input.perFrame) pollKeyboard();
+}
+
+}  // namespace
+
+void setKeysPerFrame(bool on) { input.perFrame = on; }
+
+void injectTypedCharacter(int code) { input.injectedTyped = code < 0 ? -1 : (code & 0xFF); }
+
+bool playerBackHeld() {
+    unsigned char keys[256];
+    readDeviceKeys(keys);
+    return (keys[1] & 0x80) != 0;
+}
+
+void pollKeyboard() {
+    if (input.injected) {
+        platformPumpInputEvents();
+        std::memcpy(input.keys, input.injectedKeys, sizeof input.keys);
+        return;
+    }
+    readDeviceKeys(input.keys);
 }
 
 void injectDeviceKeys(const unsigned char keys[256]) {
@@ -227,7 +257,7 @@ void clearInjectedKeyboard() {
 const unsigned char* keyboardState() { return input.keys; }
 
 double isKeyDown(double code) {
-    pollKeyboard();
+    refreshKeys();
     return held(truncateToInt32(code) & 0xFF) ? 1 : 0;  // the low 8 bits of the truncated code
 }
 
@@ -262,8 +292,7 @@ int charCodeForKey(int code) {
     return 0;
 }
 
-int typedCharCode() {
-    pollKeyboard();
+int heldKeysCharacter() {
     int c = 0;
     for (int code = 0; code <= 254; ++code) {
         if (!held(code)) continue;
@@ -271,6 +300,12 @@ int typedCharCode() {
         if (c) break;
     }
     if (c >= 'a' && c <= 'z' && (held(42) || held(54))) c -= 32;
+    return c;
+}
+
+int typedCharCode() {
+    refreshKeys();
+    const int c = input.injectedTyped >= 0 ? input.injectedTyped : heldKeysCharacter();
     if (c == input.lastTyped) return 0;
     input.lastTyped = c;
     return c;

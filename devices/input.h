@@ -5,8 +5,9 @@
 // Keys are identified by keyboard scan codes 0..255 (positions on the keyboard,
 // not characters): 1 Escape, 14 Backspace, 15 Tab, 28 Return, 29 left Ctrl,
 // 42/54 Shift, 57 Space, 200 Up, 203 Left, 205 Right, 208 Down, ...
-// The keyboard is sampled once per frame by presentFrame and again by every
-// key query. Numbers in and out are doubles; truth values are 1 and 0.
+// The keyboard is sampled once per frame by presentFrame and, unless the keys
+// are held for the whole frame (setKeysPerFrame), again by every key query.
+// Numbers in and out are doubles; truth values are 1 and 0.
 #pragma once
 
 struct TextValue;
@@ -54,6 +55,21 @@ const unsigned char* keyboardState();
 // Tests: stands in for the keyboard device with this state (bit 7 = held); nullptr returns to
 // the device. Unlike an injected snapshot, the player's keys and the controllers still apply.
 void injectDeviceKeys(const unsigned char keys[256]);
+
+// Recording and playback: while on, every key query and typed character of a frame answers from
+// the snapshot presentFrame took for it, so the frame's keys are one snapshot that can be written
+// down and given back. Off by default (every query reads the devices again).
+void setKeysPerFrame(bool on);
+// The character the keys of the current snapshot type (as typedCharCode would find it before it
+// drops a repeat): 8 Backspace, 10 Enter, 32..255, or 0 for none. Depends on the keyboard layout.
+int heldKeysCharacter();
+// Fixes the character the held keys type in this frame (0: none) instead of the keyboard layout's
+// answer, for as long as it is not changed again; -1 returns to the layout. A recording carries
+// the characters, so that it replays alike on every layout.
+void injectTypedCharacter(int code);
+// Playback: true while the player holds a key chosen for "back" (Escape by default) or the
+// controller's Back, read from the devices even while an injected snapshot plays the keyboard.
+bool playerBackHeld();
 
 // ---- The player's keys, controllers and the pause key ------------------------------
 

@@ -51,3 +51,26 @@ int keyCodeForName(const std::string& name) {
     }
     return -1;
 }
+
+std::string keyNameForCode(int code) {
+    code &= 0xFF;
+    for (int i = 0; i < 26; ++i) {
+        if (kLetterCodes[i] == code) return std::string(1, static_cast<char>('a' + i));
+    }
+    if (code >= 2 && code <= 10) return std::string(1, static_cast<char>('1' + code - 2));
+    if (code == 11) return "0";
+    static const char* const kShortNames[] = {
+        "Escape",   "Backspace", "Tab",    "Return", "Ctrl",   "Shift", "RShift", "Alt", "Space",
+        "RCtrl",    "RAlt",      "Home",   "Up",     "PageUp", "Left",  "Right",  "End", "Down",
+        "PageDown", "Insert",    "Delete", "Minus",  "Period", "Comma", "Slash"};
+    for (const char* name : kShortNames) {
+        if (keyCodeForName(name) == code) return name;
+    }
+    if ((code >= 59 && code <= 68) || code == 87 || code == 88) {
+        for (int f = 1; f <= 12; ++f) {
+            const std::string name = "F" + std::to_string(f);
+            if (keyCodeForName(name) == code) return name;
+        }
+    }
+    return "@" + std::to_string(code);
+}

@@ -11,3 +11,6 @@
 // "PageUp", "PageDown", "Insert", "Delete", "Minus", "Comma", "Period", "Slash", the letters a..z
 // and digits 0..9 (key positions of a US keyboard), and "@<code>" for a raw scan code 0..255.
 int keyCodeForName(const std::string& name);
+// A name keyCodeForName reads back as `code` (0..255): the common name where the key has one
+// ("Right", "a", "F12"), else "@<code>".
+std::string keyNameForCode(int code);

@@ -4,10 +4,13 @@
 #include "game/constants.h"
 #include "game/globals.h"
 #include "game/routines.h"
+#include "game/trace.h"
 
+#include "app/session.h"
 #include "devices/input.h"
 #include "devices/sound.h"
 #include "graphics/drawing.h"
+#include "runtime/convert.h"
 #include "runtime/save_group.h"
 
 using namespace crumlet;
@@ -76,6 +79,7 @@ void finishLevel(double cellIndex) {
     g.levelDone = 1;
     g.bugFacing = g.bugDir;
     g.endVoice = playSound(kSoundLevelDone);
+    const int place = highscorePlace();
     WriteHighscore();
     // Scores and names are one table in two files: they are replaced together or not at all.
     beginSaveGroup();
@@ -83,6 +87,7 @@ void finishLevel(double cellIndex) {
     MakeNsData();
     SaveNsData();
     commitSaveGroup();
+    sessionLevelFinished(truncToInt(g.level), textCString(g.playerName), scoreText(g.score), place);
 }
 
 // A bomb can only be laid while standing, facing somewhere, with one in stock and none ticking.

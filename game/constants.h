@@ -99,9 +99,6 @@ inline double neighbourOffset(double dir) {
     return step.dx + step.dy * kGridColumns;
 }
 
-// Levels 1 to kLastLevel can be chosen in the menu.
-constexpr double kLastLevel = 28;
-
 // The title menu: the column of its texts and of the cursor box, and the rows of its entries,
 // on which the box comes to rest.
 constexpr double kMenuLeft = 64;

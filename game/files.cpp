@@ -32,12 +32,19 @@ void writeBytesFrom(const TextValue& path, NumberArray& array, double count) {
 }
 
 TextValue levelFile(const char* layerSuffix) {
-    return textPlusChars(charsPlusNumber("./Maps/Map", game.level), layerSuffix);
+    return textPlusChars(charsPlusNumber((game.mapsFolder + "Map").c_str(), game.level),
+                         layerSuffix);
 }
 
-const char* const kPlayerFile = "./Maps/Player.bin";
-const char* const kNameFile = "./Maps/Name.bin";
-const char* const kScoreFile = "./Maps/Data.bin";
+// The profile, names and scores of the level set being played.
+TextValue setFile(const char* name) { return TextValue((game.mapsFolder + name).c_str()); }
+
+// A level pack may hold as many levels as the tables have room for, and no more.
+static_assert(levels::kMaxLevels == kScoreTableLevels, "one table for every level a set may hold");
+
+const char* const kPlayerFile = "Player.bin";
+const char* const kNameFile = "Name.bin";
+const char* const kScoreFile = "Data.bin";
 
 }  // namespace
 
@@ -48,28 +55,28 @@ void LoadMaps() {
     readBytesInto(levelFile("-3.bin"), g.junctionGrid, kGridCells);
 }
 
-void LoadPlayer() { readBytesInto(TextValue(kPlayerFile), game.playerCodes, kNameLetters); }
+void LoadPlayer() { readBytesInto(setFile(kPlayerFile), game.playerCodes, kNameLetters); }
 
-void SavePlayer() { writeBytesFrom(TextValue(kPlayerFile), game.playerCodes, kNameLetters); }
+void SavePlayer() { writeBytesFrom(setFile(kPlayerFile), game.playerCodes, kNameLetters); }
 
 void LoadNsData() {
-    readBytesInto(TextValue(kNameFile), game.nameCodes, kScoreTableEntries * kNameLetters);
+    readBytesInto(setFile(kNameFile), game.nameCodes, kScoreTableEntries * kNameLetters);
 }
 
 void SaveNsData() {
-    writeBytesFrom(TextValue(kNameFile), game.nameCodes, kScoreTableEntries * kNameLetters);
+    writeBytesFrom(setFile(kNameFile), game.nameCodes, kScoreTableEntries * kNameLetters);
 }
 
 void LoadHsData() {
     GameGlobals& g = game;
-    openChannel(kChannel, TextValue(kScoreFile), kModeRead);
+    openChannel(kChannel, setFile(kScoreFile), kModeRead);
     for (double i = 0; i < kScoreTableEntries; ++i) readLong(kChannel, numAt(g.hiScores, i));
     closeChannel(kChannel);
 }
 
 void SaveHsData() {
     GameGlobals& g = game;
-    openChannel(kChannel, TextValue(kScoreFile), kModeWrite);
+    openChannel(kChannel, setFile(kScoreFile), kModeWrite);
     for (double i = 0; i < kScoreTableEntries; ++i) writeLong(kChannel, numAt(g.hiScores, i));
     closeChannel(kChannel);
 }

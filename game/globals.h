@@ -8,6 +8,9 @@
 // runtime's checked arrays, dimensioned once by GameMain and never resized.
 #pragma once
 
+#include <string>
+
+#include "levels/shipped.h"
 #include "runtime/arrays.h"
 #include "runtime/text.h"
 
@@ -22,8 +25,13 @@ struct GameGlobals {
     TextArray tmpNames;       // 8: scratch for WriteHighscore
     TextArray showNames;      // 8: the names ShowHighScore lists
 
+    // The level set: the shipped levels and tables in Maps/, or a level pack's, compiled into
+    // the player folder (set before GameMain; names as the game opens its files).
+    std::string mapsFolder = "./Maps/";
+    double lastLevel = levels::kShippedLevelCount;
+
     // Menu state.
-    double level = 0;            // 1 to 28
+    double level = 0;            // 1 to lastLevel
     double boxX = 0, boxY = 0;   // cursor box position
     double boxFrame = 0;         // 0 to 7
     double boxMode = 0;          // 0 still, 1 sliding down, 2 sliding up
@@ -82,3 +90,7 @@ TextValue& textAt(TextArray& array, double index);
 // The profile's codes as the player's name (start-up) and back (before the profile is saved).
 void playerNameFromCodes();
 void playerCodesFromName();
+
+// The place (1 to 8) the current score takes in the current level's table, or 0 when it is not
+// high enough for one.
+int highscorePlace();

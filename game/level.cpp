@@ -7,6 +7,7 @@
 #include "game/routines.h"
 #include "game/trace.h"
 
+#include "app/session.h"
 #include "devices/input.h"
 #include "devices/sound.h"
 #include "graphics/drawing.h"
@@ -31,8 +32,9 @@ void RunLevelFrames() {
         if (isKeyDown(kKeyEscape) != 0) return;
 
         LevelFrame();
-        // A finished level closes once its closing sound has ended; that frame is not shown.
-        if (g.levelDone == 1 && isVoicePlaying(g.endVoice) == 0) return;
+        // A finished level closes once its closing sound has ended (in a replay: in the frame the
+        // recording says); that frame is not shown.
+        if (g.levelDone == 1 && sessionFinishedLevelCloses(isVoicePlaying(g.endVoice) == 0)) return;
         ShowLevelTexts();
 
         LevelFrameState state{frame,       g.bugX,        g.bugY,      g.bugDir,
@@ -49,6 +51,7 @@ void MainGame() {
     // Only a running level can be paused (P or the controller's Start; presentFrame waits).
     allowPauseKey(1);
     RunLevelFrames();
+    sessionLevelEnded();
     allowPauseKey(0);
 }
 

@@ -4,12 +4,15 @@
 #include "game/constants.h"
 #include "game/globals.h"
 #include "game/routines.h"
+#include "game/trace.h"
 
+#include "app/session.h"
 #include "devices/input.h"
 #include "graphics/backgrounds.h"
 #include "graphics/drawing.h"
 #include "graphics/fonts.h"
 #include "graphics/present.h"
+#include "runtime/convert.h"
 #include "runtime/lifecycle.h"
 
 using namespace crumlet;
@@ -61,7 +64,7 @@ void MainMenu() {
         } else if (isKeyDown(kKeyUp) != 0 && g.boxY > kMenuRowLevels && g.boxMode == 0) {
             g.boxMode = 2;
             g.boxFrame = 0;
-        } else if (isKeyDown(kKeyRight) != 0 && g.boxY == kMenuRowLevels && g.level < kLastLevel) {
+        } else if (isKeyDown(kKeyRight) != 0 && g.boxY == kMenuRowLevels && g.level < g.lastLevel) {
             g.keyRepeat += 1;
             if (g.keyRepeat == kLevelKeyRepeatFrames) {
                 g.keyRepeat = 0;
@@ -79,6 +82,8 @@ void MainMenu() {
             sleepMs(kLevelStartMs);
             DataInit();
             LoadMaps();
+            sessionLevelStarted(truncToInt(g.level),
+                                levelContentHash(g.mapGrid, g.itemGrid, g.junctionGrid));
             FindBug();
             clearFrame();  // also drops the menu picture: the level is drawn on an empty screen
             MainGame();
@@ -119,18 +124,21 @@ void TypeName() {
     }
 }
 
-void WriteHighscore() {
+int highscorePlace() {
     GameGlobals& g = game;
     double base = (g.level - 1) * kScoresPerLevel;
     // The first entry strictly below the new score is where it goes, so a tie stays below the
     // score that was there first.
-    double insertAt = -1;
-    for (double c = 0; c < kScoresPerLevel; ++c) {
-        if (numAt(g.hiScores, base + c) < g.score) {
-            insertAt = c;
-            break;
-        }
+    for (int c = 0; c < kScoresPerLevel; ++c) {
+        if (numAt(g.hiScores, base + c) < g.score) return c + 1;
     }
+    return 0;
+}
+
+void WriteHighscore() {
+    GameGlobals& g = game;
+    double base = (g.level - 1) * kScoresPerLevel;
+    double insertAt = highscorePlace() - 1;
     if (insertAt < 0) return;
     // The entries from there on move down one place; the last drops out.
     const double moved = kScoresPerLevel - 1 - insertAt;

@@ -5,6 +5,7 @@
 #include "game/globals.h"
 #include "game/routines.h"
 
+#include "app/session.h"
 #include "devices/input.h"
 #include "devices/sound.h"
 #include "graphics/fonts.h"
@@ -204,6 +205,8 @@ void GameMain() {
     LoadHsData();
     MakeString();
     playerNameFromCodes();
+    // A replay starts with the name its recording started with.
+    game.playerName = TextValue(sessionPlayerName(textCString(game.playerName)).c_str());
     setStopSave(keepTypedName);
 
     MainMenu();

@@ -43,3 +43,16 @@ std::string levelTraceLine(const LevelFrameState& s) {
 void traceLevelFrame(const LevelFrameState& state) {
     if (driverTracing()) driverWriteTrace(levelTraceLine(state));
 }
+
+uint64_t levelContentHash(NumberArray& mapGrid, NumberArray& itemGrid, NumberArray& junctionGrid) {
+    uint64_t hash = 14695981039346656037ull;
+    for (NumberArray* layer : {&mapGrid, &itemGrid, &junctionGrid}) {
+        for (int i = 0; i < crumlet::kGridCells; ++i) {
+            hash ^= cellByte(numberArrayAt(*layer, i));
+            hash *= 1099511628211ull;
+        }
+    }
+    return hash;
+}
+
+std::string scoreText(double score) { return numberText(score); }

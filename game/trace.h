@@ -4,6 +4,7 @@
 // checksum of the level grids, so two runs of one script can be compared frame by frame.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 struct NumberArray;
@@ -28,3 +29,11 @@ void traceLevelFrame(const LevelFrameState& state);
 // 8 digits) of the 1200 mapGrid values followed by the 1200 itemGrid values, each truncated to
 // a byte.
 std::string levelTraceLine(const LevelFrameState& state);
+
+// The content of a level as loaded: FNV-1a (64 bits) of its three layers' 1200 values each
+// (map, items, junctions), every value truncated to a byte. A recording notes it for every level
+// it starts, so that a replay on other levels is refused instead of going astray.
+uint64_t levelContentHash(NumberArray& mapGrid, NumberArray& itemGrid, NumberArray& junctionGrid);
+
+// The score as the trace and a recording's claims write it.
+std::string scoreText(double score);

@@ -20,6 +20,7 @@
 namespace {
 
 void (*presentHook)() = nullptr;
+bool hookHasRun = false;  // inside presentFrame, after the hook
 bool pacing = true;
 bool focusPausing = true;
 bool pacingSleeps = true;
@@ -76,6 +77,7 @@ double waitForFrameDeadline(double& nextFrameTime, double interval, const Pacing
 }
 
 void setPresentHook(void (*hook)()) { presentHook = hook; }
+bool presentHookHasRun() { return hookHasRun; }
 void setPacingEnabled(bool enabled) { pacing = enabled; }
 void setFocusPausing(bool on) { focusPausing = on; }
 void setPacingSleeps(bool sleeps) { pacingSleeps = sleeps; }
@@ -273,6 +275,7 @@ void presentFrame() {
     if (inputHooks.pollKeyboard) inputHooks.pollKeyboard();
     if (inputHooks.markMouseStale) inputHooks.markMouseStale();
     if (presentHook) presentHook();
+    hookHasRun = true;
     if (runtimeState.escapeEnds && (keyHeld(1) || keyHeld(129))) {
         setErrorCode(0);
         stopProgram();
@@ -285,6 +288,7 @@ void presentFrame() {
     r->swapAndPace();
     // The next frame starts opaque, on its background picture.
     r->beginNextFrame();
+    hookHasRun = false;
 }
 
 double crossfadeToBackground(const TextValue& fileName) {

@@ -27,6 +27,9 @@ double crossfadeToBackground(const TextValue& fileName);
 // for the next frame (the frame is complete in the logical screen and not yet swapped), so the hook
 // may replace the key snapshot or save the screen. nullptr removes it.
 void setPresentHook(void (*hook)());
+// True from the moment presentFrame has run the hook until it returns: a program that ends in
+// between ended in the frame just counted, one that ends anywhere else in the next frame.
+bool presentHookHasRun();
 // Off: presentFrame never waits (frames run as fast as they can). On by default.
 void setPacingEnabled(bool enabled);
 // Off: losing the window's focus no longer pauses the game (on by default, and only while the

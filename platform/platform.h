@@ -17,6 +17,9 @@
 // no video driver can be started (no display and no offscreen driver), and when the only ones
 // that start are SDL's invisible offscreen or dummy drivers without SDL_VIDEODRIVER naming them.
 bool platformStartVideo();
+// Asks, before the video and sound start, for a run nobody sees or hears: SDL's offscreen video
+// driver and its silent audio driver (a replay checked on a machine without a display).
+void platformRunUnseen();
 // True after platformStartVideo failed because there is no display to open a window on.
 bool platformNoDisplay();
 // Releases the video subsystem again (after the window is gone).

@@ -141,6 +141,11 @@ bool platformStartVideo() {
     return true;
 }
 
+void platformRunUnseen() {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+}
+
 bool platformNoDisplay() { return noDisplay; }
 
 bool platformWindowIsSeen() {

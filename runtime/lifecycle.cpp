@@ -25,6 +25,7 @@ void (*serviceReleases[kStageCount])() = {};
 constexpr int kMaxExitCleanups = 32;
 void (*exitCleanups[kMaxExitCleanups])() = {};
 int exitCleanupCount = 0;
+int normalExitStatus = 0;  // what a normal end exits with
 
 std::string errorDetail;  // what the runtime error concerned; empty when nothing more is known
 void (*errorHandler)(int code) = nullptr;
@@ -145,7 +146,7 @@ void stopProgram() {
     }
     if (runtimeSettings.debugMode) logEndLines();
     int code = truncateToInt32(runtimeState.errorCode);
-    int status = 0;
+    int status = normalExitStatus;
     if (runtimeState.failed != 0 && code != 0) {
         status = (code > 0 && code < 256) ? code : 1;
         int line = truncateToInt32(runtimeState.currentLine);
@@ -156,6 +157,8 @@ void stopProgram() {
     }
     exitProcess(status);
 }
+
+void setNormalExitStatus(int status) { normalExitStatus = status; }
 
 void endProgram() {
     setErrorCode(0);

@@ -78,6 +78,9 @@ void setRuntimeErrorHandler(void (*handler)(int code));
 void setStopSave(void (*save)());
 [[noreturn]] void stopProgram();
 [[noreturn]] void endProgram();  // setErrorCode(0), stopProgram
+// The status a normal end exits with (0 unless set): a run that checks something, such as a
+// replay's verification, ends normally and still reports what it found.
+void setNormalExitStatus(int status);
 // Shuts the runtime down, runs `command` through /bin/sh in the current directory as a new
 // process, and exits with status 0.
 [[noreturn]] void endAndRun(const TextValue& command);
@@ -104,6 +107,9 @@ void resetRuntimeClock();
 double elapsedMs();
 // Blocks for the truncated number of milliseconds (nothing for 0 or less).
 void sleepMs(double ms);
+// On: sleepMs returns at once, for a run that goes as fast as it can (a replay timed or checked)
+// and so must skip the waits the game makes between its frames too. Off by default.
+void setSleepsSkipped(bool skipped);
 // The same in microseconds, for the last fraction of a frame's wait.
 void sleepMicroseconds(int microseconds);
 

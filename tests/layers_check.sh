@@ -14,13 +14,14 @@ cd "${1:-.}"
 layers='
 platform:
 runtime:
+levels:   runtime
 graphics: runtime platform
 devices:  runtime platform
 planner:  runtime
 commands: runtime
-app:      graphics devices runtime platform
-game:     app graphics devices planner commands runtime
-tools:    runtime planner commands
+app:      levels graphics devices runtime platform
+game:     app levels graphics devices planner commands runtime
+tools:    levels runtime planner commands
 tests:    *
 bench:    *
 fuzz:     *

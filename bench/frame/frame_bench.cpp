@@ -7,8 +7,10 @@
 // menu before the level starts.
 //
 // Printed: CPU ms per level frame (the whole process, and the game's own routines alone), level
-// frames per second (wall clock; noisy on a shared machine), peak resident memory, and the
-// start-up run's CPU and wall time.
+// frames per second (wall clock; noisy on a shared machine), peak resident memory, the start-up
+// run's CPU and wall time, and what recording the session costs: the recorder's work per frame
+// (in this process, on the bot's keys as they would come from the keyboard) and the size of the
+// recording.
 //
 // The keys come from a bot that walks the bug along its way in this process, frame by frame,
 // through the routines of a level frame without a renderer (every drawing operation is then a
@@ -31,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "app/recorder.h"
 #include "devices/input.h"
 #include "game/constants.h"
 #include "game/globals.h"
@@ -220,6 +223,33 @@ ProcessRun timeProgram(const std::string& dir, const std::string& script) {
     return r;
 }
 
+// The recorder's cost per frame in microseconds: the bot's keys, as the keyboard would give them,
+// sampled once per frame as the present does, with and without the recorder's frame work after
+// the sample; the session played `rounds` times over for a measurable time. `bytes` gets the size
+// of the recording of one round.
+double recorderMicrosecondsPerFrame(const std::vector<double>& keys, int rounds, size_t& bytes) {
+    auto play = [&](bool recording) {
+        const double start = processCpuMs();
+        for (int round = 0; round < rounds; ++round) {
+            for (double key : keys) {
+                unsigned char device[256] = {};
+                if (key != 0) device[static_cast<int>(key)] = 0x80;
+                injectDeviceKeys(device);
+                pollKeyboard();
+                if (recording) recorderFrame();
+            }
+        }
+        return processCpuMs() - start;
+    };
+    clearInjectedKeyboard();  // the bot played through an injected snapshot
+    startRecorder("");
+    const double without = play(false);
+    const double with = play(true);
+    bytes = recordingText(static_cast<int64_t>(keys.size())).size();
+    injectDeviceKeys(nullptr);
+    return std::max(0.0, with - without) * 1000 / (static_cast<double>(keys.size()) * rounds);
+}
+
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
@@ -294,6 +324,9 @@ int main(int argc, char** argv) {
         if (i == 0) same = readLines(dir + "/bench.trace") == bot.trace;
     }
 
+    size_t recordingBytes = 0;
+    const double recorderUs = recorderMicrosecondsPerFrame(bot.keys, 20, recordingBytes);
+
     const char* display = std::getenv("DISPLAY");
     std::printf("frame_bench: %d level frames, %d baddies, %d blasts, %s, median of %d runs\n",
                 frames, 10, bot.blasts, display && *display ? "X display" : "headless", runs);
@@ -306,6 +339,10 @@ int main(int argc, char** argv) {
                 median(startCpu), median(startWall));
     std::printf("  start to the first menu frame (its screenshot written): %.0f ms wall\n",
                 median(firstFrame));
+    std::printf("  recording, the recorder's work per frame: %.2f us (%.3f %% of a level frame)\n",
+                recorderUs, 100 * recorderUs / 1000 / std::max(1e-9, median(perFrame)));
+    std::printf("  recording of the session: about %zu bytes for %d frames\n", recordingBytes,
+                frames);
     std::printf("  all runs, ms per frame:");
     for (double v : perFrame) std::printf(" %.3f", v);
     std::printf("\n");

@@ -45,6 +45,9 @@ mistake no-such-option --no-such-option
 mistake driver --driver
 mistake --scale --scale twice
 mistake stray stray
+# One player per run: a recording is made or replayed, never both, and never beside a script.
+mistake "exclude each other" --record a.replay --verify b.replay
+mistake play --play
 
 # No display at all: SDL would fall back to its invisible driver and the game would run unseen for
 # ever; it must say why and end with status 1 at once instead.

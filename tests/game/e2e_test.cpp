@@ -7,6 +7,7 @@
 // change.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,6 +34,10 @@
 #include "tests/support/level_writer.h"
 #include "tests/support/program_runner.h"
 #include "tests/support/test_folder.h"
+
+#ifndef EXAMPLE_PACK
+#error "EXAMPLE_PACK must name the example level pack"
+#endif
 
 namespace {
 
@@ -248,6 +253,62 @@ TEST_F(GameRunTest, LevelOnePlayedToItsEndEntersTheHighScore) {
         EXPECT_GT(before.litPixels(128, 16, 16, 16), 20);  // the block before the blast
         EXPECT_GT(before.litPixels(0, 0, 16, 16), 20);     // a wall
     }
+}
+
+// The example level pack, named in settings.ini: its level 1 (a corridor of eight clovers and a
+// flower right of the bug) played to its end. The level starts with Return in frame 3, so level
+// frame F is driver frame F + 2: nine steps right (F 2-145), nine back onto the start cell, whose
+// clover is the last pick-up. The score goes into the pack's own table; the shipped tables stay
+// as they were, byte for byte.
+TEST_F(GameRunTest, TheExamplePackLevelOneIsPlayedIntoThePacksOwnTable) {
+    ASSERT_EQ(mkdir(path("pack").c_str(), 0700), 0);
+    for (const char* name : {"pack.ini", "01.txt", "02.txt", "03.txt"})
+        ASSERT_TRUE(copyFile(std::string(EXAMPLE_PACK) + "/" + name, path("pack/") + name));
+    std::ofstream(path("settings.ini")) << "[game]\nlevels = pack\n";
+    const auto shipped = {"Maps/Player.bin", "Maps/Name.bin", "Maps/Data.bin"};
+    std::vector<std::vector<unsigned char>> before;
+    for (const char* name : shipped) before.push_back(readBytes(path(name)));
+
+    ASSERT_EQ(run("seed 3\npacing off\ntrace pack.trace\n"
+                  "keys 3 Return\n"
+                  "keys 4-147 Right\n"
+                  "keys 148-320 Left\n"
+                  "keys 400 Down\nkeys 410 Down\nkeys 420 Down\nkeys 430 Return\n"
+                  "quit 900\n"),
+              0);
+    std::vector<std::string> trace = readLines(path("pack.trace"));
+    ASSERT_FALSE(trace.empty());
+    EXPECT_EQ(trace[0].substr(0, trace[0].find(" grid=")),
+              "F=1 bug=64,112 dir=1 score=0 left=10 bombs=0 dead=0 done=0");
+    EXPECT_EQ(field(trace.back(), "left"), "0");
+    EXPECT_EQ(field(trace.back(), "score"), "95");
+
+    // The pack's tables: in packs/<title>-<hash>/Maps/, the score and the name carried over from
+    // the player's profile.
+    std::vector<std::string> packs;
+    if (DIR* d = opendir(path("packs").c_str())) {
+        while (dirent* e = readdir(d))
+            if (e->d_name[0] != '.') packs.push_back(e->d_name);
+        closedir(d);
+    }
+    ASSERT_EQ(packs.size(), 1u);
+    EXPECT_EQ(packs[0].compare(0, 12, "garden-path-"), 0) << packs[0];
+    const std::string own = "packs/" + packs[0] + "/Maps/";
+    std::vector<unsigned char> scores = readBytes(path(own + "Data.bin"));
+    ASSERT_EQ(scores.size(), 3200u);
+    EXPECT_EQ(std::vector<unsigned char>(scores.begin(), scores.begin() + 8),
+              (std::vector<unsigned char>{95, 0, 0, 0, 0, 0, 0, 0}));
+    std::vector<unsigned char> names = readBytes(path(own + "Name.bin"));
+    ASSERT_EQ(names.size(), 6400u);
+    EXPECT_EQ(std::vector<unsigned char>(names.begin(), names.begin() + 8),
+              (std::vector<unsigned char>{'e', 'v', 'e', 0, 0, 0, 0, 0}));
+    EXPECT_EQ(readBytes(path(own + "Player.bin")),
+              (std::vector<unsigned char>{'e', 'v', 'e', 0, 0, 0, 0, 0}));
+    size_t i = 0;
+    for (const char* name : shipped) EXPECT_EQ(readBytes(path(name)), before[i++]) << name;
+    // Compiled beside the tables, never into the pack.
+    EXPECT_EQ(readBytes(path(own + "Map1-1.bin")).size(), 1200u);
+    EXPECT_FALSE(std::ifstream(path("pack/Map1-1.bin")));
 }
 
 TEST_F(GameRunTest, TheSameScriptAndSeedGiveTheSameRun) {

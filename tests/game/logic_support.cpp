@@ -31,6 +31,8 @@ void resetGame() {
     g.playerName = "";
     g.typedChar = "";
     g.formationText = "";
+    g.mapsFolder = GameGlobals().mapsFolder;  // the shipped level set
+    g.lastLevel = GameGlobals().lastLevel;
     releaseKeys();
 }
 

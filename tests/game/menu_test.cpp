@@ -3,7 +3,10 @@
 // The title menu, name entry and the high-score screen, driven frame by frame.
 #include "screen_support.h"
 
+#include <sys/stat.h>
+
 #include "devices/input.h"
+#include "tests/support/level_writer.h"
 
 using namespace crumlet;
 
@@ -47,7 +50,7 @@ class MenuTest : public ScreenTest {
     }
 };
 
-TEST_F(MenuTest, LevelChoiceClimbsToTwentyEightAndStopsAtOne) {
+TEST_F(MenuTest, LevelChoiceClimbsToTheLastShippedLevelAndStopsAtOne) {
     std::vector<double> levels(600, 0);
     double maxBoxY = 0;
     runMenu({{1, 3, {kKeyUp}},  // up on the first entry does nothing
@@ -67,10 +70,46 @@ TEST_F(MenuTest, LevelChoiceClimbsToTwentyEightAndStopsAtOne) {
     EXPECT_EQ(levels[6], 1);
     EXPECT_EQ(levels[7], 2);
     EXPECT_EQ(levels[11], 3);
-    EXPECT_EQ(levels[200], 28);
+    EXPECT_EQ(levels[200], levels::kShippedLevelCount);
     EXPECT_EQ(levels[400], 1);
     EXPECT_EQ(maxBoxY, 112);
     EXPECT_EQ(game.boxY, 112);
+    EXPECT_EQ(readFile("Maps/Player.bin"), std::vector<unsigned char>(8, 0));
+}
+
+// A level set of the full 100 levels, as a pack leaves it compiled in the player folder: the menu
+// climbs to level 100 and no further, level 100 is the one that starts, and the profile goes to
+// the set's own folder.
+TEST_F(MenuTest, APackOfAHundredLevelsReachesLevelHundred) {
+    ASSERT_EQ(mkdir("packs", 0700), 0);
+    ASSERT_EQ(mkdir("packs/p", 0700), 0);
+    ASSERT_EQ(mkdir("packs/p/Maps", 0700), 0);
+    for (int n = 1; n <= 100; ++n)
+        ::writeLevel("packs/p/Maps", n,
+                     {"####################", n == 100 ? "#c.@#" : "#@c.#", "#####"});
+    writeFile("packs/p/Maps/Player.bin", std::vector<unsigned char>(8, 0));
+    game.mapsFolder = "./packs/p/Maps/";
+    game.lastLevel = 100;
+    game.playerName = "ab";
+    std::vector<double> levels(700, 0);
+    double bugXInLevel = 0;
+    runMenu({{4, 420, {kKeyRight}},
+             {425, 425, {kKeyReturn}},  // start the chosen level
+             {440, 441, {kKeyEscape}},  // and leave it
+             {460, 460, {kKeyDown}},
+             {480, 480, {kKeyDown}},
+             {500, 500, {kKeyDown}},
+             {520, 520, {kKeyReturn}}},
+            [&](int n) {
+                levels[n] = game.level;
+                if (n == 430) bugXInLevel = game.bugX;
+            });
+    EXPECT_EQ(levels[398], 99);
+    EXPECT_EQ(levels[399], 100);
+    EXPECT_EQ(levels[420], 100);
+    EXPECT_EQ(bugXInLevel, 3 * kCellSize);  // level 100's own map
+    EXPECT_EQ(readFile("packs/p/Maps/Player.bin"),
+              (std::vector<unsigned char>{'a', 'b', 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(readFile("Maps/Player.bin"), std::vector<unsigned char>(8, 0));
 }
 

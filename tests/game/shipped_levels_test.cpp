@@ -25,7 +25,7 @@ TEST(ShippedLevelsTest, EveryLevelCanReachZeroPickupsLeft) {
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     ASSERT_EQ(chdir(CRUMLET_RUN_DIR), 0);
     resetGame();
-    for (int n = 1; n <= 28; ++n) {
+    for (int n = 1; n <= levels::kShippedLevelCount; ++n) {
         game.level = n;
         DataInit();
         LoadMaps();  // stops the test program with error 3 if a level file is missing or short

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "levels/shipped.h"
 #include "reference_pictures.h"
 #include "tests/support/level_writer.h"
 #include "tests/support/program_runner.h"
@@ -86,7 +87,7 @@ TEST_F(ReferenceSessionTest, FirstAndLaterFrameOfEveryShippedLevel) {
     s.line("seed 4");
     s.line("pacing off");
     int start = 3;
-    for (int level = 1; level <= 28; ++level) {
+    for (int level = 1; level <= levels::kShippedLevelCount; ++level) {
         char name[32];
         s.line("keys " + std::to_string(start) + " Return");
         std::snprintf(name, sizeof name, "level%02d-first", level);
@@ -94,7 +95,7 @@ TEST_F(ReferenceSessionTest, FirstAndLaterFrameOfEveryShippedLevel) {
         std::snprintf(name, sizeof name, "level%02d-later", level);
         s.shot(start + 89, name);
         s.line("keys " + std::to_string(start + 95) + " Escape");
-        if (level < 28) s.keys(start + 97, start + 100, "Right");
+        if (level < levels::kShippedLevelCount) s.keys(start + 97, start + 100, "Right");
         start += 102;
     }
     s.line("quit " + std::to_string(start));

@@ -16,6 +16,8 @@
 #include <fstream>
 #include <thread>
 
+#include "levels/shipped.h"
+
 #ifndef CRUMLET_EXECUTABLE
 #error "CRUMLET_EXECUTABLE must name the game executable"
 #endif
@@ -42,7 +44,7 @@ std::string makeGameFolder(const std::string& folder, const std::string& player,
         if (!copyFile(crumletRunFolder() + media, folder + media))
             return "cannot copy " + crumletRunFolder() + media;
     }
-    for (int level = 1; level <= 28; ++level) {
+    for (int level = 1; level <= levels::kShippedLevelCount; ++level) {
         for (int layer = 1; layer <= 3; ++layer) {
             const std::string name =
                 "/Maps/Map" + std::to_string(level) + "-" + std::to_string(layer) + ".bin";
@@ -67,12 +69,13 @@ pid_t startProgram(const std::string& folder, const std::string& script,
     const std::string err = folder + "/" + options.name + ".err";
     std::vector<std::string> words = options.launcher;
     words.push_back(folder + "/crumlet");
+    words.insert(words.end(), options.arguments.begin(), options.arguments.end());
     const pid_t pid = fork();
     if (pid != 0) return pid;
     // The child: only async-signal-safe work from here would be strict, but the test process is
     // single-threaded when it starts a program.
     if (chdir(folder.c_str()) != 0) _exit(126);
-    setenv("TOVRIK_DRIVER", scriptPath.c_str(), 1);
+    if (!script.empty()) setenv("TOVRIK_DRIVER", scriptPath.c_str(), 1);
     // The saves stay in the private folder, never in the real player folder.
     setenv("CRUMLET_SAVE_DIR", folder.c_str(), 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);

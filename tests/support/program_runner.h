@@ -41,6 +41,9 @@ struct ProgramOptions {
     int seconds = 120;                  // the deadline; the program is killed after it
     std::vector<std::string> launcher;  // a command to start it under (strace ...), if any
     bool offscreen = false;             // no window even on a display
+    // Command-line arguments after the program. With an empty script the driver stays off: the
+    // player's keys (or a recording the arguments name) play.
+    std::vector<std::string> arguments;
 };
 
 struct ProgramRun {

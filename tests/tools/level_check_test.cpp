@@ -67,7 +67,7 @@ Level shipped(int n) {
 }  // namespace
 
 TEST(LevelCheck, EveryShippedLevelCanBeFinished) {
-    for (int n = 1; n <= kLevelCount; ++n) {
+    for (int n = 1; n <= kShippedLevelCount; ++n) {
         CheckReport r = checkLevel(shipped(n));
         EXPECT_TRUE(r.ok()) << "level " << n << ":\n" << errors(r);
         EXPECT_EQ(r.pickupsAtStart, r.clovers + r.flowers + 1) << "level " << n;
@@ -79,7 +79,7 @@ TEST(LevelCheck, EveryShippedLevelCanBeFinished) {
 TEST(LevelCheck, ShippedLevelsMarkEveryCrossing) {
     // The sources carry exactly the marks the marker gives: baddies choose at every crossing, and a
     // hand edit that forgot to renew the marks is caught.
-    for (int n = 1; n <= kLevelCount; ++n) {
+    for (int n = 1; n <= kShippedLevelCount; ++n) {
         Level level = shipped(n);
         Level marked = level;
         markJunctions(marked);
@@ -93,17 +93,17 @@ TEST(LevelCheck, DifficultyRisesFromAGentleStart) {
     EXPECT_EQ(first.baddies, 0);
     EXPECT_EQ(first.blastsNeeded, 0);
     int previousBaddies = 0, blastLevels = 0;
-    for (int n = 1; n <= kLevelCount; ++n) {
+    for (int n = 1; n <= kShippedLevelCount; ++n) {
         CheckReport r = checkLevel(shipped(n));
         EXPECT_GE(r.baddies, previousBaddies)
             << "level " << n << " has fewer baddies than the one before";
         previousBaddies = r.baddies;
         blastLevels += r.blastsNeeded > 0;
     }
-    CheckReport last = checkLevel(shipped(kLevelCount));
+    CheckReport last = checkLevel(shipped(kShippedLevelCount));
     EXPECT_GE(last.baddies, 6);
     EXPECT_GE(last.blastsNeeded, 2);
-    EXPECT_GE(blastLevels, kLevelCount / 2) << "most levels should need the bombs";
+    EXPECT_GE(blastLevels, kShippedLevelCount / 2) << "most levels should need the bombs";
 }
 
 TEST(LevelCheck, SimpleLevelPassesWithItsFigures) {

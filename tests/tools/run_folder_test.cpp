@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "levels/shipped.h"
 #include "mediabuild.h"
 #include "tests/support/files.h"
 #include "tests/support/test_folder.h"
@@ -25,7 +26,7 @@ int32_t le32(const std::string& s, size_t o) {
 }  // namespace
 
 TEST(RunFolder, HoldsLevelsSaveFilesAndStartupFont) {
-    for (int n = 1; n <= 28; ++n)
+    for (int n = 1; n <= levels::kShippedLevelCount; ++n)
         for (int layer = 1; layer <= 3; ++layer) {
             std::string path =
                 kRun + "/Maps/Map" + std::to_string(n) + "-" + std::to_string(layer) + ".bin";

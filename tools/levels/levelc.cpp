@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: Zlib
 // levelc: turns the text maps of the levels into the three layer files the game reads, and back.
 //
-//   levelc build <legend> <levels-folder> <out-folder>   compile level01.txt .. level28.txt and
+//   levelc build <legend> <levels-folder> <out-folder>   compile the shipped level01.txt ... and
 //                                                        refuse any level the checker rejects
 //   levelc compile <legend> <level.txt> <out-folder> <n> compile one text map as level n
 //   levelc decompile <legend> <folder> <n>               print level n of a folder as a text map
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
 
     if (cmd == "build" && argc == 5) {
         int bad = 0;
-        for (int n = 1; n <= kLevelCount; ++n) {
+        for (int n = 1; n <= kShippedLevelCount; ++n) {
             Level level;
             if (!loadText(levelSourceName(argv[3], n), legend, level, error)) return fail(error);
             CheckReport rep = checkLevel(level);
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
             if (!saveLevelFiles(argv[4], n, level, error)) return fail(error);
         }
         if (bad) return fail(std::to_string(bad) + " level(s) rejected");
-        std::printf("levelc: %d levels written to %s\n", kLevelCount, argv[4]);
+        std::printf("levelc: %d levels written to %s\n", kShippedLevelCount, argv[4]);
         return 0;
     }
     if (cmd == "compile" && argc == 6) {

@@ -4,9 +4,9 @@
 //
 //   levelcheck [-v] [--show <legend>] <folder> [n ...]
 //
-// Checks Map<n>-1/-2/-3.bin for the given levels (all 28 when none are given) and prints one line
-// of figures per level; -v adds where the bug lays its bombs, --show prints each level decompiled
-// back to its text map. Exit status 1 when any level fails.
+// Checks Map<n>-1/-2/-3.bin for the given levels (all the shipped ones when none are given) and
+// prints one line of figures per level; -v adds where the bug lays its bombs, --show prints each
+// level decompiled back to its text map. Exit status 1 when any level fails.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (numbers.empty())
-        for (int n = 1; n <= kLevelCount; ++n) numbers.push_back(n);
+        for (int n = 1; n <= kShippedLevelCount; ++n) numbers.push_back(n);
     Legend legend;
     std::string error;
     if (!legendPath.empty()) {

@@ -92,7 +92,9 @@ int main(int argc, char** argv) {
     std::string assets = argv[1], out = argv[2], error;
     std::vector<int> numbers;
     for (int i = 3; i < argc; ++i) numbers.push_back(std::atoi(argv[i]));
-    if (numbers.empty()) numbers = {1, 14, 28};
+    // The first, a middle and the last shipped level.
+    if (numbers.empty())
+        numbers = {1, (levels::kShippedLevelCount + 1) / 2, levels::kShippedLevelCount};
 
     ArtBook art;
     GlyphSet glyphs;

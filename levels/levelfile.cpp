@@ -3,10 +3,19 @@
 // Level text maps and the three layer files: parsing, writing and reading back.
 #include "levelfile.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <set>
 #include <sstream>
+
+#include "runtime/atomic_file.h"
+#include "runtime/regular_file.h"
 
 namespace levels {
 
@@ -61,8 +70,9 @@ bool parseCode(const std::string& word, uint8_t& out) {
 
 }  // namespace
 
-bool Legend::parse(const std::string& text, std::string& error) {
+bool Legend::parse(const std::string& text, std::string& error, int* faultLine) {
     entries_.clear();
+    if (faultLine) *faultLine = 0;
     int lineNo = 0;
     for (const std::string& raw : splitLines(text)) {
         ++lineNo;
@@ -75,6 +85,7 @@ bool Legend::parse(const std::string& text, std::string& error) {
             !parseCode(c, e.junctions)) {
             error = "legend line " + std::to_string(lineNo) +
                     ": expected 'cell <char> <code> <code> <code> <meaning>'";
+            if (faultLine) *faultLine = lineNo;
             return false;
         }
         e.symbol = sym[0];
@@ -83,10 +94,12 @@ bool Legend::parse(const std::string& text, std::string& error) {
         if (bySymbol(e.symbol)) {
             error = std::string("legend line ") + std::to_string(lineNo) + ": character '" +
                     e.symbol + "' defined twice";
+            if (faultLine) *faultLine = lineNo;
             return false;
         }
         if (byCodes(e.map, e.items, e.junctions)) {
             error = "legend line " + std::to_string(lineNo) + ": code combination defined twice";
+            if (faultLine) *faultLine = lineNo;
             return false;
         }
         entries_.push_back(e);
@@ -112,10 +125,28 @@ const LegendEntry* Legend::byCodes(uint8_t map, uint8_t items, uint8_t junctions
 
 namespace {
 
-// Parses a level text; mapLine receives the index of the "map:" line (the rows follow it).
+// A character as a message shows it: itself when printable, else its byte value.
+std::string shown(char c) {
+    if (c >= 32 && c < 127) return std::string("'") + c + "'";
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%02x", static_cast<unsigned char>(c));
+    return std::string("byte ") + hex;
+}
+
+// A header line as a message quotes it: at most 40 characters, unprintable ones as '?'.
+std::string quoted(const std::string& line) {
+    std::string out;
+    for (char c : line.substr(0, 40)) out += c >= 32 && c < 127 ? c : '?';
+    return "'" + out + (line.size() > 40 ? "...'" : "'");
+}
+
+// Parses a level text; mapLine receives the index of the "map:" line (the rows follow it). A
+// fault is given by its place (0-based line index and column, -1 when not about one line or
+// column) and its reason.
 bool parseLevelLines(const std::vector<std::string>& lines, const Legend& legend, Level& level,
-                     size_t& mapLine, std::string& error) {
+                     size_t& mapLine, int& faultLine, int& faultColumn, std::string& reason) {
     level = Level{};
+    faultLine = faultColumn = -1;
     size_t i = 0;
     bool sawMap = false;
     for (; i < lines.size(); ++i) {
@@ -130,34 +161,39 @@ bool parseLevelLines(const std::vector<std::string>& lines, const Legend& legend
         if (l.compare(0, 6, "title:") == 0) {
             level.title = trim(l.substr(6));
         } else {
-            error = "line " + std::to_string(i + 1) + ": unknown header line '" + l + "'";
+            faultLine = static_cast<int>(i);
+            reason = "unknown header line " + quoted(l);
             return false;
         }
     }
     if (!sawMap) {
-        error = "no 'map:' line";
+        reason = "no 'map:' line";
         return false;
     }
     for (int row = 0; row < kViewRows; ++row, ++i) {
         if (i >= lines.size()) {
-            error =
+            faultLine = static_cast<int>(i);
+            reason =
                 "map has " + std::to_string(row) + " rows, expected " + std::to_string(kViewRows);
             return false;
         }
         const std::string& l = lines[i];
+        for (int col = 0; col < kViewColumns && col < static_cast<int>(l.size()); ++col) {
+            if (legend.bySymbol(l[col])) continue;
+            faultLine = static_cast<int>(i);
+            faultColumn = col;
+            reason = "character " + shown(l[col]) + " is not in the legend";
+            return false;
+        }
         if (static_cast<int>(l.size()) != kViewColumns) {
-            error = "line " + std::to_string(i + 1) + ": map row " + std::to_string(row) + " has " +
-                    std::to_string(l.size()) + " characters, expected " +
-                    std::to_string(kViewColumns);
+            faultLine = static_cast<int>(i);
+            faultColumn = std::min(static_cast<int>(l.size()), kViewColumns);
+            reason = "map row " + std::to_string(row) + " has " + std::to_string(l.size()) +
+                     " characters, expected " + std::to_string(kViewColumns);
             return false;
         }
         for (int col = 0; col < kViewColumns; ++col) {
             const LegendEntry* e = legend.bySymbol(l[col]);
-            if (!e) {
-                error = "line " + std::to_string(i + 1) + ", column " + std::to_string(col) +
-                        ": character '" + l[col] + "' is not in the legend";
-                return false;
-            }
             int idx = cellIndex(col, row);
             level.map[idx] = e->map;
             level.items[idx] = e->items;
@@ -166,11 +202,29 @@ bool parseLevelLines(const std::vector<std::string>& lines, const Legend& legend
     }
     for (; i < lines.size(); ++i) {
         if (!trim(lines[i]).empty()) {
-            error = "line " + std::to_string(i + 1) + ": text after the 15 map rows";
+            faultLine = static_cast<int>(i);
+            reason = "text after the 15 map rows";
             return false;
         }
     }
     return true;
+}
+
+// The fault of parseLevelLines as one message, "line 4, column 7: reason".
+std::string faultMessage(int line, int column, const std::string& reason) {
+    if (line < 0) return reason;
+    std::string where = "line " + std::to_string(line + 1);
+    if (column >= 0) where += ", column " + std::to_string(column);
+    return where + ": " + reason;
+}
+
+bool parseLevelLines(const std::vector<std::string>& lines, const Legend& legend, Level& level,
+                     size_t& mapLine, std::string& error) {
+    int line = -1, column = -1;
+    std::string reason;
+    if (parseLevelLines(lines, legend, level, mapLine, line, column, reason)) return true;
+    error = faultMessage(line, column, reason);
+    return false;
 }
 
 // The characters of one visible map row, or false when a cell has no legend character.
@@ -198,6 +252,20 @@ bool parseLevelText(const std::string& text, const Legend& legend, Level& level,
                     std::string& error) {
     size_t mapLine = 0;
     return parseLevelLines(splitLines(text), legend, level, mapLine, error);
+}
+
+bool parseLevelText(const std::string& text, const Legend& legend, Level& level, int& mapLine,
+                    TextPlace& place, std::string& reason) {
+    size_t mapIndex = 0;
+    int line = -1, column = -1;
+    place = TextPlace{};
+    if (!parseLevelLines(splitLines(text), legend, level, mapIndex, line, column, reason)) {
+        place.line = line + 1;
+        place.column = column + 1;
+        return false;
+    }
+    mapLine = static_cast<int>(mapIndex) + 1;
+    return true;
 }
 
 bool formatLevelText(const Level& level, const Legend& legend, std::string& text,
@@ -246,7 +314,35 @@ bool rewriteMapRows(const std::string& text, const Level& level, const Legend& l
 }
 
 bool readTextFile(const std::string& path, std::string& text, std::string& error) {
-    return toolfiles::readTextFile(path, text, error, kMaxLevelSourceBytes);
+    struct stat st;
+    const int fd = openRegularFile(path.c_str(), O_RDONLY, &st);
+    if (fd < 0) {
+        error = path + ": " + (errno == ENXIO ? "not a regular file" : std::strerror(errno));
+        return false;
+    }
+    // One byte more than allowed tells a long file from a good one without reading all of it.
+    text.assign(kMaxLevelSourceBytes + 1, '\0');
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t got = read(fd, &text[done], text.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            error = path + ": " + std::strerror(errno);
+            close(fd);
+            text.clear();
+            return false;
+        }
+        if (got == 0) break;
+        done += static_cast<size_t>(got);
+    }
+    close(fd);
+    text.resize(done);
+    if (done > kMaxLevelSourceBytes) {
+        text.clear();
+        error = path + ": larger than " + std::to_string(kMaxLevelSourceBytes) + " bytes";
+        return false;
+    }
+    return true;
 }
 
 std::string layerFileName(const std::string& folder, int level, int layer) {
@@ -278,7 +374,7 @@ bool readLayerFile(const std::string& path, Layer& layer, std::string& error) {
 }
 
 bool writeLayerFile(const std::string& path, const Layer& layer, std::string& error) {
-    return toolfiles::writeFileReplacing(path, layer.data(), layer.size(), error);
+    return replaceFile(path, layer.data(), layer.size(), &error);
 }
 
 bool loadLevelFiles(const std::string& folder, int number, Level& level, std::string& error) {
@@ -339,7 +435,7 @@ int markJunctions(Level& level) {
 }
 
 bool writeTextFile(const std::string& path, const std::string& text, std::string& error) {
-    return toolfiles::writeFileReplacing(path, text.data(), text.size(), error);
+    return replaceFile(path, text.data(), text.size(), &error);
 }
 
 }  // namespace levels

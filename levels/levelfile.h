@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/common/tool_files.h"
+#include "levels/shipped.h"
 
 namespace levels {
 
@@ -20,7 +20,6 @@ constexpr int kRows = 30;     // stored rows
 constexpr int kCells = kColumns * kRows;
 constexpr int kViewColumns = 20;  // the part that is drawn and played
 constexpr int kViewRows = 15;
-constexpr int kLevelCount = 28;
 
 // Layer 1 codes.
 constexpr uint8_t kFloor = 0, kWall = 1, kBug = 3, kBlock = 7;
@@ -52,8 +51,9 @@ struct LegendEntry {
 class Legend {
   public:
     // Parses lines of the form "cell <char> <layer1> <layer2> <layer3> <meaning>"; every other line
-    // is a comment. Fails on a repeated character or a repeated code combination.
-    bool parse(const std::string& text, std::string& error);
+    // is a comment. Fails on a repeated character or a repeated code combination; `line` then
+    // receives the 1-based line of the fault (0 when the legend as a whole is wrong).
+    bool parse(const std::string& text, std::string& error, int* line = nullptr);
     const LegendEntry* bySymbol(char symbol) const;
     const LegendEntry* byCodes(uint8_t map, uint8_t items, uint8_t junctions) const;
     const std::vector<LegendEntry>& entries() const { return entries_; }
@@ -67,6 +67,16 @@ class Legend {
 //   "map:" is followed by exactly 15 lines of exactly 20 legend characters.
 bool parseLevelText(const std::string& text, const Legend& legend, Level& level,
                     std::string& error);
+
+// A place in a level text: 1-based line and column; 0 for what concerns the text as a whole.
+struct TextPlace {
+    int line = 0;
+    int column = 0;
+};
+// The same parse, with the fault's place apart from its reason (for "file:line:column: reason").
+// mapLine receives the 1-based line of "map:", so map row r is on line mapLine + 1 + r.
+bool parseLevelText(const std::string& text, const Legend& legend, Level& level, int& mapLine,
+                    TextPlace& place, std::string& reason);
 // Replaces the 15 map rows of a level text by the level's visible cells, read through the same
 // line parser as parseLevelText; every other byte (header, comments, line ends, trailing blank
 // lines) stays as it was. Fails when the text does not parse or a cell has no legend character.
@@ -94,7 +104,8 @@ int markJunctions(Level& level);
 
 // A level text or legend is a few hundred bytes; anything beyond this is not one.
 constexpr size_t kMaxLevelSourceBytes = 64 * 1024;
-// Reads a level text or legend (at most kMaxLevelSourceBytes).
+// Reads a level text or legend (at most kMaxLevelSourceBytes). Only a regular file is read: a
+// FIFO or a device is refused at once, never waited on.
 bool readTextFile(const std::string& path, std::string& text, std::string& error);
 bool writeTextFile(const std::string& path, const std::string& text, std::string& error);
 
