@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/runtime/file_helpers.h"
+#include "tests/support/files.h"
 #include "tests/support/test_folder.h"
 
 #ifndef SAVE_GROUP_WRITER
@@ -41,12 +41,12 @@ struct Table {
 };
 
 Table tableIn(const TestFolder& dir) {
-    return {readFileBytes(dir.file("Data.bin")), readFileBytes(dir.file("Name.bin"))};
+    return {readText(dir.file("Data.bin")), readText(dir.file("Name.bin"))};
 }
 
 void writeOldTable(const TestFolder& dir) {
-    writeBytesToFile(dir.file("Data.bin"), kOldData);
-    writeBytesToFile(dir.file("Name.bin"), kOldNames);
+    writeText(dir.file("Data.bin"), kOldData);
+    writeText(dir.file("Name.bin"), kOldNames);
 }
 
 TEST(SaveGroup, AKillAtAnyFlushOrRenameLeavesOneWholeTableAfterTheNextStart) {
