@@ -42,10 +42,12 @@ export LIBGL_ALWAYS_SOFTWARE=1
 export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
 
 jobs=$(nproc 2>/dev/null || echo 2)
+# No test may hang the run: one that has not ended after 15 minutes has failed.
+timeout=900
 status=0
 echo "== Tests (normal build)"
-ctest --test-dir build --output-on-failure -j "$jobs" || status=1
+ctest --test-dir build --output-on-failure -j "$jobs" --timeout "$timeout" || status=1
 echo "== Tests (AddressSanitizer + UndefinedBehaviorSanitizer build)"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs" || status=1
+  ctest --test-dir build-asan --output-on-failure -j "$jobs" --timeout "$timeout" || status=1
 exit $status
