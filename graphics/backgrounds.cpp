@@ -30,7 +30,8 @@ void newCaptureTexture(unsigned* texture, int width, int height) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, gl.colourFormat(), width, height, 0, gl.pixelOrder(),
+                 GL_UNSIGNED_BYTE, nullptr);
 }
 
 }  // namespace
@@ -64,8 +65,10 @@ void OpenGLPrismo::captureArea(int slot, int x, int y, int width, int height) {
     } else {
         // No alpha in the framebuffer: find how the colour key reads back here and make exactly
         // those pixels transparent.
-        // The probe is drawn without blending, and leaves the colour as it was.
-        glPushAttrib(GL_COLOR_BUFFER_BIT | GL_ENABLE_BIT | GL_CURRENT_BIT);
+        // The probe is drawn without blending, and leaves the colour as it was. It changes only
+        // state the renderer's cache tracks (alpha test, texturing, blending, the colour), so
+        // forgetting the cache afterwards puts everything back at the next draw; no attribute
+        // stack is needed (WebGL's fixed-function emulation has none).
         const int savedBlendMode = blendMode;
         const float savedColour[4] = {currentColour[0], currentColour[1], currentColour[2],
                                       currentColour[3]};
@@ -74,20 +77,19 @@ void OpenGLPrismo::captureArea(int slot, int x, int y, int width, int height) {
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(4, screenHeight - 1 - 4, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, old);
         drawPoint(4, 4, spriteColourKey);
-        glReadPixels(4, screenHeight - 1 - 4, 1, 1, GL_BGRA, GL_UNSIGNED_BYTE, key);
+        glReadPixels(4, screenHeight - 1 - 4, 1, 1, gl.pixelOrder(), GL_UNSIGNED_BYTE, key);
         drawPoint(4, 4, old[0] + 256 * old[1] + 65536 * old[2]);
-        glPopAttrib();
         stateChangedBehindCache();
         blendMode = savedBlendMode;
         setCurrentColour(savedColour[0], savedColour[1], savedColour[2], savedColour[3]);
         captureBuffer.resize(std::max(captureBuffer.size(), static_cast<size_t>(tw) * th * 4));
-        glReadPixels(x, sourceRow, tw, th, GL_BGRA, GL_UNSIGNED_BYTE, captureBuffer.data());
+        glReadPixels(x, sourceRow, tw, th, gl.pixelOrder(), GL_UNSIGNED_BYTE, captureBuffer.data());
         for (size_t i = 0; i < static_cast<size_t>(tw) * th; ++i) {
             uint8_t* p = &captureBuffer[i * 4];
             if (p[0] == key[0] && p[1] == key[1] && p[2] == key[2]) p[3] = 0;
         }
         glBindTexture(GL_TEXTURE_2D, e->texture);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, tw, th, GL_BGRA, GL_UNSIGNED_BYTE,
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, tw, th, gl.pixelOrder(), GL_UNSIGNED_BYTE,
                         captureBuffer.data());
     }
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -268,7 +270,7 @@ void OpenGLPrismo::createTarget(int target, int slot, int width, int height) {
     gl.glGenFramebuffersEXT(1, &t.framebuffer);
     gl.glGenRenderbuffersEXT(1, &t.renderbuffer);
     gl.glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, t.renderbuffer);
-    gl.glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, tw, th);
+    gl.glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, gl.depthFormat(), tw, th);
     gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, t.framebuffer);
     gl.glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D,
                                  e->texture, 0);

@@ -27,6 +27,8 @@ bool extensionSubstring(const char* name) {
 
 void loadGlEntryPoints() {
     gl = GlEntryPoints();
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    gl.es = version && std::strncmp(version, "OpenGL ES", 9) == 0;
     if (extensionSubstring("GL_ARB_multitexture")) {
         lookUp(gl.glActiveTextureARB, "glActiveTextureARB");
         lookUp(gl.glMultiTexCoord2fARB, "glMultiTexCoord2fARB");

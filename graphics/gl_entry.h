@@ -46,6 +46,18 @@ struct GlEntryPoints {
     PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC glFramebufferRenderbufferEXT = nullptr;
     // GL_EXT_framebuffer_blit: the present's scaled copy without drawing a quad.
     PFNGLBLITFRAMEBUFFEREXTPROC glBlitFramebufferEXT = nullptr;
+
+    // OpenGL ES (WebGL too, under a fixed-function emulation) rather than desktop OpenGL. It
+    // knows neither blue-green-red-alpha bytes, sized colour formats, GL_CLAMP nor 24-bit depth
+    // buffers; the forms below give the same pixels there.
+    bool es = false;
+    // The byte order of the pixels the renderer reads back and uploads again.
+    GLenum pixelOrder() const { return es ? GL_RGBA : GL_BGRA; }
+    // The internal format of an 8-bit RGBA texture.
+    GLint colourFormat() const { return es ? GL_RGBA : GL_RGBA8; }
+    // Texture coordinates past the edge take the edge's texel (the same, with nearest filtering).
+    GLint edgeClamp() const { return es ? GL_CLAMP_TO_EDGE : GL_CLAMP; }
+    GLenum depthFormat() const { return es ? GL_DEPTH_COMPONENT16 : GL_DEPTH_COMPONENT24; }
 };
 
 extern GlEntryPoints gl;

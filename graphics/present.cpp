@@ -136,7 +136,9 @@ bool OpenGLPrismo::copyToWindow(bool onlyIfChanged) {
 
 void OpenGLPrismo::copyToWindowAsQuad(const PlatformPlacement& p, int dw, int dh,
                                       bool clearBorder) {
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    // The picture as a textured quad over the window, nearest filtering. What it changes beyond
+    // the state the renderer's cache tracks is put back by hand below rather than through the
+    // attribute stack, which WebGL's fixed-function emulation lacks.
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -183,7 +185,9 @@ void OpenGLPrismo::copyToWindowAsQuad(const PlatformPlacement& p, int dw, int dh
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
-    glPopAttrib();
+    // The drawing state resetViewport set up: its viewport, back faces culled, no depth test.
+    glViewport(viewportX, screenHeight - viewportHeight - viewportY, viewportWidth, viewportHeight);
+    glEnable(GL_CULL_FACE);
     stateChangedBehindCache();
 }
 

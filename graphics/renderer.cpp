@@ -164,17 +164,17 @@ bool OpenGLPrismo::makeScreenFramebuffer() {
     glBindTexture(GL_TEXTURE_2D, r.screenTexture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, gl.edgeClamp());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, gl.edgeClamp());
     // Blue-green-red-alpha bytes and no depth buffer attached (nothing tests depth): with exactly
     // this, Mesa's software rasteriser draws the sprites' rectangles on its fast rectangle path
     // instead of as pairs of general triangles, for the same pixels. The depth buffer is made
     // for turned sprites alone (see drawTurnedSpriteQuad).
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, tw, th, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, tw, th, 0, gl.pixelOrder(), GL_UNSIGNED_BYTE, nullptr);
     glBindTexture(GL_TEXTURE_2D, 0);
     gl.glGenRenderbuffersEXT(1, &r.screenDepth);
     gl.glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, r.screenDepth);
-    gl.glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, tw, th);
+    gl.glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, gl.depthFormat(), tw, th);
     gl.glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
     gl.glGenFramebuffersEXT(1, &r.screenFramebuffer);
     gl.glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, r.screenFramebuffer);

@@ -101,7 +101,7 @@ void uploadMipmaps(std::vector<uint8_t> buffer, int w, int h) {
     }
     int level = 0;
     for (;;) {
-        glTexImage2D(GL_TEXTURE_2D, level, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+        glTexImage2D(GL_TEXTURE_2D, level, gl.colourFormat(), w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                      buffer.data());
         if (w == 1 && h == 1) break;
         int nw = std::max(1, w / 2), nh = std::max(1, h / 2);
@@ -190,7 +190,8 @@ bool OpenGLPrismo::uploadTexture(const RgbaImage& image, int left, int top, int 
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
     if (normalMap) makeNormalMap(buffer, w, h);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, buffer.data());
+    glTexImage2D(GL_TEXTURE_2D, 0, gl.colourFormat(), w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 buffer.data());
 
     if (mipTexture) {
         if (*mipTexture) {

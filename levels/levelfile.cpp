@@ -162,7 +162,7 @@ bool parseLevelLines(const std::vector<std::string>& lines, const Legend& legend
             level.title = trim(l.substr(6));
         } else {
             faultLine = static_cast<int>(i);
-            reason = "unknown header line " + quoted(l);
+            reason = "unknown header line " + levels::quoted(l);  // not std::quoted (ADL)
             return false;
         }
     }

@@ -126,6 +126,7 @@ double textToNumber(const char* s) {
         }
     }
     double value = 0;
+#if defined(__cpp_lib_to_chars)
     // from_chars reads exactly this grammar (without the sign) and ignores the locale.
     auto result = std::from_chars(number, q, value, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
@@ -133,6 +134,13 @@ double textToNumber(const char* s) {
         std::string copy(number, q);
         value = std::strtod(copy.c_str(), nullptr);
     }
+#else
+    // A standard library without floating-point from_chars (LLVM's before version 17): strtod
+    // reads the same grammar, correctly rounded, and the program never leaves the "C" locale,
+    // whose decimal point is '.'.
+    std::string copy(number, q);
+    value = std::strtod(copy.c_str(), nullptr);
+#endif
     return negative ? -value : value;
 }
 

@@ -5,24 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "fuzz/support.h"
-#include "graphics/images.h"
-
-namespace {
-
-void checkImage(const RgbaImage& image) {
-    fuzzing::require(image.width > 0 && image.height > 0, "a decoded picture has pixels");
-    fuzzing::require(image.width <= kMaxImageSide && image.height <= kMaxImageSide,
-                     "sides within the limit");
-    fuzzing::require(image.pixels.size() >= static_cast<size_t>(image.width) * image.height * 4,
-                     "the buffer holds every pixel");
-}
-
-}  // namespace
+#include "fuzz/harness/decoded_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static RgbaImage image;  // kept between inputs: decodes reuse its buffer, as the loader's does
-    if (decodePngMemory(data, size, 0x8000FF, image)) checkImage(image);
-    if (decodePngMemory(data, size, kNoColourKey, image)) checkImage(image);
+    if (decodePngMemory(data, size, 0x8000FF, image)) checkDecodedImage(image);
+    if (decodePngMemory(data, size, kNoColourKey, image)) checkDecodedImage(image);
     return 0;
 }

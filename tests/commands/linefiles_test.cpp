@@ -16,22 +16,14 @@
 #include "commands/linefiles.h"
 #include "runtime/archive.h"
 #include "runtime/lifecycle.h"
+#include "tests/support/files.h"
 #include "tests/support/test_folder.h"
 #include "tools/kqlpack/kql_format.h"
 
 namespace {
 
 std::string readAll(const std::string& path) {
-    std::vector<uint8_t> v;
-    if (!kql::readFile(path, v)) return "<missing>";
-    return std::string(v.begin(), v.end());
-}
-
-void writeAll(const std::string& path, const std::string& text) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(nullptr, f);
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
+    return pathExists(path) ? readText(path) : "<missing>";
 }
 
 size_t filesIn(const std::string& folder) {
@@ -86,14 +78,14 @@ TEST_F(LineFiles, WritingEntryFiveThenNamingAnotherFileWritesSixLines) {
 }
 
 TEST_F(LineFiles, ReadsBothLineEndsAndALastLineWithoutOne) {
-    writeAll("two.txt", "first\nsecond\r\n");
+    writeText("two.txt", "first\nsecond\r\n");
     EXPECT_EQ("first", get("two.txt", 0));
     EXPECT_EQ("second", get("two.txt", 1));
     EXPECT_EQ("NO_DATA", get("two.txt", 3));
     EXPECT_EQ(1, lineFileCache().lastLine);
-    writeAll("open.txt", "x\r\nlast");
+    writeText("open.txt", "x\r\nlast");
     EXPECT_EQ("last", get("open.txt", 1));
-    writeAll("empty.txt", "");
+    writeText("empty.txt", "");
     EXPECT_EQ("NO_DATA", get("empty.txt", 0));
     EXPECT_EQ(0, runtimeState.errorCode);  // an empty file is a file
 }
@@ -174,8 +166,8 @@ TEST_F(LineFiles, LongTextsAreCutTo1023Characters) {
     EXPECT_EQ("\r\n" + std::string(1023, 'L') + "\r\n", readAll("long.txt"));
 
     // An overlong line in a file keeps its first 1023 characters; the next line stays line 1.
-    writeAll("over.txt",
-             std::string(1500, 'o') + "\r\nnext\r\n" + std::string(1023, 'e') + "\r\nend\n");
+    writeText("over.txt",
+              std::string(1500, 'o') + "\r\nnext\r\n" + std::string(1023, 'e') + "\r\nend\n");
     EXPECT_EQ(std::string(1023, 'o'), get("over.txt", 0));
     EXPECT_EQ("next", get("over.txt", 1));
     EXPECT_EQ(std::string(1023, 'e'),
@@ -186,7 +178,7 @@ TEST_F(LineFiles, LongTextsAreCutTo1023Characters) {
 TEST_F(LineFiles, OnlyTheFirst256LinesAreEntriesTheRestIsKept) {
     std::string text;
     for (int i = 0; i < 300; ++i) text += "line" + std::to_string(i) + "\n";
-    writeAll("many.txt", text);
+    writeText("many.txt", text);
     EXPECT_EQ("line255", get("many.txt", 255));
     EXPECT_EQ(255, lineFileCache().lastLine);
 
@@ -248,7 +240,7 @@ TEST_F(LineFiles, LoadsThroughTheMediaArchive) {
 }
 
 TEST_F(LineFiles, FailedWriteBackKeepsTheOldFile) {
-    writeAll("keep.txt", "old\r\n");
+    writeText("keep.txt", "old\r\n");
     lineFileSetText("keep.txt", 0, std::string(600, 'n').c_str());
     lineFileSetText("keep.txt", 1, std::string(600, 'm').c_str());
     // Files may not grow past 100 bytes now: the write-back fails part-way.
@@ -276,7 +268,7 @@ TEST_F(LineFiles, FailedWriteBackKeepsTheOldFile) {
 }
 
 TEST_F(LineFiles, WriteBackKeepsTheFilePermissions) {
-    writeAll("perm.txt", "a\r\n");
+    writeText("perm.txt", "a\r\n");
     ASSERT_EQ(0, ::chmod("perm.txt", 0640));
     lineFileSetText("perm.txt", 0, "b");
     flushLineFile();

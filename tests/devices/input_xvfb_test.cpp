@@ -24,12 +24,13 @@ bool xdotool(const std::string& args) {
 
 class RealKeys : public ::testing::Test {
   protected:
+    virtual bool capturesMouse() const { return false; }
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
         if (std::system("command -v xdotool >/dev/null 2>&1") != 0)
             GTEST_SKIP() << "xdotool missing";
         ASSERT_TRUE(platformTestOpenWindow(640, 480)) << "no window, or it never got the keyboard";
-        openInput(false);
+        openInput(capturesMouse());
     }
     void TearDown() override {
         xdotool("keyup Up keyup a keyup 1 keyup shift");
@@ -254,19 +255,9 @@ namespace {
 
 // The captured mouse: relative motion, the pointer hidden, the runtime's
 // position following the motion.
-class CapturedMouse : public ::testing::Test {
+class CapturedMouse : public RealKeys {
   protected:
-    void SetUp() override {
-        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-        if (std::system("command -v xdotool >/dev/null 2>&1") != 0)
-            GTEST_SKIP() << "xdotool missing";
-        ASSERT_TRUE(platformTestOpenWindow(640, 480)) << "no window, or it never got the keyboard";
-        openInput(true);
-    }
-    void TearDown() override {
-        closeInput();
-        platformTestCloseWindow();
-    }
+    bool capturesMouse() const override { return true; }
 };
 
 TEST_F(CapturedMouse, MotionMovesTheRuntimePosition) {

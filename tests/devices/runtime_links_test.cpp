@@ -37,7 +37,7 @@ class PrivateTemp : public ::testing::Test {
         }
     }
     std::string errorLog() {
-        const std::vector<unsigned char> bytes = readFile(errorLogPath());
+        const std::vector<unsigned char> bytes = readBytes(errorLogPath());
         return std::string(bytes.begin(), bytes.end());
     }
     TestFolder temp_;
@@ -87,7 +87,7 @@ TEST_F(PrivateTemp, ShutdownReleasesInputAndSound) {
     openInput(false);
     ASSERT_TRUE(openSound());
     const std::string click = temp_.file("click.wav");
-    ASSERT_TRUE(writeFile(click, makeWav(WavFormat(), sineSamples(22050, 1, 22050, 1000, 8000))));
+    ASSERT_TRUE(writeBytes(click, makeWav(WavFormat(), sineSamples(22050, 1, 22050, 1000, 8000))));
     ASSERT_EQ(loadSoundEffect(TextValue(click.c_str()), 1, 2), 1);
     EXPECT_EQ(playSoundEffect(1, 0, 1), 256);
     shutdownRuntime();

@@ -79,10 +79,10 @@ class DiskSound : public ::testing::Test {
         click_ = temp_.file("click.wav");
         // 0.1 s of a 1 kHz tone.
         ASSERT_TRUE(
-            writeFile(click_, makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000))));
+            writeBytes(click_, makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000))));
         long_ = temp_.file("long.wav");
         ASSERT_TRUE(
-            writeFile(long_, makeWav(WavFormat(), sineSamples(44100, 1, 22050, 440, 8000))));
+            writeBytes(long_, makeWav(WavFormat(), sineSamples(44100, 1, 22050, 440, 8000))));
     }
     void TearDown() override {
         closeSound();
@@ -112,7 +112,7 @@ class DiskSound : public ::testing::Test {
     }
     std::vector<Burst> recorded() {
         closeSound();
-        return bursts(readFile(output_));
+        return bursts(readBytes(output_));
     }
     TestFolder temp_;
     std::string output_, click_, long_;
@@ -168,7 +168,7 @@ TEST_F(DiskSound, VoicesOverlapAndSaturateInsteadOfWrapping) {
     // A constant near full scale; two voices together exceed the 16-bit range.
     std::vector<int16_t> loud(22050, 30000);
     const std::string path = temp_.file("loud.wav");
-    ASSERT_TRUE(writeFile(path, makeWav(WavFormat(), loud)));
+    ASSERT_TRUE(writeBytes(path, makeWav(WavFormat(), loud)));
     ASSERT_EQ(loadSoundEffect(path.c_str(), 3, 2), 1);
     EXPECT_EQ(playSoundEffect(3, 0, 1), 3 * 256);
     EXPECT_EQ(playSoundEffect(3, 0, 1), 3 * 256 + 1);
@@ -245,7 +245,7 @@ TEST_F(DiskSound, FailedLoadsLeaveTheSlotEmpty) {
     WavFormat list;
     list.listChunk = true;
     const std::string bad = temp_.file("list.wav");
-    ASSERT_TRUE(writeFile(bad, makeWav(list, sineSamples(100, 1, 22050, 1000, 1000))));
+    ASSERT_TRUE(writeBytes(bad, makeWav(list, sineSamples(100, 1, 22050, 1000, 1000))));
     EXPECT_EQ(loadSoundEffect(bad.c_str(), 8, 1), 0);
     EXPECT_LT(playSoundEffect(8, 0, 1), 0);
     EXPECT_EQ(loadSoundEffect(static_cast<const char*>(nullptr), 8, 1), 0);
@@ -256,14 +256,14 @@ TEST_F(DiskSound, OtherFormatsAreConvertedToTheDeviceRate) {
     wavFormat.frequency = 11025;
     wavFormat.bits = 8;
     const std::string slow = temp_.file("slow.wav");
-    ASSERT_TRUE(writeFile(slow, makeWav(wavFormat, sineSamples(1102, 1, 11025, 500, 12000))));
+    ASSERT_TRUE(writeBytes(slow, makeWav(wavFormat, sineSamples(1102, 1, 11025, 500, 12000))));
     ASSERT_EQ(loadSoundEffect(slow.c_str(), 9, 1), 1);
     EXPECT_NEAR(double(soundSlotInfo(9).frames), 2204, 8);
     wavFormat.frequency = 44100;
     wavFormat.bits = 16;
     wavFormat.channels = 2;
     const std::string fast = temp_.file("fast.wav");
-    ASSERT_TRUE(writeFile(fast, makeWav(wavFormat, sineSamples(4410, 2, 44100, 500, 12000))));
+    ASSERT_TRUE(writeBytes(fast, makeWav(wavFormat, sineSamples(4410, 2, 44100, 500, 12000))));
     ASSERT_EQ(loadSoundEffect(fast.c_str(), 9, 1), 1);
     EXPECT_NEAR(double(soundSlotInfo(9).frames), 2205, 8);
 }
@@ -289,7 +289,8 @@ TEST_F(DiskSound, SoundsComeFromTheMediaArchiveWhenNoLooseFileExists) {
     std::string error;
     ASSERT_TRUE(kql::buildArchive({entry}, kql::OffsetStyle::Positive, archive, error)) << error;
     const std::string archivePath = temp_.file("Media.kql");
-    ASSERT_TRUE(writeFile(archivePath, std::vector<unsigned char>(archive.begin(), archive.end())));
+    ASSERT_TRUE(
+        writeBytes(archivePath, std::vector<unsigned char>(archive.begin(), archive.end())));
     setMediaArchives(archivePath.c_str(), "");
     EXPECT_EQ(loadSoundEffect("Media\\SUCK.WAV", 1, 1), 1);
     EXPECT_EQ(soundSlotInfo(1).frames, 2205u);
@@ -306,7 +307,7 @@ TEST_F(DiskSound, SoundsComeFromTheMediaArchiveWhenNoLooseFileExists) {
 TEST(SoundWithoutDevice, LoadsFailAndPlaysAreNegative) {
     TestFolder temp;
     const std::string click = temp.file("click.wav");
-    ASSERT_TRUE(writeFile(click, makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000))));
+    ASSERT_TRUE(writeBytes(click, makeWav(WavFormat(), sineSamples(2205, 1, 22050, 1000, 16000))));
     for (const char* driver : {"dummy", "none"}) {
         setenv("SDL_AUDIODRIVER", driver, 1);
         EXPECT_FALSE(openSound()) << driver;

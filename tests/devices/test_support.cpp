@@ -85,22 +85,3 @@ std::vector<int16_t> sineSamples(int frames, int channels, int frequency, double
 }
 
 static PrivateTmpdir privateTmpdir;
-
-bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
-}
-
-std::vector<unsigned char> readFile(const std::string& path) {
-    std::vector<unsigned char> out;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return out;
-    unsigned char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        out.insert(out.end(), buffer, buffer + n);
-    std::fclose(f);
-    return out;
-}

@@ -4,6 +4,8 @@
 // folders come from tests/support/test_folder.h).
 #pragma once
 
+#include "tests/support/files.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -31,5 +33,3 @@ std::vector<unsigned char> makeWav(const WavFormat& wavFormat, const std::vector
 // A sine tone: `frames` frames of `amplitude` at `hz`, per channel.
 std::vector<int16_t> sineSamples(int frames, int channels, int frequency, double hz,
                                  double amplitude);
-bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes);
-std::vector<unsigned char> readFile(const std::string& path);

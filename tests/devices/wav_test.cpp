@@ -17,7 +17,7 @@ class WavReader : public ::testing::Test {
   protected:
     bool read(const std::vector<unsigned char>& bytes, WavSound& out) {
         const std::string path = temp_.file("sound.wav");
-        EXPECT_TRUE(writeFile(path, bytes));
+        EXPECT_TRUE(writeBytes(path, bytes));
         return readWavFile(path.c_str(), out);
     }
     TestFolder temp_;
@@ -129,7 +129,7 @@ TEST_F(WavReader, DataSizeBeyondTheFileOrTheLimitFailsWithoutAllocating) {
     // A file that really is larger than the limit: sparse, so it costs no disk.
     wavFormat.declaredDataSize = kMaxWavDataBytes + 2;
     const std::string path = temp_.file("huge.wav");
-    ASSERT_TRUE(writeFile(path, makeWav(wavFormat, tone_)));
+    ASSERT_TRUE(writeBytes(path, makeWav(wavFormat, tone_)));
     ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(kMaxWavDataBytes) + 4096), 0);
     EXPECT_FALSE(readWavFile(path.c_str(), wav));
     EXPECT_TRUE(wav.data.empty());

@@ -180,48 +180,29 @@ TEST_F(GameRunTest, MenuNameEntryAndGoHomeSavesTheProfile) {
 // presented: without sound output the closing sound is over at once). Then the high-score
 // screen again, and GOHOME.
 std::string levelOneScript(const std::string& tag) {
-    auto f = [](int levelFrame) { return std::to_string(levelFrame + 55); };
-    return "seed 5\npacing off\n"
-           "trace " +
-           tag +
-           ".trace\n"
-           "keys 3 Down\nkeys 13 Down\nkeys 23 Return\n"  // the high-score table before
-           "shot 26 " +
-           tag +
-           "-scores-before.png\n"
-           "keys 30 Space\nkeys 35 Up\nkeys 45 Up\n"
-           "keys 56 Return\n"  // start level 1
-           "keys " +
-           f(2) + "-" + f(97) +
-           " Right\n"
-           "shot " +
-           f(39) + " " + tag +
-           "-before.png\n"
-           "keys " +
-           f(99) +
-           " Space\n"
-           "keys " +
-           f(100) + "-" + f(147) +
-           " Left\n"
-           "shot " +
-           f(150) + " " + tag +
-           "-blast.png\n"
-           "keys " +
-           f(165) + "-" + f(260) +
-           " Right\n"
-           "shot " +
-           f(199) + " " + tag +
-           "-after.png\n"
-           "keys " +
-           f(261) + "-" + f(399) +
-           " Left\n"
-           "keys 464 Down\nkeys 474 Down\nkeys 484 Return\n"  // the high-score table after
-           "shot 489 " +
-           tag +
-           "-scores.png\n"
-           "keys 494 Space\n"
-           "keys 504 Down\nkeys 514 Return\n"
-           "quit 800\n";
+    std::ostringstream s;
+    auto keys = [&](int from, int to, const char* key) {  // in level frames
+        s << "keys " << from + 55 << "-" << to + 55 << " " << key << "\n";
+    };
+    auto shot = [&](int frame, const char* name) {
+        s << "shot " << frame + 55 << " " << tag << name << ".png\n";
+    };
+    s << "seed 5\npacing off\ntrace " << tag << ".trace\n"
+      << "keys 3 Down\nkeys 13 Down\nkeys 23 Return\n"  // the high-score table before
+      << "shot 26 " << tag << "-scores-before.png\n"
+      << "keys 30 Space\nkeys 35 Up\nkeys 45 Up\nkeys 56 Return\n";  // start level 1
+    keys(2, 97, "Right");
+    shot(39, "-before");
+    s << "keys " << 99 + 55 << " Space\n";
+    keys(100, 147, "Left");
+    shot(150, "-blast");
+    keys(165, 260, "Right");
+    shot(199, "-after");
+    keys(261, 399, "Left");
+    s << "keys 464 Down\nkeys 474 Down\nkeys 484 Return\n"  // the high-score table after
+      << "shot 489 " << tag << "-scores.png\nkeys 494 Space\nkeys 504 Down\nkeys 514 Return\n"
+      << "quit 800\n";
+    return s.str();
 }
 
 TEST_F(GameRunTest, LevelOnePlayedToItsEndEntersTheHighScore) {
@@ -273,8 +254,6 @@ TEST_F(GameRunTest, LevelOnePlayedToItsEndEntersTheHighScore) {
         EXPECT_GT(before.litPixels(0, 0, 16, 16), 20);     // a wall
     }
 }
-
-std::string readText(const std::string& path);
 
 // A player folder that takes no new file when a level ends (read-only; its Maps folder still
 // writable): the save journal cannot be written. The message names it and the reason, the old
@@ -397,11 +376,6 @@ TEST_F(GameRunTest, ABaddyCatchesTheBugAndPressEscapeIsShown) {
     // Nothing was saved: a lost level leaves the tables as they were.
     EXPECT_EQ(readBytes(path("Maps/Data.bin")), std::vector<unsigned char>(3200, 0));
     EXPECT_EQ(readBytes(path("Maps/Name.bin")), std::vector<unsigned char>(6400, 0));
-}
-
-std::string readText(const std::string& path) {
-    std::vector<unsigned char> bytes = readBytes(path);
-    return std::string(bytes.begin(), bytes.end());
 }
 
 TEST_F(GameRunTest, BadScriptsAndSaveFilesGiveAClearWord) {

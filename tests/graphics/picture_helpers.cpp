@@ -131,13 +131,6 @@ std::vector<uint8_t> makePng(int width, int height, int colourType, int depth,
     return out;
 }
 
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
 std::string scratchFolder(const char* name) {
     // The tests point TMPDIR at their own folder; new folders still go beside the first one.
     static const std::string base = [] {

@@ -4,6 +4,8 @@
 // type.
 #pragma once
 
+#include "tests/support/files.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -34,6 +36,5 @@ std::vector<uint8_t> makePng(int width, int height, int colourType, int depth,
                              const std::vector<Rgb>& palette = {},
                              const std::vector<uint8_t>& trns = {});
 
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 // A fresh private folder for one test's files.
 std::string scratchFolder(const char* name);

@@ -48,7 +48,7 @@ TEST_F(RendererTest, ColourKeyIsTransparentInRgbAndOpaqueInRgba) {
     s.width = 2;
     s.height = 1;
     s.colour = [](int x, int) { return x == 0 ? Rgb{255, 0, 128} : Rgb{10, 20, 30}; };
-    writeFile(file("key.bmp"), makeBmp(s));
+    writeBytes(file("key.bmp"), makeBmp(s));
     ASSERT_EQ(loadSpriteImage(file("key.bmp").c_str(), 4), 1);
     blitSprite(4, 10, 30);
     EXPECT_EQ(readPixel(10, 30), colour(0, 0, 255));
@@ -89,7 +89,7 @@ TEST_F(RendererTest, MissingOrBrokenFilesLeaveEmptySlotsThatDrawNothing) {
     ASSERT_EQ(loadSpriteStrip(path.c_str(), 6, 8, 8), 1);
     EXPECT_EQ(loadSpriteImage(file("missing.png").c_str(), 6), 0);
     EXPECT_EQ(theRenderer->entry(6)->textureWidth, -1);
-    writeFile(file("broken.png"), {0x89, 'P', 'N', 'G', 1, 2, 3});
+    writeBytes(file("broken.png"), {0x89, 'P', 'N', 'G', 1, 2, 3});
     EXPECT_EQ(loadSpriteImage(file("broken.png").c_str(), 6), 0);
     const std::vector<uint8_t> before = screen();
     drawSpriteFrame(6, 0, 10, 10);

@@ -16,7 +16,7 @@
 #include "runtime/files.h"
 #include "runtime/folders.h"
 #include "runtime/lifecycle.h"
-#include "tests/runtime/file_helpers.h"
+#include "tests/support/files.h"
 #include "tests/support/test_folder.h"
 
 namespace {
@@ -34,7 +34,7 @@ class AtomicWrites : public ::testing::Test {
   protected:
     void SetUp() override {
         target = dir.file("Player.bin");
-        writeBytesToFile(target, oldProfile());
+        writeText(target, oldProfile());
     }
     void TearDown() override {
         for (int c = 0; c < kFileChannelCount; ++c) closeChannel(c);
@@ -47,9 +47,9 @@ using AtomicWritesDeathTest = AtomicWrites;
 TEST_F(AtomicWrites, OldFileStaysUntilCloseThenNewContentExactly) {
     ASSERT_EQ(openChannel(0, TextValue(target.c_str()), 0), 1);
     for (int i = 0; i < 100; ++i) writeLong(0, i);
-    EXPECT_EQ(readFileBytes(target), oldProfile());
+    EXPECT_EQ(readText(target), oldProfile());
     closeChannel(0);
-    std::string written = readFileBytes(target);
+    std::string written = readText(target);
     ASSERT_EQ(written.size(), 400u);
     EXPECT_EQ(static_cast<unsigned char>(written[4 * 99]), 99);
     EXPECT_EQ(listFolder(dir.path()).size(), 1u);
@@ -76,14 +76,14 @@ TEST_F(AtomicWrites, KillingTheWriterMidwayLeavesTheOldFile) {
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status));
-    EXPECT_EQ(readFileBytes(target), oldProfile());
+    EXPECT_EQ(readText(target), oldProfile());
 
     // The next save finds and removes the killed writer's temporary file.
     EXPECT_EQ(listFolder(dir.path()).size(), 2u);
     ASSERT_EQ(openChannel(0, TextValue(target.c_str()), 0), 1);
     writeByte(0, 1);
     closeChannel(0);
-    EXPECT_EQ(readFileBytes(target), std::string(1, '\x01'));
+    EXPECT_EQ(readText(target), std::string(1, '\x01'));
     EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"Player.bin"});
 }
 
@@ -98,7 +98,7 @@ TEST_F(AtomicWritesDeathTest, AFailedWriteStopsWithCode3AndKeepsTheOldFile) {
         closeChannel(0);  // the buffered bytes reach the disk here at the latest
     };
     EXPECT_EXIT(fillBeyondLimit(), ExitedWithCode(3), "runtime error 3");
-    EXPECT_EQ(readFileBytes(target), oldProfile());
+    EXPECT_EQ(readText(target), oldProfile());
     EXPECT_EQ(listFolder(dir.path()).size(), 1u);
 }
 
@@ -109,7 +109,7 @@ TEST_F(AtomicWritesDeathTest, AnotherRuntimeErrorDuringASaveKeepsTheOldFile) {
         runtimeError(kErrorIndex);
     };
     EXPECT_EXIT(failMidSave(), ExitedWithCode(9), "");
-    EXPECT_EQ(readFileBytes(target), oldProfile());
+    EXPECT_EQ(readText(target), oldProfile());
 }
 
 TEST_F(AtomicWritesDeathTest, AFailedFirstSaveLeavesNoFileBehind) {
@@ -131,7 +131,7 @@ TEST_F(AtomicWritesDeathTest, ANormalEndCompletesAnOpenSave) {
         endProgram();
     };
     EXPECT_EXIT(endMidSave(), ExitedWithCode(0), "");
-    EXPECT_EQ(readFileBytes(target), "abcd");
+    EXPECT_EQ(readText(target), "abcd");
 }
 
 TEST_F(AtomicWrites, ReplacedFileKeepsItsPermissions) {
@@ -148,7 +148,7 @@ TEST_F(AtomicWrites, ReplacedFileKeepsItsPermissions) {
 // owns the folder: the child can read the save and create files beside it (a bare rename would
 // succeed), and still the save is neither opened for writing nor replaced by a copy.
 TEST_F(AtomicWrites, AWriteProtectedSaveIsNotReplaced) {
-    writeBytesToFile(dir.file("new.bin"), "new content");
+    writeText(dir.file("new.bin"), "new content");
     chmod(target.c_str(), 0444);
     const uid_t nobody = 65534;
     if (geteuid() == 0) {
@@ -181,7 +181,7 @@ TEST_F(AtomicWrites, AWriteProtectedSaveIsNotReplaced) {
     ASSERT_NE(WEXITSTATUS(status), 78) << "the save is not read-only for the test user";
     ASSERT_NE(WEXITSTATUS(status), 79) << "the test folder does not take new files";
     EXPECT_EQ(WEXITSTATUS(status), 0) << "bit 1: opened for writing, 2: copied over, 4: replaced";
-    EXPECT_EQ(readFileBytes(target), oldProfile());
+    EXPECT_EQ(readText(target), oldProfile());
     EXPECT_EQ(listFolder(dir.path()).size(), 2u);  // no side file left behind
 }
 
@@ -205,7 +205,7 @@ TEST_F(AtomicWrites, WritingThroughASymbolicLinkReplacesTheLinkedFile) {
     struct stat st;
     ASSERT_EQ(lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_EQ(readFileBytes(target), "n");
+    EXPECT_EQ(readText(target), "n");
 }
 
 // A relative name lands in the player folder and nowhere else: a link planted there in place of a
@@ -213,7 +213,7 @@ TEST_F(AtomicWrites, WritingThroughASymbolicLinkReplacesTheLinkedFile) {
 // file and the reason.
 TEST_F(AtomicWrites, ARelativeNameNeverWritesThroughALinkPlantedInThePlayerFolder) {
     TestFolder outside;
-    writeBytesToFile(outside.file("Data.bin"), "kept");
+    writeText(outside.file("Data.bin"), "kept");
     ASSERT_EQ(symlink(outside.path().c_str(), dir.file("Maps").c_str()), 0);
     ASSERT_EQ(symlink(outside.file("Data.bin").c_str(), dir.file("Data.bin").c_str()), 0);
     setPlayerFolder(dir.path());
@@ -222,7 +222,7 @@ TEST_F(AtomicWrites, ARelativeNameNeverWritesThroughALinkPlantedInThePlayerFolde
     EXPECT_EQ(fileChannelState(1)->openError, ELOOP);
     EXPECT_EQ(openChannel(2, TextValue("Player.bin"), 0), 1);  // a plain file is written as ever
     setPlayerFolder("");
-    EXPECT_EQ(readFileBytes(outside.file("Data.bin")), "kept");
+    EXPECT_EQ(readText(outside.file("Data.bin")), "kept");
     EXPECT_EQ(listFolder(outside.path()).size(), 1u);
 }
 

@@ -14,7 +14,7 @@
 #include "runtime/archive.h"
 #include "runtime/files.h"
 #include "runtime/folders.h"
-#include "tests/runtime/file_helpers.h"
+#include "tests/support/files.h"
 #include "tests/support/test_folder.h"
 
 namespace {
@@ -32,8 +32,7 @@ class Channels : public ::testing::Test {
 using ChannelsDeathTest = Channels;
 
 TEST_F(Channels, ReadValuesLittleEndian) {
-    writeBytesToFile(dir.file("v.bin"),
-                     std::string("\x01\x00\x00\x00\xFF\xFF\xFF\xFF\x34\x12\xC8", 11));
+    writeText(dir.file("v.bin"), std::string("\x01\x00\x00\x00\xFF\xFF\xFF\xFF\x34\x12\xC8", 11));
     ASSERT_EQ(openChannel(0, name("v.bin"), 1), 1);
     EXPECT_EQ(fileChannelState(0)->size, 11u);
     double v = -1;
@@ -63,7 +62,7 @@ TEST_F(Channels, WriteValuesLittleEndian) {
     writeDouble(1, -2.5);
     EXPECT_EQ(fileChannelState(1)->position, 0u);  // writes never move the position
     closeChannel(1);
-    EXPECT_EQ(readFileBytes(dir.file("w.bin")),
+    EXPECT_EQ(readText(dir.file("w.bin")),
               std::string("\x70\x11\x01\x00\xFF\xFF\xFF\xFF\x2C\x41\xFF\x70\x11\xFF\xFF\xFF\xFF"
                           "\x00\x00\x00\x00\x00\x00\x04\xC0",
                           25));
@@ -77,7 +76,7 @@ TEST_F(Channels, DoublesAndTextsRoundTrip) {
     writeNumberLine(2, 0.05);
     writeBytes(2, TextValue());
     closeChannel(2);
-    EXPECT_EQ(readFileBytes(dir.file("rt.bin")).substr(8), "abcline\r\n5.e-002\r\n");
+    EXPECT_EQ(readText(dir.file("rt.bin")).substr(8), "abcline\r\n5.e-002\r\n");
     ASSERT_EQ(openChannel(2, name("rt.bin"), 1), 1);
     double d;
     readDouble(2, d);
@@ -93,16 +92,16 @@ TEST_F(Channels, DoublesAndTextsRoundTrip) {
 }
 
 TEST_F(Channels, ModeZeroOnAnExistingFileEmptiesItEvenWithoutWrites) {
-    writeBytesToFile(dir.file("old.bin"), "old content");
+    writeText(dir.file("old.bin"), "old content");
     ASSERT_EQ(openChannel(0, name("old.bin"), 0), 1);
     closeChannel(0);
-    EXPECT_EQ(readFileBytes(dir.file("old.bin")), "");
+    EXPECT_EQ(readText(dir.file("old.bin")), "");
     EXPECT_EQ(listFolder(dir.path()).size(), 1u);  // no temporary left behind
 }
 
 TEST_F(Channels, OpeningAgainClosesTheChannelFirst) {
-    writeBytesToFile(dir.file("a.bin"), "A");
-    writeBytesToFile(dir.file("b.bin"), "B");
+    writeText(dir.file("a.bin"), "A");
+    writeText(dir.file("b.bin"), "B");
     ASSERT_EQ(openChannel(3, name("a.bin"), 1), 1);
     ASSERT_EQ(openChannel(3, name("b.bin"), 1), 1);
     double v;
@@ -125,18 +124,18 @@ TEST_F(Channels, FailedOpensAreResultsNotErrors) {
 
 TEST_F(Channels, BackslashesAreSeparators) {
     ASSERT_EQ(system(("mkdir -p '" + dir.file("Maps") + "'").c_str()), 0);
-    writeBytesToFile(dir.file("Maps/Map1-1.bin"), "x");
+    writeText(dir.file("Maps/Map1-1.bin"), "x");
     std::string windowsName = dir.path() + "\\Maps\\Map1-1.bin";
     EXPECT_EQ(openChannel(5, TextValue(windowsName.c_str()), 1), 1);
     EXPECT_EQ(fileExists(TextValue(windowsName.c_str())), 1);
 }
 
 TEST_F(Channels, FilesAreNotShared) {
-    writeBytesToFile(dir.file("s.bin"), "shared?");
+    writeText(dir.file("s.bin"), "shared?");
     ASSERT_EQ(openChannel(0, name("s.bin"), 1), 1);
     EXPECT_EQ(openChannel(1, name("s.bin"), 1), 0);
     EXPECT_EQ(openChannel(1, name("s.bin"), 0), 0);  // nor rewritten under the reader
-    EXPECT_EQ(readFileBytes(dir.file("s.bin")), "shared?");
+    EXPECT_EQ(readText(dir.file("s.bin")), "shared?");
     // Another program cannot open it either.
     pid_t child = fork();
     if (child == 0) _exit(openChannel(0, name("s.bin"), 1) == 0 ? 0 : 1);
@@ -148,7 +147,7 @@ TEST_F(Channels, FilesAreNotShared) {
 }
 
 TEST_F(Channels, AWriterLocksItsTargetAgainstReaders) {
-    writeBytesToFile(dir.file("t.bin"), "old");
+    writeText(dir.file("t.bin"), "old");
     ASSERT_EQ(openChannel(0, name("t.bin"), 0), 1);
     EXPECT_EQ(openChannel(1, name("t.bin"), 1), 0);
     EXPECT_EQ(openChannel(1, name("t.bin"), 0), 0);
@@ -157,7 +156,7 @@ TEST_F(Channels, AWriterLocksItsTargetAgainstReaders) {
 }
 
 TEST_F(Channels, ChannelNumbersAreTruncatedAfterTheRangeCheck) {
-    writeBytesToFile(dir.file("c.bin"), "7");
+    writeText(dir.file("c.bin"), "7");
     ASSERT_EQ(openChannel(7.5, name("c.bin"), 1), 1);
     double v;
     readByte(7, v);
@@ -165,7 +164,7 @@ TEST_F(Channels, ChannelNumbersAreTruncatedAfterTheRangeCheck) {
 }
 
 TEST_F(Channels, ReadLineSplitsOnLineFeedsAndDropsCarriageReturns) {
-    writeBytesToFile(dir.file("l.txt"), "AB\r\nCD");
+    writeText(dir.file("l.txt"), "AB\r\nCD");
     ASSERT_EQ(openChannel(0, name("l.txt"), 1), 1);
     TextValue t;
     readLine(0, t);
@@ -178,7 +177,7 @@ TEST_F(Channels, ReadLineSplitsOnLineFeedsAndDropsCarriageReturns) {
 }
 
 TEST_F(Channels, ReadLineUnixEndsEmptyLinesAndFinalCarriageReturn) {
-    writeBytesToFile(dir.file("u.txt"), "one\n\ntwo\r");
+    writeText(dir.file("u.txt"), "one\n\ntwo\r");
     ASSERT_EQ(openChannel(0, name("u.txt"), 1), 1);
     TextValue t;
     readLine(0, t);
@@ -191,7 +190,7 @@ TEST_F(Channels, ReadLineUnixEndsEmptyLinesAndFinalCarriageReturn) {
 
 TEST_F(Channels, CarriageReturnEndingAStepStaysInTheLine) {
     std::string line(63, 'x');
-    writeBytesToFile(dir.file("cr.txt"), line + "\r\nnext\r\n");
+    writeText(dir.file("cr.txt"), line + "\r\nnext\r\n");
     ASSERT_EQ(openChannel(0, name("cr.txt"), 1), 1);
     TextValue t;
     readLine(0, t);
@@ -202,7 +201,7 @@ TEST_F(Channels, CarriageReturnEndingAStepStaysInTheLine) {
 
 TEST_F(Channels, LongLinesAreCutAt1024Bytes) {
     std::string longLine(1500, 'L');
-    writeBytesToFile(dir.file("long.txt"), longLine + "\nz\n");
+    writeText(dir.file("long.txt"), longLine + "\nz\n");
     ASSERT_EQ(openChannel(0, name("long.txt"), 1), 1);
     TextValue t;
     readLine(0, t);
@@ -215,7 +214,7 @@ TEST_F(Channels, LongLinesAreCutAt1024Bytes) {
 
 TEST_F(Channels, LastLineOfOtherLengthsIsReadWhole) {
     std::string last(130, 'q');  // not a multiple of 64
-    writeBytesToFile(dir.file("last.txt"), last);
+    writeText(dir.file("last.txt"), last);
     ASSERT_EQ(openChannel(0, name("last.txt"), 1), 1);
     TextValue t;
     readLine(0, t);
@@ -224,7 +223,7 @@ TEST_F(Channels, LastLineOfOtherLengthsIsReadWhole) {
 }
 
 TEST_F(Channels, ReadStringReadsExactlyCountBytes) {
-    writeBytesToFile(dir.file("s.bin"), std::string("ab\0cdef", 7));
+    writeText(dir.file("s.bin"), std::string("ab\0cdef", 7));
     ASSERT_EQ(openChannel(0, name("s.bin"), 1), 1);
     TextValue t("previous");
     readString(99, t, 0);  // no read, no channel check
@@ -237,14 +236,14 @@ TEST_F(Channels, ReadStringReadsExactlyCountBytes) {
 }
 
 TEST_F(Channels, FileSystemCommands) {
-    writeBytesToFile(dir.file("f.bin"), "12345");
+    writeText(dir.file("f.bin"), "12345");
     EXPECT_EQ(fileExists(name("f.bin")), 1);
     EXPECT_EQ(fileSize(name("f.bin")), 5);
     EXPECT_EQ(fileExists(name("nope")), 0);
     EXPECT_EQ(fileSize(name("nope")), 0);
     EXPECT_EQ(fileExists(TextValue(dir.path().c_str())), 0);
     EXPECT_EQ(copyFile(name("f.bin"), name("g.bin")), 1);
-    EXPECT_EQ(readFileBytes(dir.file("g.bin")), "12345");
+    EXPECT_EQ(readText(dir.file("g.bin")), "12345");
     EXPECT_EQ(copyFile(name("nope"), name("h.bin")), 0);
     EXPECT_FALSE(pathExists(dir.file("h.bin")));
     EXPECT_EQ(deleteFile(name("f.bin")), 1);
@@ -259,7 +258,7 @@ TEST_F(ChannelsDeathTest, AFifoInPlaceOfAFileFailsAtOnce) {
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     auto openEverything = [&] {
         alarm(10);
-        writeBytesToFile(dir.file("real.bin"), "real");
+        writeText(dir.file("real.bin"), "real");
         int failures = 0;
         if (openChannel(0, name("Data.bin"), 1) != 0) failures |= 1;
         if (openChannel(0, name("Data.bin"), 0) != 0) failures |= 2;
@@ -302,7 +301,7 @@ TEST(SlashesToForward, ChangesInPlace) {
 // ---- runtime errors ------------------------------------------------------------------------
 
 TEST_F(ChannelsDeathTest, FourthByteOfAThreeByteFileStopsWithCode3) {
-    writeBytesToFile(dir.file("three.bin"), "abc");
+    writeText(dir.file("three.bin"), "abc");
     ASSERT_EQ(openChannel(0, name("three.bin"), 1), 1);
     double v;
     EXPECT_EQ(channelAtEnd(0), 0);
@@ -322,7 +321,7 @@ TEST_F(ChannelsDeathTest, AFailedOpenIsNamedWithTheSystemsReason) {
 }
 
 TEST_F(ChannelsDeathTest, ReadLineAtTheEndStopsWithCode3) {
-    writeBytesToFile(dir.file("l.txt"), "AB\r\nCD");
+    writeText(dir.file("l.txt"), "AB\r\nCD");
     ASSERT_EQ(openChannel(0, name("l.txt"), 1), 1);
     TextValue t;
     readLine(0, t);
@@ -331,7 +330,7 @@ TEST_F(ChannelsDeathTest, ReadLineAtTheEndStopsWithCode3) {
 }
 
 TEST_F(ChannelsDeathTest, LastLineOfExactlySixtyFourBytesIsNotReturned) {
-    writeBytesToFile(dir.file("64.txt"), std::string(64, 'q'));
+    writeText(dir.file("64.txt"), std::string(64, 'q'));
     ASSERT_EQ(openChannel(0, name("64.txt"), 1), 1);
     TextValue t;
     EXPECT_EXIT(readLine(0, t), ExitedWithCode(3), "");
@@ -348,14 +347,14 @@ TEST_F(ChannelsDeathTest, TransfersOnClosedChannelsStopWithCode3) {
 }
 
 TEST_F(ChannelsDeathTest, WritingOnAReadingChannelStopsWithCode3) {
-    writeBytesToFile(dir.file("r.bin"), "r");
+    writeText(dir.file("r.bin"), "r");
     ASSERT_EQ(openChannel(0, name("r.bin"), 1), 1);
     EXPECT_EXIT(writeByte(0, 1), ExitedWithCode(3), "");
-    EXPECT_EQ(readFileBytes(dir.file("r.bin")), "r");
+    EXPECT_EQ(readText(dir.file("r.bin")), "r");
 }
 
 TEST_F(ChannelsDeathTest, ShortReadStringStopsWithCode3) {
-    writeBytesToFile(dir.file("s.bin"), "ab");
+    writeText(dir.file("s.bin"), "ab");
     ASSERT_EQ(openChannel(0, name("s.bin"), 1), 1);
     TextValue t;
     EXPECT_EXIT(readString(0, t, 3), ExitedWithCode(3), "");
@@ -378,7 +377,7 @@ TEST_F(Channels, RelativeNamesResolveInThePlayerAndDataFolders) {
     ASSERT_EQ(mkdir(player.c_str(), 0700), 0);
     ASSERT_EQ(mkdir(data.c_str(), 0700), 0);
     ASSERT_EQ(mkdir((data + "Maps").c_str(), 0700), 0);
-    writeBytesToFile(data + "Maps/Data.bin", "D");
+    writeText(data + "Maps/Data.bin", "D");
     struct Reset {
         ~Reset() {
             setPlayerFolder("");
@@ -396,8 +395,8 @@ TEST_F(Channels, RelativeNamesResolveInThePlayerAndDataFolders) {
     ASSERT_EQ(openChannel(1, TextValue("Maps\\Data.bin"), 0), 1);
     writeByte(1, 'P');
     closeChannel(1);
-    EXPECT_EQ(readFileBytes(player + "Maps/Data.bin"), "P");
-    EXPECT_EQ(readFileBytes(data + "Maps/Data.bin"), "D");  // the data folder is never written
+    EXPECT_EQ(readText(player + "Maps/Data.bin"), "P");
+    EXPECT_EQ(readText(data + "Maps/Data.bin"), "D");  // the data folder is never written
     ASSERT_EQ(openChannel(1, TextValue("./Maps/Data.bin"), 1), 1);
     readByte(1, v);
     closeChannel(1);

@@ -18,7 +18,7 @@
 
 #include "runtime/files.h"
 #include "runtime/lifecycle.h"
-#include "tests/runtime/file_helpers.h"
+#include "tests/support/files.h"
 #include "tests/support/test_folder.h"
 
 namespace {
@@ -80,8 +80,7 @@ TEST_F(LifecycleDeathTest, ARefusedFolderIsNamedOnceAndAFreshPrivateOneServes) {
                   userTempFolder() == folder && lstat(folder.c_str(), &st) == 0 &&
                   S_ISDIR(st.st_mode) && (st.st_mode & 0777) == 0700 && st.st_uid == getuid();
         appendErrorLog("kept apart");
-        ok = ok && listFolder(elsewhere).empty() &&
-             readFileBytes(errorLogPath()) == "kept apart\r\n";
+        ok = ok && listFolder(elsewhere).empty() && readText(errorLogPath()) == "kept apart\r\n";
         std::exit(ok ? 0 : 1);
     };
     const std::string refused = "^Tovrik: temporary folder " + privateFolder() + " refused \\(";
@@ -89,7 +88,7 @@ TEST_F(LifecycleDeathTest, ARefusedFolderIsNamedOnceAndAFreshPrivateOneServes) {
     EXPECT_EXIT(useTheFolder(), ExitedWithCode(0),
                 refused + "it is a symbolic link\\); using [^\n]* for this run\n$");
     unlink(privateFolder().c_str());
-    writeBytesToFile(privateFolder(), "a file, not a folder");
+    writeText(privateFolder(), "a file, not a folder");
     EXPECT_EXIT(useTheFolder(), ExitedWithCode(0),
                 refused + "it is not a folder\\); using [^\n]* for this run\n$");
 }
@@ -97,7 +96,7 @@ TEST_F(LifecycleDeathTest, ARefusedFolderIsNamedOnceAndAFreshPrivateOneServes) {
 TEST_F(TempFolderTest, ErrorLogAppendsCrLfLinesAndIsDeletedOnRequest) {
     appendErrorLog("OpenGL Software Emulation");
     appendErrorLog("No DX_Input");
-    EXPECT_EQ(readFileBytes(errorLogPath()), "OpenGL Software Emulation\r\nNo DX_Input\r\n");
+    EXPECT_EQ(readText(errorLogPath()), "OpenGL Software Emulation\r\nNo DX_Input\r\n");
     struct stat st;
     ASSERT_EQ(stat(errorLogPath().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -114,7 +113,7 @@ TEST_F(TempFolderTest, ALineIsDroppedWhileTheLogIsHeldOpenElsewhere) {
     appendErrorLog("dropped after five attempts");
     close(holder);
     appendErrorLog("third");
-    EXPECT_EQ(readFileBytes(errorLogPath()), "first\r\nthird\r\n");
+    EXPECT_EQ(readText(errorLogPath()), "first\r\nthird\r\n");
 }
 
 TEST_F(LifecycleDeathTest, NormalEndExitsWithStatusZeroAndNoMessage) {
@@ -144,7 +143,7 @@ TEST_F(LifecycleDeathTest, StopWithoutAnErrorCodeIsANormalEnd) {
 // closing the window afterwards is still a normal end that completes the open save.
 TEST_F(LifecycleDeathTest, ANormalEndAfterARecordedCodeExitsZeroAndCommits) {
     std::string save = dir.file("Player.bin");
-    writeBytesToFile(save, "old!");
+    writeText(save, "old!");
     auto closeAfterRecordedCodes = [&save] {
         setErrorCode(kErrorFileTransfer);
         openChannel(1, TextValue(save.c_str()), 0);
@@ -153,7 +152,7 @@ TEST_F(LifecycleDeathTest, ANormalEndAfterARecordedCodeExitsZeroAndCommits) {
         stopProgram();
     };
     EXPECT_EXIT(closeAfterRecordedCodes(), ExitedWithCode(0), "^$");
-    EXPECT_EQ(readFileBytes(save), "new!");
+    EXPECT_EQ(readText(save), "new!");
 }
 
 TEST_F(LifecycleDeathTest, BufferedOutputIsFlushedOnStop) {
@@ -164,7 +163,7 @@ TEST_F(LifecycleDeathTest, BufferedOutputIsFlushedOnStop) {
         runtimeError(kErrorIndex);
     };
     EXPECT_EXIT(writeAndStop(), ExitedWithCode(9), "");
-    EXPECT_EQ(readFileBytes(path), "kept");
+    EXPECT_EQ(readText(path), "kept");
 }
 
 TEST_F(LifecycleDeathTest, DebugModeWritesTheFiveEndLines) {
@@ -173,8 +172,7 @@ TEST_F(LifecycleDeathTest, DebugModeWritesTheFiveEndLines) {
         runtimeError(kErrorIndex);
     };
     EXPECT_EXIT(failInDebug(), ExitedWithCode(9), "");
-    EXPECT_EQ(readFileBytes(privateFolder() + "/ErrorLog.txt"),
-              "-End On Line\r\n9\r\n-1\r\n0\r\n0\r\n");
+    EXPECT_EQ(readText(privateFolder() + "/ErrorLog.txt"), "-End On Line\r\n9\r\n-1\r\n0\r\n0\r\n");
 }
 
 TEST_F(LifecycleDeathTest, DebugModeOffWritesNothingToTheLog) {
@@ -335,8 +333,8 @@ TEST_F(LifecycleDeathTest, EndAndRunStartsTheCommandAndExitsZero) {
     EXPECT_EXIT(endAndRun(TextValue(command.c_str())), ExitedWithCode(0), "");
     for (int i = 0; i < 100 && !pathExists(marker); ++i) usleep(50000);
     // The shell may still be writing: wait for the line.
-    for (int i = 0; i < 100 && readFileBytes(marker) != "ran\n"; ++i) usleep(50000);
-    EXPECT_EQ(readFileBytes(marker), "ran\n");
+    for (int i = 0; i < 100 && readText(marker) != "ran\n"; ++i) usleep(50000);
+    EXPECT_EQ(readText(marker), "ran\n");
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 
 #include "runtime/checksum.h"
 #include "runtime/save_journal.h"
-#include "tests/runtime/file_helpers.h"
+#include "tests/support/files.h"
 #include "tests/support/test_folder.h"
 
 #ifndef SAVE_GROUP_WRITER
@@ -47,14 +47,14 @@ struct Table {
 };
 
 Table tableIn(const std::string& folder) {
-    return {readFileBytes(folder + "/Maps/Data.bin"), readFileBytes(folder + "/Maps/Name.bin")};
+    return {readText(folder + "/Maps/Data.bin"), readText(folder + "/Maps/Name.bin")};
 }
 Table tableIn(const TestFolder& dir) { return tableIn(dir.path()); }
 
 void writeOldTable(const std::string& folder) {
     mkdir((folder + "/Maps").c_str(), 0777);
-    writeBytesToFile(folder + "/Maps/Data.bin", kOldData);
-    writeBytesToFile(folder + "/Maps/Name.bin", kOldNames);
+    writeText(folder + "/Maps/Data.bin", kOldData);
+    writeText(folder + "/Maps/Name.bin", kOldNames);
 }
 void writeOldTable(const TestFolder& dir) { writeOldTable(dir.path()); }
 
@@ -134,8 +134,8 @@ TEST(SaveGroup, AKillBetweenTheRenamesThenAMovedOrCopiedFolderGivesAWholeTable) 
                          "inject=rename:signal=KILL:when=3 " +
                          writer(first, kNewByte)),
               128 + SIGKILL);
-    ASSERT_EQ(readFileBytes(first + "/Maps/Data.bin"), kNewData);
-    ASSERT_EQ(readFileBytes(first + "/Maps/Name.bin"), kOldNames);
+    ASSERT_EQ(readText(first + "/Maps/Data.bin"), kNewData);
+    ASSERT_EQ(readText(first + "/Maps/Name.bin"), kOldNames);
     ASSERT_EQ(
         exitStatus("cp -a '" + first + "' '" + copy + "' && mv '" + first + "' '" + moved + "'"),
         0);
@@ -177,17 +177,17 @@ TEST(SaveGroup, APlantedJournalChangesNothingOutsideThePlayerFolder) {
         mkdir(other.c_str(), 0700);
         mkdir(player.c_str(), 0700);
         writeOldTable(player);
-        writeBytesToFile(other + "/Data.bin", kept);
-        writeBytesToFile(other + "/" + side, planted);
+        writeText(other + "/Data.bin", kept);
+        writeText(other + "/" + side, planted);
         symlink(other.c_str(), (player + "/Linked").c_str());
         if (attack[0] == "link") {
-            writeBytesToFile(other + "/.tovrik-journal", attack[1]);
+            writeText(other + "/.tovrik-journal", attack[1]);
             symlink((other + "/.tovrik-journal").c_str(), (player + "/.tovrik-journal").c_str());
         } else {
-            writeBytesToFile(player + "/.tovrik-journal", attack[1]);
+            writeText(player + "/.tovrik-journal", attack[1]);
         }
         ASSERT_EQ(exitStatus(writer(player, "--start 2>/dev/null")), 0);
-        EXPECT_EQ(readFileBytes(other + "/Data.bin"), kept);
+        EXPECT_EQ(readText(other + "/Data.bin"), kept);
         EXPECT_TRUE(pathExists(other + "/" + side));
         EXPECT_TRUE(tableIn(player).old());
         EXPECT_FALSE(pathExists(player + "/.tovrik-journal"));
@@ -212,8 +212,8 @@ TEST(SaveGroup, AReadOnlyPlayerFolderAtASaveNamesTheJournalAndKeepsTheOldTable) 
     const std::string log = root.file("stderr");
     int status = exitStatus(as + writer(player, std::string(kNewByte) + " 2>'" + log + "'"));
     chmod(player.c_str(), 0755);
-    EXPECT_EQ(status, 0) << readFileBytes(log);
-    const std::string said = readFileBytes(log);
+    EXPECT_EQ(status, 0) << readText(log);
+    const std::string said = readText(log);
     EXPECT_NE(said.find(player + "/.tovrik-journal"), std::string::npos) << said;
     EXPECT_NE(said.find("Permission denied"), std::string::npos) << said;
     EXPECT_TRUE(tableIn(player).old());

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Crumlet developers
 // SPDX-License-Identifier: Zlib
 // Shared set-up for the archive tests: a private working folder and temporary folder per test,
-// plus small file helpers.
+// and patterned data to pack.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/files.h"
 #include "tests/support/test_folder.h"
 #include "tools/kqlpack/kql_format.h"
 
@@ -30,19 +31,6 @@ inline std::vector<uint8_t> patterned(size_t n, uint32_t seed) {
         // Runs and noise mixed, so the compressor has both kinds of work.
         v[i] = (i / 64) % 3 == 0 ? static_cast<uint8_t>(i / 64) : static_cast<uint8_t>(x >> 24);
     }
-    return v;
-}
-
-inline bool writeBytes(const std::string& path, const std::vector<uint8_t>& data) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    return std::fclose(f) == 0 && ok;
-}
-
-inline std::vector<uint8_t> readBytes(const std::string& path) {
-    std::vector<uint8_t> v;
-    kql::readFile(path, v);
     return v;
 }
 

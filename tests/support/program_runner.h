@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/files.h"  // the sessions' checks read what the program wrote
+
 // The program and the run folder this build made.
 const std::string& crumletProgram();
 const std::string& crumletRunFolder();
@@ -62,9 +64,3 @@ ProgramRun finishProgram(pid_t pid, int seconds = 120);
 // Both at once.
 ProgramRun runProgram(const std::string& folder, const std::string& script,
                       const ProgramOptions& options = {});
-
-// Whole files in and out, as the sessions' checks need them.
-bool copyFile(const std::string& from, const std::string& to);
-std::vector<unsigned char> readBytes(const std::string& path);
-void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes);
-std::vector<std::string> readLines(const std::string& path);

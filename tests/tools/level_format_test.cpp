@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "levelfile.h"
-#include "test_util.h"
+#include "tests/support/files.h"
+#include "tests/support/test_folder.h"
 
 using namespace levels;
 
@@ -171,7 +172,7 @@ TEST(LevelFiles, AllShippedLevelsSurviveCompileAndDecompile) {
         ASSERT_TRUE(parseLevelText(text, legend, source, error)) << error;
         ASSERT_TRUE(saveLevelFiles(dir.path(), n, source, error)) << error;
         for (int layer = 1; layer <= 3; ++layer)
-            EXPECT_EQ(readFile(layerFileName(dir.path(), n, layer)).size(), 1200u);
+            EXPECT_EQ(readText(layerFileName(dir.path(), n, layer)).size(), 1200u);
         ASSERT_TRUE(loadLevelFiles(dir.path(), n, loaded, error)) << error;
         EXPECT_EQ(loaded.map, source.map);
         EXPECT_EQ(loaded.items, source.items);
@@ -198,12 +199,12 @@ TEST(LevelFiles, ShortMissingOrLongLayerFilesAreErrors) {
     std::string error;
     EXPECT_FALSE(readLayerFile(dir.file("none.bin"), layer, error));
     EXPECT_NE(error.find("cannot open"), std::string::npos);
-    writeFile(dir.file("short.bin"), std::string(1199, '\0'));
+    writeText(dir.file("short.bin"), std::string(1199, '\0'));
     EXPECT_FALSE(readLayerFile(dir.file("short.bin"), layer, error));
     EXPECT_NE(error.find("1199"), std::string::npos);
-    writeFile(dir.file("long.bin"), std::string(1201, '\1'));
+    writeText(dir.file("long.bin"), std::string(1201, '\1'));
     EXPECT_FALSE(readLayerFile(dir.file("long.bin"), layer, error));
-    writeFile(dir.file("ok.bin"), std::string(1200, '\7'));
+    writeText(dir.file("ok.bin"), std::string(1200, '\7'));
     EXPECT_TRUE(readLayerFile(dir.file("ok.bin"), layer, error)) << error;
     EXPECT_EQ(layer[1199], 7);
 }
@@ -263,11 +264,11 @@ TEST(LevelMarkTool, MarkedSourcesCompileAndKeepEverythingElse) {
         SCOPED_TRACE(source.substr(0, 40));
         TestFolder dir;
         const std::string path = dir.file("level.txt");
-        writeFile(path, source);
+        writeText(path, source);
         const int marked = std::system(
             ("'" LEVELC_PATH "' mark '" + legend + "' '" + path + "' >/dev/null").c_str());
         ASSERT_EQ(0, marked);
-        const std::string after = readFile(path);
+        const std::string after = readText(path);
         const int compiled = std::system(
             ("'" LEVELC_PATH "' compile '" + legend + "' '" + path + "' '" + dir.path() + "' 1")
                 .c_str());
@@ -293,7 +294,7 @@ TEST(LevelMarkTool, MarkedSourcesCompileAndKeepEverythingElse) {
 TEST(LevelMarkTool, OversizedSourcesAreRefused) {
     TestFolder dir;
     const std::string path = dir.file("huge.txt");
-    writeFile(path, std::string(kSmallMap) + std::string(kMaxLevelSourceBytes, '\n'));
+    writeText(path, std::string(kSmallMap) + std::string(kMaxLevelSourceBytes, '\n'));
     std::string text, error;
     EXPECT_FALSE(readTextFile(path, text, error));
     EXPECT_NE(std::string::npos, error.find("larger than")) << error;

@@ -14,7 +14,8 @@
 #include "image.h"
 #include "pixelart.h"
 #include "sfx.h"
-#include "test_util.h"
+#include "tests/support/files.h"
+#include "tests/support/test_folder.h"
 
 using namespace media;
 
@@ -65,21 +66,21 @@ TEST(Png, DamagedFilesAreRefusedCleanly) {
     EXPECT_FALSE(readPng(dir.file("missing.png"), img, error));
     EXPECT_NE(error.find("cannot open"), std::string::npos);
 
-    writeFile(dir.file("text.png"), "this is not a picture");
+    writeText(dir.file("text.png"), "this is not a picture");
     EXPECT_FALSE(readPng(dir.file("text.png"), img, error));
     EXPECT_NE(error.find("not a PNG"), std::string::npos);
 
     ASSERT_TRUE(writePng(dir.file("good.png"), sample(), error));
-    std::string good = readFile(dir.file("good.png"));
+    std::string good = readText(dir.file("good.png"));
     for (size_t cut : {size_t(8), size_t(20), size_t(40), good.size() / 2, good.size() - 12}) {
-        writeFile(dir.file("cut.png"), good.substr(0, cut));
+        writeText(dir.file("cut.png"), good.substr(0, cut));
         EXPECT_FALSE(readPng(dir.file("cut.png"), img, error)) << "cut at " << cut;
         EXPECT_FALSE(error.empty());
     }
     // A flipped byte inside the image data breaks its checksum.
     std::string flipped = good;
     flipped[good.size() / 2] ^= 0x5a;
-    writeFile(dir.file("flip.png"), flipped);
+    writeText(dir.file("flip.png"), flipped);
     EXPECT_FALSE(readPng(dir.file("flip.png"), img, error));
 }
 
@@ -97,7 +98,7 @@ TEST(Bmp, RowsArePaddedAndStoredBottomUp) {
     img.set(0, 0, rgb(10, 20, 30));  // top-left
     img.set(4, 2, rgb(40, 50, 60));  // bottom-right
     ASSERT_TRUE(writeBmp24(dir.file("a.bmp"), img, error)) << error;
-    std::string b = readFile(dir.file("a.bmp"));
+    std::string b = readText(dir.file("a.bmp"));
     ASSERT_EQ(b.size(), 54u + 16u * 3u);  // 15 bytes of pixels padded to 16 per row
     // The file's first row is the image's bottom row; pixels are blue, green, red.
     EXPECT_EQ(uint8_t(b[54 + 12]), 60);
@@ -118,7 +119,7 @@ TEST(Wav, RoundTripAndLayout) {
     EXPECT_EQ(w.samples, s);
     EXPECT_EQ(w.channels, 1);
     EXPECT_EQ(w.sampleRate, 22050);
-    EXPECT_EQ(readFile(dir.file("a.wav")).size(), 44u + 12u);
+    EXPECT_EQ(readText(dir.file("a.wav")).size(), 44u + 12u);
     EXPECT_FALSE(writeWav16(dir.file("b.wav"), {}, 22050, error));
 }
 
@@ -128,27 +129,27 @@ TEST(Wav, OtherLayoutsAndDamageAreRefused) {
     WavInfo w;
     EXPECT_FALSE(readWav(dir.file("missing.wav"), w, error));
 
-    writeFile(dir.file("short.wav"), "RIFF");
+    writeText(dir.file("short.wav"), "RIFF");
     EXPECT_FALSE(readWav(dir.file("short.wav"), w, error));
 
     // A LIST chunk between the format and the data chunk is not accepted by the game's loader.
     std::string list = "LIST" + std::string("\4\0\0\0", 4) + "abcd";
-    writeFile(dir.file("list.wav"), wavHeader(list, 4) + std::string(4, '\0'));
+    writeText(dir.file("list.wav"), wavHeader(list, 4) + std::string(4, '\0'));
     EXPECT_FALSE(readWav(dir.file("list.wav"), w, error));
     EXPECT_NE(error.find("other than the data"), std::string::npos) << error;
 
     // A fact chunk there is fine.
     std::string fact = "fact" + std::string("\4\0\0\0", 4) + "abcd";
-    writeFile(dir.file("fact.wav"), wavHeader(fact, 4) + std::string(4, '\0'));
+    writeText(dir.file("fact.wav"), wavHeader(fact, 4) + std::string(4, '\0'));
     EXPECT_TRUE(readWav(dir.file("fact.wav"), w, error)) << error;
     EXPECT_EQ(w.samples.size(), 2u);
 
     // Data chunk announcing more bytes than the file has.
-    writeFile(dir.file("long.wav"), wavHeader("", 1000) + std::string(10, '\0'));
+    writeText(dir.file("long.wav"), wavHeader("", 1000) + std::string(10, '\0'));
     EXPECT_FALSE(readWav(dir.file("long.wav"), w, error));
     EXPECT_NE(error.find("past the end"), std::string::npos);
 
-    writeFile(dir.file("8bit.wav"), wavHeader("", 4, 8) + std::string(4, '\0'));
+    writeText(dir.file("8bit.wav"), wavHeader("", 4, 8) + std::string(4, '\0'));
     EXPECT_FALSE(readWav(dir.file("8bit.wav"), w, error));
 }
 
@@ -278,20 +279,20 @@ TEST(SaveFiles, CreatedWhenMissingAndNeverOverwritten) {
     std::string cmd = std::string(CMAKE_EXE) + " -DMAPS_DIR=" + maps + " -P " + ASSETS_DIR +
                       "/initial_saves.cmake > /dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
-    EXPECT_EQ(readFile(maps + "/Player.bin"), std::string(8, '\0'));
-    EXPECT_EQ(readFile(maps + "/Name.bin"), std::string(6400, '\0'));
-    EXPECT_EQ(readFile(maps + "/Data.bin"), std::string(3200, '\0'));
+    EXPECT_EQ(readText(maps + "/Player.bin"), std::string(8, '\0'));
+    EXPECT_EQ(readText(maps + "/Name.bin"), std::string(6400, '\0'));
+    EXPECT_EQ(readText(maps + "/Data.bin"), std::string(3200, '\0'));
 
     // A player's scores and name survive the next build.
     std::string scores(3200, '\0');
     scores[0] = char(0xD2);
     scores[1] = 0x04;
-    writeFile(maps + "/Data.bin", scores);
-    writeFile(maps + "/Player.bin", std::string("bug\0\0\0\0\0", 8));
+    writeText(maps + "/Data.bin", scores);
+    writeText(maps + "/Player.bin", std::string("bug\0\0\0\0\0", 8));
     std::remove((maps + "/Name.bin").c_str());
     ASSERT_EQ(std::system(cmd.c_str()), 0);
-    EXPECT_EQ(readFile(maps + "/Data.bin"), scores);
-    EXPECT_EQ(readFile(maps + "/Player.bin"), std::string("bug\0\0\0\0\0", 8));
-    EXPECT_EQ(readFile(maps + "/Name.bin"), std::string(6400, '\0'))
+    EXPECT_EQ(readText(maps + "/Data.bin"), scores);
+    EXPECT_EQ(readText(maps + "/Player.bin"), std::string("bug\0\0\0\0\0", 8));
+    EXPECT_EQ(readText(maps + "/Name.bin"), std::string(6400, '\0'))
         << "the missing one is made again";
 }

@@ -11,7 +11,8 @@
 
 #include "levels/shipped.h"
 #include "mediabuild.h"
-#include "test_util.h"
+#include "tests/support/files.h"
+#include "tests/support/test_folder.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ TEST(RunFolder, HoldsLevelsSaveFilesAndStartupFont) {
 }
 
 TEST(RunFolder, ArchiveListsEveryMediaFile) {
-    std::string kql = readFile(kRun + "/Media.kql");
+    std::string kql = readText(kRun + "/Media.kql");
     ASSERT_FALSE(kql.empty()) << "no Media.kql in " << kRun;
     ASSERT_GE(kql.size(), 7u);
     ASSERT_EQ(kql.substr(kql.size() - 7, 3), "kqL");

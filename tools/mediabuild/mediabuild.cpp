@@ -21,13 +21,13 @@ std::string join(const std::string& folder, const std::string& name) {
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
+}  // namespace
+
 bool loadArt(const std::string& assets, ArtBook& art, std::string& error) {
     for (const char* f : {"palette.txt", "tiles.txt", "bug.txt", "baddy.txt", "fruits.txt"})
         if (!art.load(join(join(assets, "sprites"), f), error)) return false;
     return true;
 }
-
-}  // namespace
 
 const std::vector<std::string>& soundNames() {
     static const std::vector<std::string> names = {"Suck",    "Caim",     "Move",     "Bomb",

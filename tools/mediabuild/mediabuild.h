@@ -9,6 +9,11 @@
 
 namespace media {
 
+class ArtBook;
+
+// The pixel art of assets/sprites: the palette and every named grid.
+bool loadArt(const std::string& assets, ArtBook& art, std::string& error);
+
 // Sound files of the game in slot order 1..11.
 const std::vector<std::string>& soundNames();
 
