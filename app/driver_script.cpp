@@ -15,6 +15,7 @@
 
 #include "devices/key_names.h"
 #include "runtime/regular_file.h"
+#include "runtime/text_lines.h"
 
 namespace {
 
@@ -63,24 +64,6 @@ bool parseHex(const std::string& s, size_t digits, uint64_t& out) {
         out = out * 16 + static_cast<uint64_t>(v);
     }
     return true;
-}
-
-// A word of the script for a message: bytes outside printable ASCII as \xHH, so that nothing
-// invisible hides in "unknown directive".
-std::string printable(const std::string& word) {
-    static const char kHex[] = "0123456789abcdef";
-    std::string out;
-    for (char ch : word) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c >= 0x20 && c < 0x7F) {
-            out += ch;
-        } else {
-            out += "\\x";
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
-    }
-    return out;
 }
 
 const std::string kFrameRange = "frame numbers run from 1 to " + std::to_string(kMaxDriverFrame);
@@ -148,7 +131,7 @@ bool readKeys(const Words& w, ScriptReading& r) {
     }
     for (size_t i = 2; i < w.size(); ++i) {
         int code = keyCodeForName(w[i]);
-        if (code < 0) return r.fail("unknown key \"" + printable(w[i]) + "\"");
+        if (code < 0) return r.fail("unknown key \"" + printableText(w[i]) + "\"");
         span.keys.push_back(code);
     }
     // A recording holds one snapshot per frame: its keys lines never overlap, so that a replay
@@ -174,7 +157,7 @@ bool readType(const Words& w, ScriptReading& r) {
     }
     for (char c : w[2]) {
         int code = keyCodeForName(std::string(1, c));
-        if (code < 0) return r.fail("cannot type \"" + printable(std::string(1, c)) + "\"");
+        if (code < 0) return r.fail("cannot type \"" + printableText(std::string(1, c)) + "\"");
         DriverScript::KeySpan letter{frame, frame, {code}};
         if (c >= 'A' && c <= 'Z') letter.keys.push_back(kLeftShift);
         r.out.keys.push_back(letter);
@@ -325,7 +308,7 @@ bool readLine(std::string line, ScriptReading& r) {
         ++r.directives;
         return true;
     }
-    return r.fail("unknown directive \"" + printable(w[0]) + "\"");
+    return r.fail("unknown directive \"" + printableText(w[0]) + "\"");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "runtime/text_lines.h"
 
 #include <cstdio>
+#include <cstring>
 
 TextLines splitTextLines(const std::string& text) {
     TextLines result;
@@ -23,6 +24,22 @@ TextLines splitTextLines(const std::string& text) {
     if (!line.empty()) result.lines.push_back(line);
     result.crOnly = sawLoneCr && !sawLf;
     return result;
+}
+
+std::string printableText(const std::string& text, const char* alsoEscaped) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string out;
+    for (char ch : text) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c >= 0x20 && c < 0x7F && std::strchr(alsoEscaped, ch) == nullptr) {
+            out += ch;
+        } else {
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+    return out;
 }
 
 void BadLineReport::line(int number, const std::string& why) {

@@ -15,6 +15,10 @@ struct TextLines {
 // Splits at LF, CR LF and a CR alone.
 TextLines splitTextLines(const std::string& text);
 
+// The text as a message may quote it: every byte outside printable ASCII, and each byte of
+// `alsoEscaped`, written as \xHH, so that nothing invisible hides in what the player reads.
+std::string printableText(const std::string& text, const char* alsoEscaped = "");
+
 // Says what is wrong with a file's lines, each with its number, and stops after the first 20 so
 // that a huge damaged file cannot flood the terminal: the rest are counted and said in one line.
 class BadLineReport {

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "runtime/atomic_file.h"
+#include "runtime/text_lines.h"
 
 namespace kql {
 namespace {
@@ -52,21 +53,7 @@ bool safeEntryName(const std::string& name) {
     return true;
 }
 
-std::string printableName(const std::string& name) {
-    static const char kHex[] = "0123456789abcdef";
-    std::string out;
-    for (char ch : name) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c >= 0x20 && c < 0x7F && c != '\\') {
-            out += ch;
-        } else {
-            out += "\\x";
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
-    }
-    return out;
-}
+std::string printableName(const std::string& name) { return printableText(name, "\\"); }
 
 bool buildArchive(const std::vector<PackInput>& inputs, OffsetStyle style,
                   std::vector<uint8_t>& out, std::string& error) {
