@@ -4,6 +4,7 @@
 #include "app/driver.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,7 +20,6 @@
 #include "graphics/screenshots.h"
 #include "runtime/lifecycle.h"
 #include "runtime/maths.h"
-#include "runtime/regular_file.h"
 
 namespace {
 
@@ -97,6 +97,24 @@ void configureDriver(const std::string& commandLineScript) {
     run.configured = true;
 }
 
+// The trace goes to a regular file or to a character device (a terminal, /dev/null, a console
+// the platform provides). Never to a FIFO, socket or folder: a FIFO without a reader would hold
+// the run before its first frame, so the open does not wait and then looks at what it got.
+static int openTraceFile(const char* path) {
+    const int fd =
+        open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) return -1;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISCHR(st.st_mode))) {
+        close(fd);
+        errno = ENXIO;
+        return -1;
+    }
+    const int status = fcntl(fd, F_GETFL);
+    if (status >= 0) fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+    return fd;
+}
+
 void startDriver() {
     if (run.started) return;
     run.started = true;
@@ -106,15 +124,15 @@ void startDriver() {
         setFocusPausing(false);
     }
     if (!run.script.tracePath.empty()) {
-        // A regular file only: a FIFO without a reader would block the run before its first frame.
-        const int fd = openRegularFile(run.script.tracePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC);
+        const int fd = openTraceFile(run.script.tracePath.c_str());
         run.trace = fd >= 0 ? fdopen(fd, "w") : nullptr;
         if (run.trace == nullptr) {
             const int error = errno;
             if (fd >= 0) close(fd);
             std::fprintf(stderr, "driver: cannot write trace %s (%s)\n",
                          run.script.tracePath.c_str(),
-                         error == ENXIO ? "not a regular file" : std::strerror(error));
+                         error == ENXIO ? "neither a regular file nor a terminal or device"
+                                        : std::strerror(error));
             std::exit(2);
         }
         addExitCleanup(closeTrace);
