@@ -10,7 +10,8 @@
 // - crumlet.html?driver=<file> fetches a driver script served beside the page and runs it, with
 //   its state trace going to the console (one console line per trace line) and its saves into a
 //   fresh folder of its own that is never kept.
-// - The window is 320 x 240 scaled by the largest whole factor that fits the page.
+// - The window is 320 x 240 scaled by the largest whole factor that fits the page, following
+//   the browser window when it changes size.
 var Module = typeof Module != 'undefined' ? Module : {};
 Module.preRun = Module.preRun || [];
 // Filled in before the program starts (the runtime takes this array, not a later one).
@@ -93,8 +94,21 @@ Module.preRun.push(function() {
     addEventListener('pagehide', function() { c.persist(); });
   }
 
-  var scale = Math.max(1, Math.floor(Math.min(innerWidth / 320, (innerHeight - 40) / 240)));
-  Module.arguments.push('--windowed', '--scale', String(scale), '--data-dir', '/data',
+  // The canvas is sized by the page: 320 x 240 times the largest whole factor that fits, now and
+  // whenever the browser window changes size. SDL follows a canvas sized from outside (the window
+  // is resizable), and the game enlarges its picture by the whole factor that fills it.
+  function wholeFactor() {
+    return Math.max(1, Math.floor(Math.min(innerWidth / 320, (innerHeight - 40) / 240)));
+  }
+  function fitCanvas() {
+    var canvas = document.getElementById('canvas');
+    if (!canvas) return;
+    canvas.style.width = 320 * wholeFactor() + 'px';
+    canvas.style.height = 240 * wholeFactor() + 'px';
+  }
+  fitCanvas();
+  addEventListener('resize', fitCanvas);
+  Module.arguments.push('--windowed', '--scale', String(wholeFactor()), '--data-dir', '/data',
                        '--save-dir', saveDir);
   // The program paces its own frames; SDL is not to sleep in every buffer swap as well.
   ENV.SDL_EMSCRIPTEN_ASYNCIFY = '0';
