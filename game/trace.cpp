@@ -10,6 +10,7 @@
 #include "app/driver.h"
 #include "game/constants.h"
 #include "runtime/arrays.h"
+#include "runtime/checksum.h"
 #include "runtime/convert.h"
 
 namespace {
@@ -45,11 +46,11 @@ void traceLevelFrame(const LevelFrameState& state) {
 }
 
 uint64_t levelContentHash(NumberArray& mapGrid, NumberArray& itemGrid, NumberArray& junctionGrid) {
-    uint64_t hash = 14695981039346656037ull;
+    uint64_t hash = kChecksumStart;
     for (NumberArray* layer : {&mapGrid, &itemGrid, &junctionGrid}) {
         for (int i = 0; i < crumlet::kGridCells; ++i) {
-            hash ^= cellByte(numberArrayAt(*layer, i));
-            hash *= 1099511628211ull;
+            const uint8_t byte = cellByte(numberArrayAt(*layer, i));
+            hash = addToChecksum(hash, &byte, 1);
         }
     }
     return hash;

@@ -351,10 +351,7 @@ LevelPack loadPack(const std::string& folder) { return PackLoader(folder).run();
 uint64_t levelHash(const Level& level, uint64_t seed) {
     uint64_t h = seed;
     for (const Layer* layer : {&level.map, &level.items, &level.junctions})
-        for (uint8_t byte : *layer) {
-            h ^= byte;
-            h *= 1099511628211ull;
-        }
+        h = addToChecksum(h, layer->data(), layer->size());
     return h;
 }
 
@@ -371,7 +368,7 @@ std::string packId(const std::string& title, const std::vector<PackLevel>& level
     }
     while (!slug.empty() && slug.back() == '-') slug.pop_back();
     if (slug.empty()) slug = "pack";
-    uint64_t h = 14695981039346656037ull;
+    uint64_t h = kChecksumStart;
     for (const PackLevel& l : levels) h = levelHash(l.level, h);
     char hex[20];
     std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(h));

@@ -18,6 +18,7 @@
 
 #include "levelcheck.h"
 #include "levelfile.h"
+#include "runtime/checksum.h"
 
 namespace levels {
 
@@ -58,6 +59,6 @@ LevelPack loadPack(const std::string& folder);
 std::string packId(const std::string& title, const std::vector<PackLevel>& levels);
 
 // A 64-bit FNV-1a hash over the three layers of a level, continuing from `seed`.
-uint64_t levelHash(const Level& level, uint64_t seed = 14695981039346656037ull);
+uint64_t levelHash(const Level& level, uint64_t seed = kChecksumStart);
 
 }  // namespace levels
